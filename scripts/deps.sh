@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs and that are missing. Usage: deps.sh [build|test]
+set -euo pipefail
+
+packages=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev fonts-liberation)
+if [ "${1:-build}" = test ]; then
+    # xvfb and imagemagick for screenshots, socat for trying the tool by hand, desktop-file-utils
+    # to check the desktop entry, clang for the fuzzers.
+    packages+=(xvfb xauth imagemagick socat desktop-file-utils clang libclang-rt-14-dev)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

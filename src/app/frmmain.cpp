@@ -1,0 +1,111 @@
+#include "frmmain.h"
+
+#include "app/appinfo.h"
+#include "artwork.h"
+#include "formstyle.h"
+#include "browser/bitmapbrowser.h"
+#include "browser/filelistbox.h"
+#include "framelist/framelistmodel.h"
+#include "modals.h"
+#include "serial/frmproperties.h"
+#include "serial/serialportcomponent.h"
+#include "serial/serialsetup.h"
+#include "twips.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeView>
+
+frmMain::frmMain(QWidget *parent)
+    : QMainWindow(parent)
+    , m_comm(new SerialPortComponent(this))
+    , m_frames(new FrameListModel(this))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    m_comm->setObjectName(QStringLiteral("MSComm1"));
+    setWindowTitle(QString::fromUtf8(AppInfo::ProductName));
+    setWindowIcon(Artwork::programIcon());
+    FormStyle::apply(this);
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("clientArea"));
+    QPalette colours = client->palette();
+    colours.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    colours.setColor(QPalette::WindowText, Qt::black);
+    client->setPalette(colours);
+    client->setAutoFillBackground(true);
+    setCentralWidget(client);
+
+    ui.build(this, client);
+    ui.ListView1->setModel(m_frames);
+    m_browser = new BitmapBrowser(this, ui.Drive1, ui.Dir1, ui.File1, ui.Image1, ui.Image2, m_frames);
+    m_browser->openFolder(QDir::currentPath());
+
+    // The client area is fixed; growing the window only adds empty space beside it.
+    resize(Twips::toPixels(15135), Twips::toPixels(7680) + menuBar()->sizeHint().height());
+
+    connect(ui.mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
+    connect(ui.mnuProperties, &QAction::triggered, this, &frmMain::mnuProperties_Click);
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::Form_Load()
+{
+    ui.cmdStopLoading->setVisible(false);
+    ui.Timer1->stop();
+    if (ui.File1->ListCount() > 0)
+        ui.File1->selectAndClick(0);
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        const QSize outer = frameGeometry().size();
+        move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+    }
+
+    SerialSetup::configure(*m_comm, m_settings);
+    OpenPort();
+}
+
+void frmMain::OpenPort()
+{
+    if (m_comm->setPortOpen(!m_comm->PortOpen()))
+        return;
+    Modals::message(this, m_comm->errorDescription(), QString(), QMessageBox::Warning, QMessageBox::Ok);
+    frmProperties dialog(m_comm, this);
+    Modals::exec(&dialog);
+}
+
+void frmMain::Form_Unload()
+{
+    if (m_comm->PortOpen())
+        m_comm->setPortOpen(false);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::mnuFileExit_Click()
+{
+    if (Modals::message(this, QStringLiteral("Exit program?"), QStringLiteral("Question"), QMessageBox::Question,
+                        QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    Form_Unload();
+    close();
+}
+
+void frmMain::mnuProperties_Click()
+{
+    frmProperties dialog(m_comm, this);
+    Modals::exec(&dialog);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "mainwindowcontrols.h"
+#include "serial/portsettings.h"
+
+#include <QMainWindow>
+
+class BitmapBrowser;
+class FrameListModel;
+class SerialPortComponent;
+
+// The main window "Drelin Image uploader": its controls, menus, start-up and shutdown.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The start-up sequence, run once before the window is first shown.
+    void Form_Load();
+    // Closes the port if it is open; does nothing otherwise.
+    void Form_Unload();
+
+    void mnuFileExit_Click();
+    void mnuProperties_Click();
+
+    SerialPortComponent &MSComm1() { return *m_comm; }
+    const MainWindowControls &controls() const { return ui; }
+    FrameListModel *frameList() const { return m_frames; }
+    BitmapBrowser *browser() const { return m_browser; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void OpenPort();
+
+    MainWindowControls ui;
+    SerialPortComponent *m_comm;
+    FrameListModel *m_frames;
+    BitmapBrowser *m_browser = nullptr;
+    PortSettings m_settings;
+};

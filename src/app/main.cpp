@@ -1,0 +1,13 @@
+#include "app/artwork.h"
+#include "app/module2.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("drelin"));
+    QApplication::setWindowIcon(Artwork::programIcon());
+    Module2::Main();
+    return QApplication::exec();
+}

@@ -1,0 +1,144 @@
+#include "mainwindowcontrols.h"
+
+#include "app/appinfo.h"
+#include "artwork.h"
+#include "browser/dirlistbox.h"
+#include "browser/drivelistbox.h"
+#include "browser/filelistbox.h"
+#include "twips.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeView>
+
+namespace {
+
+template <typename T>
+T *place(T *widget, const char *name, int left, int top, int width, int height)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(Twips::rect(left, top, width, height));
+    return widget;
+}
+
+QPushButton *button(QWidget *client, const char *name, const char *caption, const char *tip, int left, int top,
+                    int width, int height)
+{
+    auto *result = place(new QPushButton(QString::fromUtf8(caption), client), name, left, top, width, height);
+    if (tip)
+        result->setToolTip(QString::fromUtf8(tip));
+    return result;
+}
+
+QLabel *picture(QWidget *client, const char *name, int left, int top, int width, int height, bool border)
+{
+    auto *result = place(new QLabel(client), name, left, top, width, height);
+    result->setScaledContents(true); // stretched to the box; the aspect ratio is not kept
+    if (border) {
+        result->setFrameShape(QFrame::Box);
+        result->setFrameShadow(QFrame::Plain);
+        result->setLineWidth(1);
+    }
+    result->setToolTip(QString::fromUtf8(AppInfo::MakerWebAddress));
+    return result;
+}
+
+} // namespace
+
+void MainWindowControls::build(QMainWindow *window, QWidget *client)
+{
+    Drive1 = place(new DriveListBox(client), "Drive1", 0, 120, 2655, 315);
+    Dir1 = place(new DirListBox(client), "Dir1", 0, 600, 3375, 2115);
+    File1 = place(new FileListBox(client), "File1", 3480, 120, 1695, 2625);
+    File1->setPattern(QStringLiteral("*.bmp"));
+
+    cmdCopy = button(client, "cmdCopy", ">", "Add frame", 5280, 240, 375, 375);
+    cmdCopyAll = button(client, "cmdCopyAll", ">>", "Add all frames", 5280, 720, 375, 375);
+    cmdRemove = button(client, "cmdRemove", "<", "Remove frame", 5280, 1680, 375, 375);
+
+    ListView1 = place(new QTreeView(client), "ListView1", 5760, 120, 7935, 2625);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setItemsExpandable(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView1->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->setDefaultSectionSize(Twips::toPixels(12000));
+
+    cmdSaljiSve = button(client, "cmdSaljiSve", "&Uplaod frame(s)", nullptr, 13800, 2280, 1335, 495);
+
+    ProgressBar1 = place(new QProgressBar(client), "ProgressBar1", 0, 6840, 13695, 495);
+    ProgressBar1->setMinimum(0);
+    ProgressBar1->setMaximum(100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+
+    StatusBar1 = place(new QStatusBar(client), "StatusBar1", 0, 7425, 15135, 255);
+    StatusBar1->setSizeGripEnabled(false);
+    static const int panelWidths[] = {2250, 3450, 3250, 3250, 2490};
+    for (int i = 0; i < 5; ++i) {
+        auto *panel = new QLabel(StatusBar1);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panel->setFixedWidth(Twips::toPixels(panelWidths[i]));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        StatusBar1->addWidget(panel);
+        Panels.append(panel);
+    }
+
+    Label6 = place(new QLabel(QString::fromUtf8(AppInfo::MakerWebAddress), client), "Label6", 13800, 1200, 1155, 240);
+    QFont webFont(QStringLiteral("Arial Narrow"));
+    webFont.setPointSizeF(9.75);
+    webFont.setItalic(true);
+    Label6->setFont(webFont);
+
+    cmdRemoveAll = button(client, "cmdRemoveAll", "<<", "Remove all frames", 5280, 2280, 375, 375);
+    cmdStopLoading = button(client, "cmdStopLoading", "&Stop loading", nullptr, 13800, 6840, 1335, 495);
+    Text1 = place(new QLineEdit(QStringLiteral("*.bmp"), client), "Text1", 2760, 120, 615, 315);
+
+    Image1 = picture(client, "Image1", 0, 2880, 7575, 3855, true);
+    Image2 = picture(client, "Image2", 7680, 2880, 7455, 3855, true);
+    Image3 = picture(client, "Image3", 13800, 120, 1335, 1095, false);
+    Image3->setPixmap(Artwork::makerLogo());
+
+    Timer1 = new QTimer(window);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    Timer2 = new QTimer(window);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(200);
+
+    // Tab order as designed; the pictures take no focus.
+    const QList<QWidget *> order = {Drive1, Dir1, File1, cmdCopy, cmdCopyAll, cmdRemove, ListView1,
+                                    cmdSaljiSve, ProgressBar1, StatusBar1, Label6, cmdRemoveAll,
+                                    cmdStopLoading, Text1};
+    for (int i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+
+    mnuFileExit = window->menuBar()->addAction(QStringLiteral("E&xit"));
+    mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
+    mnuProperties = window->menuBar()->addAction(QStringLiteral("&Properties"));
+    mnuProperties->setObjectName(QStringLiteral("mnuProperties"));
+    mnuAbout = window->menuBar()->addAction(QStringLiteral("&About"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+}
+
+void MainWindowControls::setPanel(int n, const QString &text) const
+{
+    Panels.at(n - 1)->setText(text);
+}
+
+void MainWindowControls::setAllPanels(const QString &text) const
+{
+    for (QLabel *panel : Panels)
+        panel->setText(text);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QList>
+
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+class QTreeView;
+class QWidget;
+
+// Every control of the main window, placed at its fixed position on the client area.
+struct MainWindowControls
+{
+    DriveListBox *Drive1 = nullptr;
+    DirListBox *Dir1 = nullptr;
+    FileListBox *File1 = nullptr;
+    QPushButton *cmdCopy = nullptr;
+    QPushButton *cmdCopyAll = nullptr;
+    QPushButton *cmdRemove = nullptr;
+    QTreeView *ListView1 = nullptr;
+    QPushButton *cmdSaljiSve = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    QList<QLabel *> Panels; // panels 1 to 5 at indices 0 to 4
+    QLabel *Label6 = nullptr;
+    QPushButton *cmdRemoveAll = nullptr;
+    QPushButton *cmdStopLoading = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *Image2 = nullptr;
+    QLabel *Image3 = nullptr;
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QAction *mnuFileExit = nullptr;
+    QAction *mnuProperties = nullptr;
+    QAction *mnuAbout = nullptr;
+
+    // Creates the controls on client (the window's client area) and the menu bar on window.
+    void build(QMainWindow *window, QWidget *client);
+
+    // Sets panel n (1-5) of the status bar.
+    void setPanel(int n, const QString &text) const;
+    void setAllPanels(const QString &text) const;
+};

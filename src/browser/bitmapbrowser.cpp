@@ -1,0 +1,103 @@
+#include "bitmapbrowser.h"
+
+#include "app/modals.h"
+#include "dirlistbox.h"
+#include "drivelistbox.h"
+#include "filelistbox.h"
+#include "framelist/framelistmodel.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QLabel>
+#include <QPixmap>
+#include <QStorageInfo>
+
+BitmapBrowser::BitmapBrowser(QWidget *window, DriveListBox *drives, DirListBox *folders, FileListBox *files,
+                             QLabel *filePreview, QLabel *framePreview, FrameListModel *frames)
+    : QObject(window)
+    , m_window(window)
+    , m_drives(drives)
+    , m_folders(folders)
+    , m_files(files)
+    , m_filePreview(filePreview)
+    , m_framePreview(framePreview)
+    , m_frames(frames)
+{
+    connect(m_drives, &DriveListBox::driveChanged, this, &BitmapBrowser::Drive1_Change);
+    connect(m_folders, &DirListBox::pathChanged, this, &BitmapBrowser::Dir1_Change);
+    connect(m_files, &FileListBox::fileClicked, this, &BitmapBrowser::File1_Click);
+}
+
+bool BitmapBrowser::openFolder(const QString &folder)
+{
+    if (!m_folders->setPath(folder))
+        return false;
+    m_drives->showDriveOf(m_folders->path());
+    return true;
+}
+
+QString BitmapBrowser::filePath(int index) const
+{
+    // The folder path as the folder list reports it, the separator, then the name as listed.
+    return m_folders->path() + QLatin1Char('/') + m_files->List(index);
+}
+
+bool BitmapBrowser::loadPreview(QLabel *preview, const QString &path)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return false;
+    preview->setPixmap(QPixmap::fromImage(image));
+    return true;
+}
+
+void BitmapBrowser::showError(const QString &text)
+{
+    Modals::message(m_window, text, QStringLiteral("Error"), QMessageBox::Critical, QMessageBox::Ok);
+}
+
+void BitmapBrowser::Drive1_Change()
+{
+    const QString root = m_drives->drive();
+    const QStorageInfo volume(root);
+    if (!volume.isValid() || !volume.isReady()) {
+        showError(QStringLiteral("Drive not ready!"));
+        return;
+    }
+    // The drive list keeps showing the chosen volume even when its folder cannot be opened.
+    if (!m_folders->setPath(root))
+        showError(QStringLiteral("Unknown error!"));
+}
+
+void BitmapBrowser::Dir1_Change()
+{
+    m_files->setPath(m_folders->path());
+    if (m_files->ListCount() > 0)
+        m_files->selectAndClick(0);
+}
+
+void BitmapBrowser::File1_Click()
+{
+    const int index = m_files->ListIndex();
+    if (index < 0)
+        return;
+    if (!loadPreview(m_filePreview, filePath(index)))
+        showError(QStringLiteral("Unknown error!"));
+}
+
+void BitmapBrowser::ListView1_ItemClick(int position)
+{
+    if (position < 1 || position > m_frames->count())
+        return;
+    // Entries with the same text preview the file of the first of them.
+    const QString text = m_frames->entry(position).text;
+    for (int i = 1; i <= m_frames->count(); ++i) {
+        if (m_frames->entry(i).text == text) {
+            if (!loadPreview(m_framePreview, m_frames->entry(i).path))
+                showError(QStringLiteral("Unknown error!"));
+            return;
+        }
+    }
+}

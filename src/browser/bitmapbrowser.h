@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+class FrameListModel;
+class QLabel;
+class QWidget;
+
+// The drive, folder and file lists and the two previews of the main window.
+class BitmapBrowser : public QObject
+{
+    Q_OBJECT
+public:
+    BitmapBrowser(QWidget *window, DriveListBox *drives, DirListBox *folders, FileListBox *files,
+                  QLabel *filePreview, QLabel *framePreview, FrameListModel *frames);
+
+    // Shows folder (and its volume) as the current folder; false when it cannot be listed.
+    bool openFolder(const QString &folder);
+
+    // The full path of file-list entry index: the folder path, the separator, the name.
+    QString filePath(int index) const;
+
+    // Loads a picture into a preview; false, leaving the preview as it was, when it cannot be read.
+    static bool loadPreview(QLabel *preview, const QString &path);
+
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_Click();
+    // position: the 1-based position of the clicked frame-list entry.
+    void ListView1_ItemClick(int position);
+
+private:
+    void showError(const QString &text);
+
+    QWidget *m_window;
+    DriveListBox *m_drives;
+    DirListBox *m_folders;
+    FileListBox *m_files;
+    QLabel *m_filePreview;
+    QLabel *m_framePreview;
+    FrameListModel *m_frames;
+};

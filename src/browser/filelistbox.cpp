@@ -1,0 +1,91 @@
+#include "filelistbox.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QRegularExpression>
+#include <QStringListModel>
+
+#include <algorithm>
+
+FileListBox::FileListBox(QWidget *parent)
+    : QListView(parent)
+    , m_model(new QStringListModel(this))
+{
+    setModel(m_model);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformItemSizes(true); // keeps a folder of thousands of names quick to lay out
+    connect(this, &QListView::clicked, this, [this](const QModelIndex &index) { emit fileClicked(index.row()); });
+}
+
+QStringList FileListBox::listFolder(const QString &dir, const QString &pattern)
+{
+    if (dir.isEmpty())
+        return {};
+    // Matched here rather than by QDir's name filters so "LOGO.BMP" is a bitmap on every platform.
+    const QRegularExpression wildcard(QRegularExpression::wildcardToRegularExpression(pattern),
+                                      QRegularExpression::CaseInsensitiveOption);
+    QStringList matched;
+    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (wildcard.match(name).hasMatch())
+            matched.append(name);
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(false);
+    std::stable_sort(matched.begin(), matched.end(), [&collator](const QString &a, const QString &b) {
+        const int order = collator.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
+    return matched;
+}
+
+void FileListBox::setPath(const QString &dir)
+{
+    m_path = dir;
+    refill();
+}
+
+void FileListBox::setPattern(const QString &pattern)
+{
+    m_pattern = pattern;
+    refill();
+}
+
+void FileListBox::refill()
+{
+    m_model->setStringList(listFolder(m_path, m_pattern));
+}
+
+int FileListBox::ListCount() const
+{
+    return m_model->rowCount();
+}
+
+QString FileListBox::List(int index) const
+{
+    return m_model->index(index).data().toString();
+}
+
+bool FileListBox::Selected(int index) const
+{
+    return selectionModel()->isSelected(m_model->index(index));
+}
+
+void FileListBox::setSelected(int index, bool selected)
+{
+    selectionModel()->select(m_model->index(index),
+                             selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+}
+
+int FileListBox::ListIndex() const
+{
+    return currentIndex().isValid() ? currentIndex().row() : -1;
+}
+
+void FileListBox::selectAndClick(int index)
+{
+    const QModelIndex target = m_model->index(index);
+    selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    emit fileClicked(index);
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "linesettings.h"
+#include "portsettings.h"
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+#include <functional>
+
+class SerialLink;
+class SerialPortWorker;
+
+// The program's one serial port, with the properties and operations the program uses on it.
+// The port itself lives on a serial I/O thread, so a transmission never blocks the window; the
+// window reaches it only through these methods, which run on the thread that created the component.
+// Each setter returns false on failure and leaves the reason in errorDescription().
+class SerialPortComponent : public QObject
+{
+    Q_OBJECT
+public:
+    enum InputModeValue { InputModeText = 0, InputModeBinary = 1 };
+
+    explicit SerialPortComponent(QObject *parent = nullptr);
+    ~SerialPortComponent() override;
+
+    int CommPort() const { return m_commPort; }
+    // Taken at the next opening; refused while the port is open or for numbers outside 1-16.
+    bool setCommPort(int port);
+
+    QString Settings() const { return m_line.toString(); }
+    bool setSettings(const QString &settings);
+
+    int InputMode() const { return m_inputMode; }
+    bool setInputMode(int mode);
+
+    bool RTSEnable() const { return m_rts; }
+    bool setRTSEnable(bool enable);
+
+    bool NullDiscard() const { return m_nullDiscard; }
+    bool setNullDiscard(bool discard);
+
+    bool PortOpen() const { return m_open.load(); }
+    bool setPortOpen(bool open);
+
+    QString errorDescription() const { return m_error; }
+
+    // The device the current port number stands for.
+    QString devicePath() const;
+    LineSettings lineSettings() const { return m_line; }
+
+    // Bytes received and thrown away since the component was made.
+    qint64 discardedBytes() const;
+
+    // Runs a transmission on the serial thread over the port as it is (a closed port makes every
+    // write fail). Returns false when one is already running. jobFinished() follows when it returns.
+    bool startJob(std::function<void(SerialLink &)> job);
+    bool isBusy() const { return m_busy.load(); }
+    // Makes a running transmission's waits give up at once (the program is closing).
+    void cancelJob();
+
+signals:
+    void jobFinished();
+
+private:
+    bool refuse(const QString &description);
+    bool refuseWhileBusy();
+
+    QThread m_thread;
+    SerialPortWorker *m_worker;
+    PortSettings m_settings;
+    int m_commPort = 1;
+    LineSettings m_line;
+    int m_inputMode = InputModeText;
+    bool m_rts = true;
+    bool m_nullDiscard = false;
+    std::atomic<bool> m_open{false};
+    std::atomic<bool> m_busy{false};
+    std::atomic<bool> m_abort{false};
+    QString m_error;
+};

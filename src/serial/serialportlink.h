@@ -1,0 +1,41 @@
+#pragma once
+
+#include "upload/seriallink.h"
+
+#include <QString>
+
+#include <atomic>
+
+class QSerialPort;
+
+// The transmitter's view of an open QSerialPort. Runs on the thread that owns the port.
+class SerialPortLink : public SerialLink
+{
+public:
+    // port is null when the port is not open; every write then fails with notOpenReason.
+    SerialPortLink(QSerialPort *port, QString devicePath, QString notOpenReason, const std::atomic<bool> &abort);
+
+    bool write(const QByteArray &data) override;
+    bool drain() override;
+    QString errorDescription() const override;
+
+    // True once the line failed in a way that leaves the port unusable until it is reopened.
+    bool lineLost() const { return m_lineLost; }
+
+    // How many characters may wait in Qt's buffer before a write waits for room.
+    static constexpr qint64 QueueLimit = 4096;
+
+private:
+    bool waitUntilQueued(qint64 limit);
+    bool waitForKernelQueue();
+    bool fail(const QString &description, bool lineLost);
+    bool failFromPort();
+    void discardInput();
+
+    QSerialPort *m_port;
+    QString m_devicePath;
+    QString m_notOpenReason;
+    const std::atomic<bool> &m_abort;
+    QString m_error;
+    bool m_lineLost = false;
+};

@@ -1,0 +1,76 @@
+#include "scriptedmodals.h"
+
+#include <QDialog>
+
+ScriptedModals::ScriptedModals()
+    : m_previous(Modals::responder())
+{
+    Modals::setResponder(this);
+}
+
+ScriptedModals::~ScriptedModals()
+{
+    Modals::setResponder(m_previous);
+}
+
+void ScriptedModals::queueMessageAnswer(QMessageBox::StandardButton button)
+{
+    m_script.append(button);
+}
+
+void ScriptedModals::queueInputAnswer(const QString &text)
+{
+    m_script.append(text);
+}
+
+void ScriptedModals::queueDialog(const DialogWork &work)
+{
+    m_script.append(work);
+}
+
+void ScriptedModals::clear()
+{
+    m_script.clear();
+    m_shown.clear();
+    m_unexpected.clear();
+}
+
+QMessageBox::StandardButton ScriptedModals::answerMessage(const MessageRequest &request)
+{
+    m_shown.append({ShownModal::Message, request.title, request.text, request.icon, request.buttons, {}, {}});
+    if (!m_script.isEmpty() && std::holds_alternative<QMessageBox::StandardButton>(m_script.first()))
+        return std::get<QMessageBox::StandardButton>(m_script.takeFirst());
+    m_unexpected.append(QStringLiteral("message: ") + request.text);
+    // As the close box would: the escape button of the box.
+    for (auto button : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok}) {
+        if (request.buttons.testFlag(button))
+            return button;
+    }
+    return QMessageBox::NoButton;
+}
+
+QString ScriptedModals::answerInput(const InputRequest &request)
+{
+    m_shown.append({ShownModal::Input, request.title, request.prompt, QMessageBox::NoIcon, {}, request.defaultText, {}});
+    if (!m_script.isEmpty() && std::holds_alternative<QString>(m_script.first()))
+        return std::get<QString>(m_script.takeFirst());
+    m_unexpected.append(QStringLiteral("input: ") + request.prompt);
+    return QString();
+}
+
+int ScriptedModals::answerDialog(QDialog *dialog)
+{
+    m_shown.append({ShownModal::Dialog, dialog->windowTitle(), {}, QMessageBox::NoIcon, {}, {}, dialog->objectName()});
+    if (m_script.isEmpty() || !std::holds_alternative<DialogWork>(m_script.first())) {
+        m_unexpected.append(QStringLiteral("dialog: ") + dialog->objectName());
+        dialog->reject();
+        return dialog->result();
+    }
+    const DialogWork work = std::get<DialogWork>(m_script.takeFirst());
+    dialog->setResult(QDialog::Rejected);
+    dialog->show();
+    work(dialog);
+    if (dialog->isVisible())
+        dialog->close(); // the close box
+    return dialog->result();
+}
