@@ -70,7 +70,7 @@ private slots:
         QTest::addColumn<QRect>("twips");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("toolTip");
-        const QString web = QStringLiteral("www.velm.example");
+        const QString web = QStringLiteral("www.velm.test");
         auto row = [](const char *name, int l, int t, int w, int h, const char *caption, const QString &tip) {
             QTest::newRow(name) << QString::fromLatin1(name) << QRect(l, t, w, h) << QString::fromUtf8(caption)
                                 << tip;
@@ -85,7 +85,7 @@ private slots:
         row("cmdSaljiSve", 13800, 2280, 1335, 495, "&Uplaod frame(s)", QString());
         row("ProgressBar1", 0, 6840, 13695, 495, "", QString());
         row("StatusBar1", 0, 7425, 15135, 255, "", QString());
-        row("Label6", 13800, 1200, 1155, 240, "www.velm.example", QString());
+        row("Label6", 13800, 1200, 1155, 240, "www.velm.test", QString());
         row("cmdRemoveAll", 5280, 2280, 375, 375, "<<", QStringLiteral("Remove all frames"));
         row("cmdStopLoading", 13800, 6840, 1335, 495, "&Stop loading", QString());
         row("Text1", 2760, 120, 615, 315, "*.bmp", QString());
