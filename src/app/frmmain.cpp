@@ -4,6 +4,7 @@
 #include "artwork.h"
 #include "formstyle.h"
 #include "browser/bitmapbrowser.h"
+#include "browser/drivelistbox.h"
 #include "browser/filelistbox.h"
 #include "framelist/framelistmodel.h"
 #include "modals.h"
@@ -43,6 +44,7 @@ frmMain::frmMain(QWidget *parent)
     setCentralWidget(client);
 
     ui.build(this, client);
+    ui.Drive1->setFocus(); // first in the tab order
     ui.ListView1->setModel(m_frames);
     m_browser = new BitmapBrowser(this, ui.Drive1, ui.Dir1, ui.File1, ui.Image1, ui.Image2, m_frames);
     m_browser->openFolder(QDir::currentPath());

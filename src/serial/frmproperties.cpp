@@ -86,6 +86,7 @@ void frmProperties::Form_Load()
     fraSettings->move(0, 0);
     fraSettings->raise();
     LoadPropertySettings();
+    cboPort->setFocus(); // first in the tab order
 }
 
 void frmProperties::LoadPropertySettings()
