@@ -2,6 +2,8 @@
 
 #include "framebitmap.h"
 
+#include <QList>
+
 namespace WireFormat {
 
 namespace {
