@@ -6,12 +6,14 @@
 #include "browser/bitmapbrowser.h"
 #include "browser/drivelistbox.h"
 #include "browser/filelistbox.h"
+#include "framelist/frameeditor.h"
 #include "framelist/framelistmodel.h"
 #include "modals.h"
 #include "serial/frmproperties.h"
 #include "serial/serialportcomponent.h"
 #include "serial/serialsetup.h"
 #include "twips.h"
+#include "upload/uploadcontroller.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -48,6 +50,8 @@ frmMain::frmMain(QWidget *parent)
     ui.ListView1->setModel(m_frames);
     m_browser = new BitmapBrowser(this, ui.Drive1, ui.Dir1, ui.File1, ui.Image1, ui.Image2, m_frames);
     m_browser->openFolder(QDir::currentPath());
+    m_upload = new UploadController(this, ui, m_comm, m_frames, m_clock);
+    m_editor = new FrameEditor(this, ui.ListView1, m_frames, ui.Timer2);
 
     // The client area is fixed; growing the window only adds empty space beside it.
     resize(Twips::toPixels(15135), Twips::toPixels(7680) + menuBar()->sizeHint().height());
@@ -92,6 +96,12 @@ void frmMain::Form_Unload()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    if (m_upload->isUploading()) {
+        // Stop the frames without the stop message, wait for the line to be let go, then close.
+        m_upload->stopForClose([this] { close(); });
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }

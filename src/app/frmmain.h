@@ -2,12 +2,15 @@
 
 #include "mainwindowcontrols.h"
 #include "serial/portsettings.h"
+#include "upload/clock.h"
 
 #include <QMainWindow>
 
 class BitmapBrowser;
+class FrameEditor;
 class FrameListModel;
 class SerialPortComponent;
+class UploadController;
 
 // The main window "Drelin Image uploader": its controls, menus, start-up and shutdown.
 class frmMain : public QMainWindow
@@ -29,6 +32,8 @@ public:
     const MainWindowControls &controls() const { return ui; }
     FrameListModel *frameList() const { return m_frames; }
     BitmapBrowser *browser() const { return m_browser; }
+    UploadController *upload() const { return m_upload; }
+    FrameEditor *editor() const { return m_editor; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -40,5 +45,8 @@ private:
     SerialPortComponent *m_comm;
     FrameListModel *m_frames;
     BitmapBrowser *m_browser = nullptr;
+    UploadController *m_upload = nullptr;
+    FrameEditor *m_editor = nullptr;
     PortSettings m_settings;
+    SteadyClock m_clock;
 };

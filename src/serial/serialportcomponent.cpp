@@ -107,7 +107,7 @@ bool SerialPortComponent::setPortOpen(bool open)
 
 QString SerialPortComponent::devicePath() const
 {
-    return PortMap::devicePath(m_commPort, m_settings);
+    return m_device.isEmpty() ? PortMap::devicePath(m_commPort, m_settings) : m_device;
 }
 
 qint64 SerialPortComponent::discardedBytes() const
@@ -124,14 +124,9 @@ bool SerialPortComponent::startJob(std::function<void(SerialLink &)> job)
         m_worker,
         [this, job = std::move(job)] {
             m_worker->run(job, m_abort);
+            m_busy = false;
             // Reported on the component's own thread, so receivers there see it like any event.
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    m_busy = false;
-                    emit jobFinished();
-                },
-                Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &SerialPortComponent::jobFinished, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
     return true;

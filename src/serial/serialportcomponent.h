@@ -49,6 +49,8 @@ public:
 
     // The device the current port number stands for.
     QString devicePath() const;
+    // Uses this device whatever the port number (the command line's --device); empty: the mapping.
+    void setDevice(const QString &devicePath) { m_device = devicePath; }
     LineSettings lineSettings() const { return m_line; }
 
     // Bytes received and thrown away since the component was made.
@@ -71,6 +73,7 @@ private:
     QThread m_thread;
     SerialPortWorker *m_worker;
     PortSettings m_settings;
+    QString m_device;
     int m_commPort = 1;
     LineSettings m_line;
     int m_inputMode = InputModeText;

@@ -17,11 +17,18 @@ struct FrameBitmap
     static constexpr int PixelCount = Width * Height;
 
     // Entry e of the colour table (alpha always 255). Entries the file does not hold are black.
-    std::array<QRgb, PaletteSize> palette{};
+    std::array<QRgb, PaletteSize> palette = blackPalette();
     // Height rows of Width colour indices, the top row of the picture first.
-    QByteArray pixels;
+    QByteArray pixels = QByteArray(PixelCount, '\0');
 
     quint8 pixel(int row, int column) const { return quint8(pixels.at(row * Width + column)); }
+
+    static std::array<QRgb, PaletteSize> blackPalette()
+    {
+        std::array<QRgb, PaletteSize> black;
+        black.fill(qRgb(0, 0, 0));
+        return black;
+    }
 };
 
 // Reads frame bitmaps from Windows bitmap files: the 40, 52, 56, 108 and 124-byte info headers

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class Clock;
+class SerialLink;
+struct UploadState;
+
+// What a frame's transmission tells the window, on the transmitting thread.
+class TransmitObserver
+{
+public:
+    virtual ~TransmitObserver() = default;
+    // The frame has begun: the stop button shows.
+    virtual void frameBegun() {}
+    // The elapsed-time ticker starts.
+    virtual void tickerStarted() {}
+    // After every pixel group, with the upload's progress value.
+    virtual void progressed(int progressValue) { Q_UNUSED(progressValue); }
+    // The frame went out whole: the stop button hides, the ticker stops.
+    virtual void frameEnded() {}
+    // The frame ended early (a stop or a failure): the ticker stops; the stop button stays as it is.
+    virtual void frameCutShort() {}
+};
+
+// Sends one frame: header, colour table and pixels, with the drains and one-second pauses the
+// device needs. Plain sequential code on the serial thread; the window reaches it only through
+// UploadState::StopRequested, which it looks at before every colour entry and every pixel group.
+class FrameTransmitter
+{
+public:
+    enum class Result { Sent, Stopped, Failed };
+
+    static constexpr qint64 PauseMs = 1000;
+
+    FrameTransmitter(SerialLink &link, Clock &clock, UploadState &state, TransmitObserver *observer = nullptr);
+
+    Result SendFrame(int frameNumber, const QString &path, const QString &name);
+
+    // After Failed: the description of the latest failure, for the operator.
+    QString errorDescription() const { return m_error; }
+
+private:
+    bool write(const QByteArray &text);
+    bool drain();
+    bool writeAndDrain(const QByteArray &text);
+    Result failed();
+    Result stopped();
+
+    SerialLink &m_link;
+    Clock &m_clock;
+    UploadState &m_state;
+    TransmitObserver *m_observer;
+    TransmitObserver m_silent;
+    QString m_error;
+};

@@ -1,0 +1,209 @@
+#include "uploadcontroller.h"
+
+#include "app/mainwindowcontrols.h"
+#include "app/modals.h"
+#include "browser/bitmapbrowser.h"
+#include "browser/dirlistbox.h"
+#include "browser/drivelistbox.h"
+#include "browser/filelistbox.h"
+#include "clock.h"
+#include "duration.h"
+#include "framelist/framelistmodel.h"
+#include "serial/frmproperties.h"
+#include "serial/serialportcomponent.h"
+#include "uploadcheck.h"
+#include "uploadrelay.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+
+namespace {
+constexpr int ProgressPerFrame = 32768;
+}
+
+UploadController::UploadController(QWidget *window, const MainWindowControls &controls, SerialPortComponent *port,
+                                   FrameListModel *frames, Clock &clock)
+    : QObject(window)
+    , m_window(window)
+    , ui(controls)
+    , m_port(port)
+    , m_frames(frames)
+    , m_clock(clock)
+    , m_relay(new UploadRelay(this))
+{
+    connect(ui.cmdSaljiSve, &QPushButton::clicked, this, &UploadController::cmdSaljiSve_Click);
+    connect(ui.cmdStopLoading, &QPushButton::clicked, this, &UploadController::cmdStopLoading_Click);
+    connect(ui.Timer1, &QTimer::timeout, this, &UploadController::Timer1_Timer);
+
+    connect(m_relay, &UploadRelay::frameStartingSignal, this, &UploadController::onFrameStarting);
+    connect(m_relay, &UploadRelay::frameFinishedSignal, this, &UploadController::onFrameFinished);
+    connect(m_relay, &UploadRelay::progressSignal, this, &UploadController::onProgress);
+    connect(m_relay, &UploadRelay::outcomeSignal, this, &UploadController::onOutcome);
+    connect(m_relay, &UploadRelay::frameBegunSignal, this, [this] {
+        if (!stopped())
+            ui.cmdStopLoading->setVisible(true);
+    });
+    connect(m_relay, &UploadRelay::tickerStartedSignal, this, [this] {
+        if (!stopped())
+            ui.Timer1->start();
+    });
+    connect(m_relay, &UploadRelay::frameEndedSignal, this, [this] {
+        if (stopped())
+            return;
+        ui.cmdStopLoading->setVisible(false);
+        ui.Timer1->stop();
+    });
+    connect(m_relay, &UploadRelay::frameCutShortSignal, ui.Timer1, &QTimer::stop);
+    connect(m_port, &SerialPortComponent::jobFinished, this, &UploadController::onTransmissionReturned);
+}
+
+UploadController::~UploadController() = default;
+
+void UploadController::lockWindow(bool locked)
+{
+    ui.cmdStopLoading->setEnabled(locked);
+    // The upload button waits for a stopped transmission to return, so two never overlap.
+    ui.cmdSaljiSve->setEnabled(!locked && !m_uploading);
+    for (QWidget *control : std::initializer_list<QWidget *>{ui.cmdCopy, ui.cmdCopyAll, ui.cmdRemove, ui.cmdRemoveAll,
+                                                             ui.Drive1, ui.File1, ui.Dir1, ui.ListView1})
+        control->setEnabled(!locked);
+    for (QAction *menu : {ui.mnuFileExit, ui.mnuProperties, ui.mnuAbout})
+        menu->setEnabled(!locked);
+}
+
+void UploadController::cmdSaljiSve_Click()
+{
+    if (m_uploading)
+        return;
+    const int count = m_frames->count();
+    if (count < 1) {
+        Modals::message(m_window, QStringLiteral("Nothing to upload"), QString(), QMessageBox::Warning,
+                        QMessageBox::Ok);
+        return;
+    }
+    QVector<UploadJob> jobs;
+    for (const FrameEntry &entry : m_frames->entries())
+        jobs.append({entry.text, entry.path});
+    const auto problems = UploadCheck::check(jobs);
+    if (!problems.isEmpty()) {
+        Modals::message(m_window, UploadCheck::describe(problems), QString(), QMessageBox::Critical,
+                        QMessageBox::Ok);
+        return;
+    }
+
+    m_state.StopRequested = false;
+    m_state.ProgressValue = 0;
+    m_state.UploadStartTime = m_clock.nowMs();
+    m_uploading = true;
+    m_outcome = UploadOutcome();
+    lockWindow(true);
+    ui.ProgressBar1->setValue(0);
+    ui.ProgressBar1->setMaximum(count * ProgressPerFrame);
+
+    UploadState *state = &m_state;
+    UploadRelay *relay = m_relay;
+    const bool started = m_port->startJob([jobs, state, relay](SerialLink &link) {
+        SteadyClock clock;
+        ListUpload upload(link, clock, *state, relay);
+        relay->report(upload.run(jobs));
+    });
+    if (!started) { // cannot happen while m_uploading guards the button; never leave the window locked
+        m_uploading = false;
+        lockWindow(false);
+    }
+}
+
+void UploadController::onFrameStarting(int position, int count, const QString &text, const QString &name,
+                                       const QString &path)
+{
+    if (stopped())
+        return;
+    ui.setPanel(1, QStringLiteral("Loading frame..."));
+    ui.setPanel(2, QStringLiteral("Frame number: %1   (%2/%3)").arg(text).arg(position).arg(count));
+    ui.setPanel(3, QStringLiteral("Name: ") + name);
+    BitmapBrowser::loadPreview(ui.Image2, path); // the file was checked; a failed preview changes nothing
+}
+
+void UploadController::onFrameFinished(int, int, qint64 estimatedTotalMs)
+{
+    if (!stopped())
+        ui.setPanel(5, QStringLiteral("Estimated: ") + formatDuration(estimatedTotalMs));
+}
+
+void UploadController::onProgress(int progressValue)
+{
+    if (!stopped())
+        ui.ProgressBar1->setValue(progressValue);
+}
+
+void UploadController::Timer1_Timer()
+{
+    ui.setPanel(4, QStringLiteral("Total loading time: ") + formatDuration(m_clock.nowMs() - m_state.UploadStartTime));
+}
+
+void UploadController::cmdStopLoading_Click()
+{
+    m_state.StopRequested = true;
+    ui.Timer1->stop();
+    lockWindow(false);
+    Modals::message(m_window, QStringLiteral("Upload stopped!"), QStringLiteral("Info"), QMessageBox::Information,
+                    QMessageBox::Ok);
+    ui.ProgressBar1->setValue(0);
+    ui.setAllPanels(QStringLiteral(" "));
+}
+
+void UploadController::stopForClose(std::function<void()> then)
+{
+    m_afterClose = std::move(then);
+    m_state.StopRequested = true;
+    m_port->cancelJob(); // waits for room or a drain give up too: the program is going
+}
+
+void UploadController::onOutcome(int result, const QString &error)
+{
+    m_outcome.result = UploadOutcome::Result(result);
+    m_outcome.error = error;
+}
+
+void UploadController::onTransmissionReturned()
+{
+    if (!m_uploading)
+        return;
+    m_uploading = false;
+    if (m_outcome.result == UploadOutcome::Finished && stopped())
+        m_outcome.result = UploadOutcome::Stopped; // stop pressed after the last group went out
+    if (m_afterClose) {
+        const auto close = std::move(m_afterClose);
+        m_afterClose = nullptr;
+        close();
+        return;
+    }
+
+    switch (m_outcome.result) {
+    case UploadOutcome::Finished:
+        ui.Timer1->stop();
+        Modals::message(m_window,
+                        QStringLiteral("Upload finished!\r\n\r\nTotal upload time: ")
+                            + formatDuration(m_clock.nowMs() - m_state.UploadStartTime),
+                        QStringLiteral("Info"), QMessageBox::Information, QMessageBox::Ok);
+        lockWindow(false);
+        ui.setAllPanels(QStringLiteral(" "));
+        break;
+    case UploadOutcome::Stopped:
+        // The stop action has restored the window; only the upload button waited for this.
+        ui.cmdSaljiSve->setEnabled(!ui.cmdStopLoading->isEnabled());
+        break;
+    case UploadOutcome::Failed: {
+        cmdStopLoading_Click();
+        Modals::message(m_window, m_outcome.error, QString(), QMessageBox::Warning, QMessageBox::Ok);
+        frmProperties dialog(m_port, m_window);
+        Modals::exec(&dialog);
+        break;
+    }
+    }
+    emit uploadEnded();
+}

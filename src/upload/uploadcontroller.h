@@ -1,0 +1,63 @@
+#pragma once
+
+#include "listupload.h"
+#include "uploadstate.h"
+
+#include <QObject>
+
+#include <functional>
+
+class Clock;
+class FrameListModel;
+class QWidget;
+class SerialPortComponent;
+class UploadRelay;
+struct MainWindowControls;
+
+// The upload as the main window runs it: the upload button, the stop button, the elapsed-time
+// ticker, the status panels, and the lock that keeps the list still while frames go out. The
+// frames themselves go out on the serial thread; this side only shows what happens.
+class UploadController : public QObject
+{
+    Q_OBJECT
+public:
+    UploadController(QWidget *window, const MainWindowControls &ui, SerialPortComponent *port,
+                     FrameListModel *frames, Clock &clock);
+    ~UploadController() override;
+
+    void cmdSaljiSve_Click();
+    void cmdStopLoading_Click();
+    void Timer1_Timer();
+
+    // True from the start of an upload until its transmission has returned.
+    bool isUploading() const { return m_uploading; }
+    // The window is closing: stop at once without asking, and call `then` when the transmission
+    // has returned.
+    void stopForClose(std::function<void()> then);
+
+    UploadState &state() { return m_state; }
+
+signals:
+    // The transmission has returned and the window has shown what it had to.
+    void uploadEnded();
+
+private:
+    void lockWindow(bool locked);
+    void onFrameStarting(int position, int count, const QString &text, const QString &name, const QString &path);
+    void onFrameFinished(int position, int count, qint64 estimatedTotalMs);
+    void onProgress(int progressValue);
+    void onOutcome(int result, const QString &error);
+    void onTransmissionReturned();
+    bool stopped() const { return m_state.StopRequested.load(); }
+
+    QWidget *m_window;
+    const MainWindowControls &ui;
+    SerialPortComponent *m_port;
+    FrameListModel *m_frames;
+    Clock &m_clock;
+    UploadState m_state;
+    UploadRelay *m_relay;
+    bool m_uploading = false;
+    UploadOutcome m_outcome;
+    std::function<void()> m_afterClose;
+};
