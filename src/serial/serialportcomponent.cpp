@@ -3,6 +3,11 @@
 #include "portmap.h"
 #include "serialportworker.h"
 
+#ifndef Q_OS_WIN
+#include <csignal>
+#include <pthread.h>
+#endif
+
 SerialPortComponent::SerialPortComponent(QObject *parent)
     : QObject(parent)
     , m_worker(new SerialPortWorker)
@@ -12,6 +17,20 @@ SerialPortComponent::SerialPortComponent(QObject *parent)
     connect(m_worker, &SerialPortWorker::openChanged, this, [this](bool open) { m_open = open; },
             Qt::DirectConnection);
     m_thread.start();
+#ifndef Q_OS_WIN
+    // A signal landing on the serial thread would cut a wait for the line short and read as a
+    // line failure; interrupts are for the program's main thread.
+    QMetaObject::invokeMethod(
+        m_worker,
+        [] {
+            sigset_t blocked;
+            sigemptyset(&blocked);
+            for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
+                sigaddset(&blocked, signal);
+            pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
+        },
+        Qt::BlockingQueuedConnection);
+#endif
 }
 
 SerialPortComponent::~SerialPortComponent()

@@ -18,7 +18,12 @@
 #include <chrono>
 #include <thread>
 
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free
+                  && std::atomic<UploadState *>::is_always_lock_free,
+              "the interrupt handler may only touch lock-free atomics");
+
 std::atomic<int> UploadCommand::s_interrupts{0};
+std::atomic<UploadState *> UploadCommand::s_running{nullptr};
 
 namespace {
 
@@ -90,16 +95,12 @@ private:
     SteadyClock clock;
 };
 
-// Waits for the upload to return, turning interrupts into a stop and then into giving up.
-void watch(const std::atomic<bool> &done, UploadState &state, const std::function<void()> &giveUp,
-           const std::atomic<int> &interrupts)
+// Waits for the upload to return; a second interrupt gives up waiting for the line.
+void watch(const std::atomic<bool> &done, const std::function<void()> &giveUp, const std::atomic<int> &interrupts)
 {
     bool gaveUp = false;
     while (!done.load()) {
-        const int seen = interrupts.load();
-        if (seen >= 1)
-            state.StopRequested = true;
-        if (seen >= 2 && !gaveUp) {
+        if (interrupts.load() >= 2 && !gaveUp) {
             giveUp();
             gaveUp = true;
         }
@@ -209,7 +210,10 @@ std::optional<UploadCommand::Options> UploadCommand::parse(const QStringList &ar
 
 void UploadCommand::interrupt()
 {
+    // Lock-free atomics only: this runs in a signal handler.
     s_interrupts.fetch_add(1);
+    if (UploadState *state = s_running.load())
+        state->StopRequested.store(true);
 }
 
 int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &err, bool showProgress)
@@ -222,6 +226,12 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
 
     UploadState state;
     state.UploadStartTime = SteadyClock().nowMs();
+    state.StopRequested = s_interrupts.load() > 0;
+    s_running = &state;
+    struct Forget
+    {
+        ~Forget() { s_running = nullptr; }
+    } forget;
     CommandObserver observer(out, err, options.quiet, showProgress, state, int(options.jobs.size()));
     UploadOutcome outcome;
 
@@ -237,7 +247,7 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
             outcome = ListUpload(link, link, state, &observer).run(options.jobs);
             returned = true;
         });
-        watch(returned, state, [] {}, s_interrupts);
+        watch(returned, [] {}, s_interrupts);
         worker.join();
         // After an interrupt the file holds what the port would have received so far.
         if (outcome.result == UploadOutcome::Failed)
@@ -262,7 +272,7 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
             outcome = ListUpload(link, clock, state, &observer).run(options.jobs);
             returned = true;
         });
-        watch(returned, state, [&port] { port.cancelJob(); }, s_interrupts);
+        watch(returned, [&port] { port.cancelJob(); }, s_interrupts);
     }
     observer.finish();
 

@@ -10,6 +10,7 @@
 #include <optional>
 
 class QTextStream;
+struct UploadState;
 
 // drelin-upload: sends frames from the command line, on the same core as the window.
 //
@@ -47,4 +48,5 @@ public:
 
 private:
     static std::atomic<int> s_interrupts;
+    static std::atomic<UploadState *> s_running;
 };

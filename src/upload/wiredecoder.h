@@ -32,6 +32,8 @@ class WireDecoder
 public:
     WireDecoder();
     ~WireDecoder();
+    WireDecoder(const WireDecoder &) = delete;
+    WireDecoder &operator=(const WireDecoder &) = delete;
 
     void feed(const QByteArray &bytes);
     // The stream has ended: a frame still in progress is reported as cut off.
