@@ -5,4 +5,6 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh build
 cmake --preset default >/dev/null
 cmake --build --preset default
-exec build/default/src/drelin "$@"
+# Opens on the sample frames drawn by the build.
+cd build/default/samples/frames
+exec ../../src/drelin "$@"

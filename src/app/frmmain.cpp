@@ -6,6 +6,7 @@
 #include "browser/bitmapbrowser.h"
 #include "browser/drivelistbox.h"
 #include "browser/filelistbox.h"
+#include "framelist/frameadder.h"
 #include "framelist/frameeditor.h"
 #include "framelist/framelistmodel.h"
 #include "modals.h"
@@ -52,6 +53,13 @@ frmMain::frmMain(QWidget *parent)
     m_browser->openFolder(QDir::currentPath());
     m_upload = new UploadController(this, ui, m_comm, m_frames, m_clock);
     m_editor = new FrameEditor(this, ui.ListView1, m_frames, ui.Timer2);
+    m_adder = new FrameAdder(this, m_frames, ui.File1, m_browser);
+    connect(ui.cmdCopy, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopy_Click);
+    connect(ui.cmdCopyAll, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopyAll_Click);
+    connect(ui.cmdRemove, &QPushButton::clicked, m_editor, &FrameEditor::cmdRemove_Click);
+    connect(ui.cmdRemoveAll, &QPushButton::clicked, m_editor, &FrameEditor::cmdRemoveAll_Click);
+    connect(ui.ListView1, &QTreeView::clicked, m_browser,
+            [this](const QModelIndex &index) { m_browser->ListView1_ItemClick(index.row() + 1); });
 
     // The client area is fixed; growing the window only adds empty space beside it.
     resize(Twips::toPixels(15135), Twips::toPixels(7680) + menuBar()->sizeHint().height());

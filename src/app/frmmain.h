@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 class BitmapBrowser;
+class FrameAdder;
 class FrameEditor;
 class FrameListModel;
 class SerialPortComponent;
@@ -34,6 +35,7 @@ public:
     BitmapBrowser *browser() const { return m_browser; }
     UploadController *upload() const { return m_upload; }
     FrameEditor *editor() const { return m_editor; }
+    FrameAdder *adder() const { return m_adder; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -47,6 +49,7 @@ private:
     BitmapBrowser *m_browser = nullptr;
     UploadController *m_upload = nullptr;
     FrameEditor *m_editor = nullptr;
+    FrameAdder *m_adder = nullptr;
     PortSettings m_settings;
     SteadyClock m_clock;
 };

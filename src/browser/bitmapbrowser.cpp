@@ -26,6 +26,15 @@ BitmapBrowser::BitmapBrowser(QWidget *window, DriveListBox *drives, DirListBox *
     connect(m_drives, &DriveListBox::driveChanged, this, &BitmapBrowser::Drive1_Change);
     connect(m_folders, &DirListBox::pathChanged, this, &BitmapBrowser::Dir1_Change);
     connect(m_files, &FileListBox::fileClicked, this, &BitmapBrowser::File1_Click);
+    connect(m_folders, &DirListBox::openFailed, this, [this](const QString &folder) {
+        showError(QStringLiteral("The folder %1 cannot be opened.").arg(QDir::toNativeSeparators(folder)));
+    });
+}
+
+bool BitmapBrowser::preview(QLabel *target, const QString &path)
+{
+    ++m_previewLoads;
+    return loadPreview(target, path);
 }
 
 bool BitmapBrowser::openFolder(const QString &folder)
@@ -83,7 +92,7 @@ void BitmapBrowser::File1_Click()
     const int index = m_files->ListIndex();
     if (index < 0)
         return;
-    if (!loadPreview(m_filePreview, filePath(index)))
+    if (!preview(m_filePreview, filePath(index)))
         showError(QStringLiteral("Unknown error!"));
 }
 
@@ -95,7 +104,7 @@ void BitmapBrowser::ListView1_ItemClick(int position)
     const QString text = m_frames->entry(position).text;
     for (int i = 1; i <= m_frames->count(); ++i) {
         if (m_frames->entry(i).text == text) {
-            if (!loadPreview(m_framePreview, m_frames->entry(i).path))
+            if (!preview(m_framePreview, m_frames->entry(i).path))
                 showError(QStringLiteral("Unknown error!"));
             return;
         }

@@ -26,6 +26,8 @@ public:
 
     // Loads a picture into a preview; false, leaving the preview as it was, when it cannot be read.
     static bool loadPreview(QLabel *preview, const QString &path);
+    // How many pictures the browser has decoded for its previews.
+    int previewLoads() const { return m_previewLoads; }
 
     void Drive1_Change();
     void Dir1_Change();
@@ -35,6 +37,7 @@ public:
 
 private:
     void showError(const QString &text);
+    bool preview(QLabel *target, const QString &path);
 
     QWidget *m_window;
     DriveListBox *m_drives;
@@ -43,4 +46,5 @@ private:
     QLabel *m_filePreview;
     QLabel *m_framePreview;
     FrameListModel *m_frames;
+    int m_previewLoads = 0;
 };

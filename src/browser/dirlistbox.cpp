@@ -66,8 +66,8 @@ void DirListBox::fill()
 
 void DirListBox::openItem(QListWidgetItem *item)
 {
-    if (item)
-        setPath(item->data(PathRole).toString());
+    if (item && !setPath(item->data(PathRole).toString()))
+        emit openFailed(item->data(PathRole).toString());
 }
 
 void DirListBox::keyPressEvent(QKeyEvent *event)

@@ -16,6 +16,8 @@ public:
 
 signals:
     void pathChanged(const QString &path);
+    // The operator opened a folder that cannot be listed; nothing changed.
+    void openFailed(const QString &path);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

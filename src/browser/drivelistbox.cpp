@@ -15,13 +15,18 @@ DriveListBox::DriveListBox(QWidget *parent)
 
 void DriveListBox::refresh()
 {
-    const QSignalBlocker blocker(this);
-    clear();
     QStringList roots;
     for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
         if (!roots.contains(volume.rootPath()))
             roots.append(volume.rootPath());
     }
+    setVolumes(roots);
+}
+
+void DriveListBox::setVolumes(QStringList roots)
+{
+    const QSignalBlocker blocker(this);
+    clear();
     const QString root = QDir::rootPath();
     roots.removeAll(root);
     std::sort(roots.begin(), roots.end());

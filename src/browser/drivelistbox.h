@@ -11,6 +11,8 @@ public:
 
     // Fills the list again from the mounted volumes.
     void refresh();
+    // Fills the list with these volume roots, the root folder first.
+    void setVolumes(QStringList roots);
     // The root path of the chosen volume.
     QString drive() const;
     // Shows the volume that holds path, without raising a change.

@@ -1,6 +1,10 @@
 #include "frameeditor.h"
 
+#include "app/modals.h"
 #include "framelistmodel.h"
+#include "framelookup.h"
+#include "framenumber.h"
+#include "frmmsgboxreplace.h"
 
 #include <QTimer>
 #include <QTreeView>
@@ -13,6 +17,69 @@ FrameEditor::FrameEditor(QWidget *window, QTreeView *view, FrameListModel *frame
     , m_timer(resortTimer)
 {
     connect(m_timer, &QTimer::timeout, this, &FrameEditor::Timer2_Timer);
+    // Queued: the in-place editor has closed before any message about the typed text appears.
+    connect(m_frames, &FrameListModel::textEdited, this, &FrameEditor::ListView1_AfterLabelEdit,
+            Qt::QueuedConnection);
+}
+
+void FrameEditor::ListView1_AfterLabelEdit(int position, const QString &newText)
+{
+    if (position < 1 || position > m_frames->count())
+        return;
+    const auto value = FrameNumber::parseTyped(newText);
+    if (!value) {
+        Modals::message(m_window, QString::fromLatin1(FrameNumber::RangeMessage), QStringLiteral("Error"),
+                        QMessageBox::Critical, QMessageBox::Ok);
+        return;
+    }
+    const QString text = FrameNumber::FormatFrameNumber(*value);
+    const QItemSelectionModel *selection = m_view->selectionModel();
+    const int taken = FrameLookup::FindFrame(*m_frames, text);
+    const QString selectedPath = FrameLookup::GetSelectedFramePath(*m_frames, selection);
+    if (FrameLookup::IsSelectedFrame(*m_frames, selection, text))
+        return; // the same number it has
+
+    // The re-sort timer may run while the question is open, so entries are followed, not counted.
+    const QPersistentModelIndex edited = m_frames->index(position - 1, 0);
+    if (taken != -1) {
+        const QPersistentModelIndex other = m_frames->index(taken - 1, 0);
+        const FrameEntry &existing = m_frames->entry(taken);
+        const int answer = AskReplaceFrame(m_window, existing.text + QStringLiteral("  Frame name: ") + existing.path,
+                                           text + QStringLiteral(" ") + selectedPath);
+        if (!edited.isValid() || !other.isValid())
+            return;
+        switch (answer) {
+        case frmMsgBoxReplace::Yes:
+        case frmMsgBoxReplace::YesToAll:
+            // The edited entry's file moves onto the typed number; its old number goes.
+            m_frames->setPath(other.row() + 1, selectedPath);
+            cmdRemove_Click();
+            m_timer->start();
+            return;
+        case frmMsgBoxReplace::No:
+        case frmMsgBoxReplace::Cancel:
+            return;
+        default: // closed: the number is taken as typed, so two entries carry it
+            break;
+        }
+    }
+    m_frames->setText(edited.row() + 1, text);
+    m_timer->start();
+}
+
+void FrameEditor::cmdRemove_Click()
+{
+    const int position = FrameLookup::firstSelected(*m_frames, m_view->selectionModel());
+    if (position > 0)
+        m_frames->remove(position);
+}
+
+void FrameEditor::cmdRemoveAll_Click()
+{
+    if (Modals::message(m_window, QStringLiteral("Remove all frames from list?"), QStringLiteral("Question"),
+                        QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel)
+        == QMessageBox::Ok)
+        m_frames->clear();
 }
 
 void FrameEditor::Timer2_Timer()

@@ -7,14 +7,20 @@ class QTimer;
 class QTreeView;
 class QWidget;
 
-// Changes to entries already in the frame list: the delayed re-sort after a renumbering.
+// Changes to entries already in the frame list: renumbering in place, removing one or all, and
+// the re-sort 200 ms after a renumbering.
 class FrameEditor : public QObject
 {
     Q_OBJECT
 public:
     FrameEditor(QWidget *window, QTreeView *view, FrameListModel *frames, QTimer *resortTimer);
 
-    // 200 ms after a renumbering: sort the list by entry text and stop the timer.
+    // The operator ended editing the number of the entry at `position` with `newText`.
+    void ListView1_AfterLabelEdit(int position, const QString &newText);
+    // Removes the first selected entry; nothing when none is selected.
+    void cmdRemove_Click();
+    // Asks, then empties the list.
+    void cmdRemoveAll_Click();
     void Timer2_Timer();
 
 private:

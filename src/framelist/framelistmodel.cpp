@@ -22,7 +22,9 @@ QVariant FrameListModel::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
     const FrameEntry &item = m_entries.at(index.row());
-    if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole) {
+    if (role == Qt::ToolTipRole)
+        return item.path; // the number column is wide; the file is always a hover away
+    if (role == Qt::DisplayRole || role == Qt::EditRole) {
         if (index.column() == FrameColumn)
             return item.text;
         if (index.column() == PathColumn)
@@ -86,8 +88,6 @@ void FrameListModel::setText(int position, const QString &text)
     m_entries[position - 1].text = text;
     const QModelIndex changed = index(position - 1, FrameColumn);
     emit dataChanged(changed, changed);
-    if (m_sorted)
-        sortNow();
 }
 
 void FrameListModel::setPath(int position, const QString &path)
@@ -115,6 +115,7 @@ void FrameListModel::clear()
 
 void FrameListModel::setSorted(bool sorted)
 {
+    // Switching it on sorts at once, also when it was on already (a renumbered entry moves).
     m_sorted = sorted;
     if (sorted)
         sortNow();

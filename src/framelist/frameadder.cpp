@@ -1,0 +1,114 @@
+#include "frameadder.h"
+
+#include "app/modals.h"
+#include "browser/bitmapbrowser.h"
+#include "browser/filelistbox.h"
+#include "framelistmodel.h"
+#include "framelookup.h"
+#include "framenumber.h"
+#include "frmmsgboxreplace.h"
+
+FrameAdder::FrameAdder(QWidget *window, FrameListModel *frames, FileListBox *files, BitmapBrowser *browser)
+    : QObject(window)
+    , m_window(window)
+    , m_frames(frames)
+    , m_files(files)
+    , m_browser(browser)
+{
+}
+
+QVector<FrameAdder::File> FrameAdder::listedFiles(bool selectedOnly) const
+{
+    QVector<File> result;
+    for (int index = 0; index < m_files->ListCount(); ++index) {
+        if (!selectedOnly || m_files->Selected(index))
+            result.append({m_browser->filePath(index), m_files->List(index)});
+    }
+    return result;
+}
+
+void FrameAdder::cmdCopy_Click()
+{
+    if (!addFiles(listedFiles(true)))
+        return; // a cancelled or refused prompt keeps the selection
+    // Whatever the answers to the questions, no file stays selected.
+    for (int index = 0; index < m_files->ListCount(); ++index) {
+        if (m_files->Selected(index))
+            m_files->setSelected(index, false);
+    }
+}
+
+void FrameAdder::cmdCopyAll_Click()
+{
+    addFiles(listedFiles(false));
+}
+
+bool FrameAdder::addFiles(const QVector<File> &files)
+{
+    const QString answer = Modals::input(m_window, QStringLiteral("Ofset:"), FrameNumber::nextFree(*m_frames));
+    if (answer.isEmpty())
+        return false;
+    const auto offset = FrameNumber::parseTyped(answer);
+    if (!offset) {
+        Modals::message(m_window, QString::fromLatin1(FrameNumber::RangeMessage), QStringLiteral("Error"),
+                        QMessageBox::Critical, QMessageBox::Ok);
+        return false;
+    }
+
+    enum Mode { Ask = -1, ReplaceAll = 2, LeaveOut = 4 };
+    int mode = Ask;
+    int k = 0;
+    int beyondLast = 0;
+    for (const File &file : files) {
+        const int number = *offset + k;
+        if (number > FrameNumber::Highest) {
+            // The device has no frame numbers past 255.
+            ++beyondLast;
+            continue;
+        }
+        const QString text = FrameNumber::FormatFrameNumber(number);
+        const int position = FrameLookup::FindFrame(*m_frames, text);
+        if (position == -1) {
+            m_frames->add(text, file.path);
+            ++k;
+            continue;
+        }
+        if (mode == ReplaceAll) {
+            m_frames->setPath(position, file.path);
+            ++k;
+            continue;
+        }
+        if (mode != Ask)
+            continue;
+        const FrameEntry &existing = m_frames->entry(position);
+        switch (AskReplaceFrame(m_window, existing.text + QStringLiteral("  Frame name:") + existing.path,
+                                text + QStringLiteral("  ") + file.name)) {
+        case frmMsgBoxReplace::Yes:
+            m_frames->setPath(position, file.path);
+            ++k;
+            break;
+        case frmMsgBoxReplace::YesToAll:
+            m_frames->setPath(position, file.path);
+            mode = ReplaceAll;
+            ++k;
+            break;
+        case frmMsgBoxReplace::No:
+            ++k;
+            break;
+        case frmMsgBoxReplace::Cancel:
+            mode = LeaveOut;
+            break;
+        default: // closed: the next file is offered the same number
+            break;
+        }
+    }
+
+    if (beyondLast > 0) {
+        Modals::message(m_window,
+                        beyondLast == 1
+                            ? QStringLiteral("1 file was not added: frame numbers end at 255.")
+                            : QStringLiteral("%1 files were not added: frame numbers end at 255.").arg(beyondLast),
+                        QString(), QMessageBox::Warning, QMessageBox::Ok);
+    }
+    return true;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+class BitmapBrowser;
+class FileListBox;
+class FrameListModel;
+class QWidget;
+
+// Adds files from the bitmap browser to the frame list: ">" the selected files, ">>" all of
+// them, numbered from an offset the operator types, asking before a taken number is replaced.
+class FrameAdder : public QObject
+{
+    Q_OBJECT
+public:
+    // A file to add: its full path and its name as the file list shows it.
+    struct File
+    {
+        QString path;
+        QString name;
+    };
+
+    FrameAdder(QWidget *window, FrameListModel *frames, FileListBox *files, BitmapBrowser *browser);
+
+    void cmdCopy_Click();
+    void cmdCopyAll_Click();
+
+    // Asks for the offset and numbers `files` from it in the order given. Returns false when the
+    // operator cancelled the prompt or typed a number that is refused.
+    bool addFiles(const QVector<File> &files);
+
+private:
+    QVector<File> listedFiles(bool selectedOnly) const;
+
+    QWidget *m_window;
+    FrameListModel *m_frames;
+    FileListBox *m_files;
+    BitmapBrowser *m_browser;
+};

@@ -1,0 +1,438 @@
+// The bitmap browser of the main window: which names the file list shows and in what order, the
+// preview on opening a folder and on a click, unreadable files and folders, drives that are not
+// ready, frame-list previews, and a folder of thousands of bitmaps.
+#include "bmpwriter.h"
+#include "scriptedmodals.h"
+#include "testsettings.h"
+
+#include "app/frmmain.h"
+#include "browser/bitmapbrowser.h"
+#include "browser/dirlistbox.h"
+#include "browser/drivelistbox.h"
+#include "browser/filelistbox.h"
+#include "framelist/framelistmodel.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include <memory>
+
+namespace {
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Each picture gets a size of its own, so the preview's size tells which file it shows.
+bool writePicture(const QString &path, const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(QColor::fromHsv((size.width() * 7) % 360, 200, 200));
+    return image.save(path, "BMP");
+}
+
+QSize pictureSize(int n)
+{
+    return QSize(20 + 3 * n, 10 + n);
+}
+
+QStringList listed(const FileListBox *files)
+{
+    QStringList names;
+    for (int i = 0; i < files->ListCount(); ++i)
+        names << files->List(i);
+    return names;
+}
+
+QStringList folderEntries(const DirListBox *folders)
+{
+    QStringList texts;
+    for (int i = 0; i < folders->count(); ++i)
+        texts << folders->item(i)->text();
+    return texts;
+}
+
+// What the operator was shown, one line a box, so a mismatch prints readably.
+QStringList boxes(const ScriptedModals &modals)
+{
+    QStringList lines;
+    for (const ShownModal &box : modals.shown())
+        lines << QStringLiteral("%1 | %2 | icon %3 | buttons %4")
+                     .arg(box.title, box.text)
+                     .arg(int(box.icon))
+                     .arg(int(box.buttons), 0, 16);
+    return lines;
+}
+
+QString errorBox(const QString &text)
+{
+    return QStringLiteral("Error | %1 | icon %2 | buttons %3")
+        .arg(text)
+        .arg(int(QMessageBox::Critical))
+        .arg(int(QMessageBox::Ok), 0, 16);
+}
+
+void clickRow(QAbstractItemView *view, const QModelIndex &index)
+{
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+}
+
+QListWidgetItem *subfolderItem(DirListBox *folders, const QString &name)
+{
+    // The subfolders follow the current folder's own entry.
+    for (int i = folders->currentRow() + 1; i < folders->count(); ++i) {
+        if (folders->item(i)->text().trimmed() == name)
+            return folders->item(i);
+    }
+    return nullptr;
+}
+
+enum class Open { DoubleClick, EnterKey };
+
+void openEntry(DirListBox *folders, QListWidgetItem *item, Open how)
+{
+    folders->scrollToItem(item);
+    if (how == Open::DoubleClick) {
+        // The whole sequence a double-click delivers: press, release, double-click, release.
+        const QPoint at = folders->visualItemRect(item).center();
+        QTest::mouseClick(folders->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(folders->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(folders->viewport(), Qt::LeftButton, {}, at);
+    } else {
+        folders->setCurrentItem(item);
+        QTest::keyClick(folders, Qt::Key_Return);
+    }
+}
+
+// The window shown, browsing a folder of its own that holds one picture.
+struct Rig
+{
+    TestSettings store;
+    ScriptedModals modals;
+    QTemporaryDir root;
+    frmMain window;
+
+    QString folder(const QString &name) const
+    {
+        QDir(root.path()).mkpath(name);
+        return root.filePath(name);
+    }
+    template <typename T>
+    T *get(const char *name) const { return window.findChild<T *>(QString::fromLatin1(name)); }
+    DriveListBox *drive() const { return get<DriveListBox>("Drive1"); }
+    DirListBox *dir() const { return get<DirListBox>("Dir1"); }
+    FileListBox *files() const { return get<FileListBox>("File1"); }
+    QLabel *image1() const { return get<QLabel>("Image1"); }
+    QLabel *image2() const { return get<QLabel>("Image2"); }
+    QTreeView *frames() const { return get<QTreeView>("ListView1"); }
+};
+
+const QSize StartSize(17, 9);
+
+} // namespace
+
+Q_DECLARE_METATYPE(Open)
+
+class TestBrowser : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Rig> rig;
+    QString start; // the folder the window browses when a test begins
+
+private slots:
+    void init()
+    {
+        rig = std::make_unique<Rig>();
+        rig->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig->window));
+        start = rig->folder(QStringLiteral("start"));
+        QVERIFY(writePicture(start + QStringLiteral("/start.bmp"), StartSize));
+        QVERIFY(rig->window.browser()->openFolder(start));
+        QCOMPARE(rig->image1()->pixmap().size(), StartSize);
+        rig->modals.clear(); // whatever the working folder held at construction
+    }
+
+    void cleanup() { rig.reset(); }
+
+    void openFolderListsAndPreviews_data()
+    {
+        QTest::addColumn<QStringList>("pictures"); // written in this order, picture n sized pictureSize(n)
+        QTest::addColumn<QStringList>("others");   // files that are not bitmaps
+        QTest::addColumn<QStringList>("subfolders");
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::newRow("extension in any case, case-blind order")
+            << QStringList{"c.Bmp", "a.BMP", "B.bmp"} << QStringList{} << QStringList{}
+            << QStringList{"a.BMP", "B.bmp", "c.Bmp"};
+        QTest::newRow("capitals do not sort first")
+            << QStringList{"Zeta.bmp", "gamma.BMP", "Beta.bmp", "alpha.bmp"} << QStringList{} << QStringList{}
+            << QStringList{"alpha.bmp", "Beta.bmp", "gamma.BMP", "Zeta.bmp"};
+        QTest::newRow("other names left out")
+            << QStringList{"k.bmp"} << QStringList{"notes.txt", "x.bmp.txt", "bmp", "k.bmpx"} << QStringList{}
+            << QStringList{"k.bmp"};
+        QTest::newRow("folder named as a bitmap left out")
+            << QStringList{"z.bmp"} << QStringList{} << QStringList{"folder.bmp"} << QStringList{"z.bmp"};
+        QTest::newRow("no bitmaps, only other names")
+            << QStringList{} << QStringList{"notes.txt", "x.bmp.txt"} << QStringList{"folder.bmp"}
+            << QStringList{};
+        QTest::newRow("empty folder") << QStringList{} << QStringList{} << QStringList{} << QStringList{};
+    }
+
+    void openFolderListsAndPreviews()
+    {
+        QFETCH(QStringList, pictures);
+        QFETCH(QStringList, others);
+        QFETCH(QStringList, subfolders);
+        QFETCH(QStringList, expected);
+        const QString folder = rig->folder(QStringLiteral("case"));
+        for (int n = 0; n < pictures.size(); ++n)
+            QVERIFY(writePicture(folder + QLatin1Char('/') + pictures[n], pictureSize(n)));
+        for (const QString &name : others)
+            QVERIFY(writeFile(folder + QLatin1Char('/') + name, "plain text\n"));
+        for (const QString &name : subfolders)
+            QVERIFY(QDir(folder).mkdir(name));
+        const qint64 before = rig->image1()->pixmap().cacheKey();
+
+        QVERIFY(rig->window.browser()->openFolder(folder));
+
+        QCOMPARE(listed(rig->files()), expected);
+        QCOMPARE(boxes(rig->modals), QStringList());
+        if (expected.isEmpty()) {
+            QCOMPARE(rig->image1()->pixmap().cacheKey(), before);
+        } else {
+            QCOMPARE(rig->files()->ListIndex(), 0);
+            QVERIFY(rig->files()->Selected(0));
+            QCOMPARE(rig->image1()->pixmap().size(), pictureSize(int(pictures.indexOf(expected.first()))));
+        }
+    }
+
+    void openFromFolderList_data()
+    {
+        QTest::addColumn<Open>("how");
+        QTest::newRow("double-click") << Open::DoubleClick;
+        QTest::newRow("Enter") << Open::EnterKey;
+    }
+
+    void openFromFolderList()
+    {
+        QFETCH(Open, how);
+        const QString pics = rig->folder(QStringLiteral("start/pics"));
+        QVERIFY(writePicture(pics + QStringLiteral("/b.bmp"), pictureSize(1)));
+        QVERIFY(writePicture(pics + QStringLiteral("/A.bmp"), pictureSize(2)));
+        QVERIFY(rig->window.browser()->openFolder(rig->root.path())); // come back so "pics" is listed
+        QVERIFY(rig->window.browser()->openFolder(start));
+        QListWidgetItem *item = subfolderItem(rig->dir(), QStringLiteral("pics"));
+        QVERIFY(item);
+
+        openEntry(rig->dir(), item, how);
+
+        QCOMPARE(rig->dir()->path(), pics);
+        QCOMPARE(listed(rig->files()), (QStringList{"A.bmp", "b.bmp"}));
+        QCOMPARE(rig->files()->ListIndex(), 0);
+        QCOMPARE(rig->image1()->pixmap().size(), pictureSize(2));
+        QCOMPARE(boxes(rig->modals), QStringList());
+    }
+
+    void folderGoneBeforeOpening_data() { openFromFolderList_data(); }
+
+    void folderGoneBeforeOpening()
+    {
+        QFETCH(Open, how);
+        const QString gone = rig->folder(QStringLiteral("start/gone"));
+        QVERIFY(rig->window.browser()->openFolder(rig->root.path()));
+        QVERIFY(rig->window.browser()->openFolder(start));
+        QListWidgetItem *item = subfolderItem(rig->dir(), QStringLiteral("gone"));
+        QVERIFY(item);
+        const QStringList folders = folderEntries(rig->dir());
+        const QStringList files = listed(rig->files());
+        const qint64 picture = rig->image1()->pixmap().cacheKey();
+        QVERIFY(QDir(gone).removeRecursively());
+        rig->modals.queueMessageAnswer(QMessageBox::Ok);
+
+        openEntry(rig->dir(), item, how);
+
+        QCOMPARE(rig->modals.shown().size(), 1);
+        const ShownModal &box = rig->modals.shown().first();
+        QVERIFY2(box.text.contains(QDir::toNativeSeparators(gone)), qPrintable(box.text));
+        QCOMPARE(box.title, QStringLiteral("Error"));
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(rig->dir()->path(), start);
+        QCOMPARE(folderEntries(rig->dir()), folders);
+        QCOMPARE(listed(rig->files()), files);
+        QCOMPARE(rig->image1()->pixmap().cacheKey(), picture);
+    }
+
+    void clickUnreadableFile_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("removed"); // gone between listing and the click
+
+        BmpWriter badDepth;
+        badDepth.bitCount = 7;
+        const QByteArray frame = BmpWriter::standardFrame({}, QByteArray());
+        QTest::newRow("empty file") << QByteArray() << false;
+        QTest::newRow("text") << QByteArray("not a picture\n") << false;
+        QTest::newRow("header cut short") << frame.left(30) << false;
+        QTest::newRow("7 bits a pixel") << badDepth.build() << false;
+        QTest::newRow("removed after listing") << frame << true;
+    }
+
+    void clickUnreadableFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, removed);
+        const QString folder = rig->folder(QStringLiteral("mixed"));
+        QVERIFY(writePicture(folder + QStringLiteral("/a.bmp"), pictureSize(1)));
+        QVERIFY(writeFile(folder + QStringLiteral("/b.bmp"), content));
+        QVERIFY(rig->window.browser()->openFolder(folder));
+        QCOMPARE(rig->image1()->pixmap().size(), pictureSize(1));
+        const qint64 picture = rig->image1()->pixmap().cacheKey();
+        if (removed)
+            QVERIFY(QFile::remove(folder + QStringLiteral("/b.bmp")));
+        rig->modals.clear();
+        rig->modals.queueMessageAnswer(QMessageBox::Ok);
+
+        clickRow(rig->files(), rig->files()->model()->index(1, 0));
+
+        QCOMPARE(rig->files()->ListIndex(), 1);
+        QCOMPARE(boxes(rig->modals), QStringList{errorBox(QStringLiteral("Unknown error!"))});
+        QCOMPARE(rig->image1()->pixmap().cacheKey(), picture);
+    }
+
+    void chooseDrive_data()
+    {
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<bool>("byKeyboard");
+        QTest::addColumn<QStringList>("messages");
+
+        const QStringList notReady{errorBox(QStringLiteral("Drive not ready!"))};
+        QTest::newRow("volume not ready, picked") << 1 << false << notReady;
+        QTest::newRow("volume not ready, arrow key") << 1 << true << notReady;
+        QTest::newRow("root, picked") << 0 << false << QStringList();
+        QTest::newRow("root, arrow key") << 0 << true << QStringList();
+    }
+
+    void chooseDrive()
+    {
+        QFETCH(int, chosen);
+        QFETCH(bool, byKeyboard);
+        QFETCH(QStringList, messages);
+        DriveListBox *drive = rig->drive();
+        drive->setVolumes({QStringLiteral("/"), QStringLiteral("/no-such-volume")});
+        const QStringList folders = folderEntries(rig->dir());
+        const QStringList files = listed(rig->files());
+        const qint64 picture = rig->image1()->pixmap().cacheKey();
+        for (int i = 0; i < messages.size(); ++i)
+            rig->modals.queueMessageAnswer(QMessageBox::Ok);
+
+        if (byKeyboard) {
+            drive->setCurrentIndex(1 - chosen);
+            drive->setFocus();
+            QTest::keyClick(drive, chosen == 1 ? Qt::Key_Down : Qt::Key_Up);
+        } else {
+            drive->setCurrentIndex(chosen);
+            emit drive->activated(chosen);
+        }
+
+        QCOMPARE(boxes(rig->modals), messages);
+        QCOMPARE(drive->currentIndex(), chosen);
+        if (chosen == 1) {
+            QCOMPARE(drive->drive(), QStringLiteral("/no-such-volume"));
+            QCOMPARE(rig->dir()->path(), start);
+            QCOMPARE(folderEntries(rig->dir()), folders);
+            QCOMPARE(rig->files()->path(), start);
+            QCOMPARE(listed(rig->files()), files);
+            QCOMPARE(rig->image1()->pixmap().cacheKey(), picture);
+        } else {
+            QCOMPARE(rig->dir()->path(), QStringLiteral("/"));
+            QCOMPARE(rig->files()->path(), QStringLiteral("/"));
+        }
+    }
+
+    void frameListPreview_data()
+    {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QList<int>>("files"); // picture number per entry; -1: its file was deleted
+        QTest::addColumn<int>("clicked");      // row
+        QTest::addColumn<int>("shown");        // picture number expected in Image2; -1: error, unchanged
+
+        QTest::newRow("one entry") << QStringList{"0003"} << QList<int>{1} << 0 << 1;
+        QTest::newRow("second of two") << QStringList{"0003", "0004"} << QList<int>{1, 2} << 1 << 2;
+        QTest::newRow("same text: the first's file")
+            << QStringList{"0005", "0005"} << QList<int>{1, 2} << 1 << 1;
+        QTest::newRow("same text after another entry")
+            << QStringList{"0001", "0005", "0005"} << QList<int>{3, 1, 2} << 2 << 1;
+        QTest::newRow("file deleted") << QStringList{"0003", "0004"} << QList<int>{1, -1} << 1 << -1;
+        QTest::newRow("same text, first's file deleted")
+            << QStringList{"0005", "0005"} << QList<int>{-1, 2} << 1 << -1;
+    }
+
+    void frameListPreview()
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(QList<int>, files);
+        QFETCH(int, clicked);
+        QFETCH(int, shown);
+        const QString folder = rig->folder(QStringLiteral("frames"));
+        for (int row = 0; row < texts.size(); ++row) {
+            const QString path = folder + QStringLiteral("/frame%1.bmp").arg(row);
+            QVERIFY(writePicture(path, pictureSize(qMax(files[row], 0))));
+            rig->window.frameList()->add(texts[row], path);
+            if (files[row] < 0)
+                QVERIFY(QFile::remove(path));
+        }
+        rig->image2()->setPixmap(QPixmap(StartSize));
+        const qint64 before = rig->image2()->pixmap().cacheKey();
+        if (shown < 0)
+            rig->modals.queueMessageAnswer(QMessageBox::Ok);
+
+        clickRow(rig->frames(), rig->frames()->model()->index(clicked, 0));
+
+        if (shown < 0) {
+            QCOMPARE(boxes(rig->modals), QStringList{errorBox(QStringLiteral("Unknown error!"))});
+            QCOMPARE(rig->image2()->pixmap().cacheKey(), before);
+        } else {
+            QCOMPARE(boxes(rig->modals), QStringList());
+            QCOMPARE(rig->image2()->pixmap().size(), pictureSize(shown));
+        }
+    }
+
+    void folderOfManyBitmaps()
+    {
+        const int count = 5000;
+        const QString folder = rig->folder(QStringLiteral("many"));
+        QVERIFY(writePicture(folder + QStringLiteral("/f0000.bmp"), pictureSize(4)));
+        for (int i = 1; i < count; ++i) {
+            // Only the first is ever decoded; the rest need only their names.
+            QVERIFY(writeFile(folder + QStringLiteral("/f%1.bmp").arg(i, 4, 10, QLatin1Char('0')), "x"));
+        }
+        const int loadsBefore = rig->window.browser()->previewLoads();
+
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(rig->window.browser()->openFolder(folder));
+        const qint64 elapsed = timer.elapsed();
+        qInfo("Listing %d bitmaps took %lld ms", count, elapsed);
+
+        QCOMPARE(rig->files()->ListCount(), count);
+        QCOMPARE(rig->files()->List(0), QStringLiteral("f0000.bmp"));
+        QCOMPARE(rig->files()->List(count - 1), QStringLiteral("f4999.bmp"));
+        QCOMPARE(rig->window.browser()->previewLoads() - loadsBefore, 1);
+        QCOMPARE(rig->image1()->pixmap().size(), pictureSize(4));
+        QCOMPARE(boxes(rig->modals), QStringList());
+        QVERIFY2(elapsed < 5000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+    }
+};
+
+QTEST_MAIN(TestBrowser)
+#include "tst_browser.moc"
