@@ -32,6 +32,8 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 }
 
 // Each picture gets a size of its own, so the preview's size tells which file it shows.
+QSize pictureSize(int n) { return QSize(20 + 3 * n, 10 + n); }
+
 bool writePicture(const QString &path, const QSize &size)
 {
     QImage image(size, QImage::Format_RGB32);
@@ -39,61 +41,38 @@ bool writePicture(const QString &path, const QSize &size)
     return image.save(path, "BMP");
 }
 
-QSize pictureSize(int n)
-{
-    return QSize(20 + 3 * n, 10 + n);
-}
-
-QStringList listed(const FileListBox *files)
-{
-    QStringList names;
-    for (int i = 0; i < files->ListCount(); ++i)
-        names << files->List(i);
-    return names;
-}
-
-QStringList folderEntries(const DirListBox *folders)
+// The texts a list shows, top to bottom.
+QStringList rows(const QAbstractItemView *view)
 {
     QStringList texts;
-    for (int i = 0; i < folders->count(); ++i)
-        texts << folders->item(i)->text();
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+        texts << view->model()->index(row, 0).data().toString();
     return texts;
 }
 
-// What the operator was shown, one line a box, so a mismatch prints readably.
+// A box as one line, so a mismatch prints readably.
+QString boxLine(const QString &title, const QString &text, QMessageBox::Icon icon, QMessageBox::StandardButtons buttons)
+{
+    return QStringLiteral("%1 | %2 | icon %3 | buttons %4").arg(title, text).arg(int(icon)).arg(int(buttons), 0, 16);
+}
+
 QStringList boxes(const ScriptedModals &modals)
 {
     QStringList lines;
     for (const ShownModal &box : modals.shown())
-        lines << QStringLiteral("%1 | %2 | icon %3 | buttons %4")
-                     .arg(box.title, box.text)
-                     .arg(int(box.icon))
-                     .arg(int(box.buttons), 0, 16);
+        lines << boxLine(box.title, box.text, box.icon, box.buttons);
     return lines;
 }
 
 QString errorBox(const QString &text)
 {
-    return QStringLiteral("Error | %1 | icon %2 | buttons %3")
-        .arg(text)
-        .arg(int(QMessageBox::Critical))
-        .arg(int(QMessageBox::Ok), 0, 16);
+    return boxLine(QStringLiteral("Error"), text, QMessageBox::Critical, QMessageBox::Ok);
 }
 
 void clickRow(QAbstractItemView *view, const QModelIndex &index)
 {
     view->scrollTo(index);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-}
-
-QListWidgetItem *subfolderItem(DirListBox *folders, const QString &name)
-{
-    // The subfolders follow the current folder's own entry.
-    for (int i = folders->currentRow() + 1; i < folders->count(); ++i) {
-        if (folders->item(i)->text().trimmed() == name)
-            return folders->item(i);
-    }
-    return nullptr;
 }
 
 enum class Open { DoubleClick, EnterKey };
@@ -121,11 +100,7 @@ struct Rig
     QTemporaryDir root;
     frmMain window;
 
-    QString folder(const QString &name) const
-    {
-        QDir(root.path()).mkpath(name);
-        return root.filePath(name);
-    }
+    QString folder(const QString &name) const { QDir(root.path()).mkpath(name); return root.filePath(name); }
     template <typename T>
     T *get(const char *name) const { return window.findChild<T *>(QString::fromLatin1(name)); }
     DriveListBox *drive() const { return get<DriveListBox>("Drive1"); }
@@ -134,6 +109,27 @@ struct Rig
     QLabel *image1() const { return get<QLabel>("Image1"); }
     QLabel *image2() const { return get<QLabel>("Image2"); }
     QTreeView *frames() const { return get<QTreeView>("ListView1"); }
+
+    // Everything the browser shows, so "nothing changed" is one comparison.
+    QStringList state() const
+    {
+        return {dir()->path(), rows(dir()).join(QLatin1Char('|')), files()->path(),
+                rows(files()).join(QLatin1Char('|')), QString::number(image1()->pixmap().cacheKey())};
+    }
+
+    // Makes a subfolder of `parent` and opens `parent` afresh so the folder list shows it.
+    QListWidgetItem *showSubfolder(const QString &parent, const QString &name)
+    {
+        folder(parent + QLatin1Char('/') + name);
+        if (!window.browser()->openFolder(root.path()) || !window.browser()->openFolder(root.filePath(parent)))
+            return nullptr;
+        // The subfolders follow the current folder's own entry.
+        for (int i = dir()->currentRow() + 1; i < dir()->count(); ++i) {
+            if (dir()->item(i)->text().trimmed() == name)
+                return dir()->item(i);
+        }
+        return nullptr;
+    }
 };
 
 const QSize StartSize(17, 9);
@@ -171,21 +167,20 @@ private slots:
         QTest::addColumn<QStringList>("subfolders");
         QTest::addColumn<QStringList>("expected");
 
+        const QStringList none;
         QTest::newRow("extension in any case, case-blind order")
-            << QStringList{"c.Bmp", "a.BMP", "B.bmp"} << QStringList{} << QStringList{}
-            << QStringList{"a.BMP", "B.bmp", "c.Bmp"};
+            << QStringList{"c.Bmp", "a.BMP", "B.bmp"} << none << none << QStringList{"a.BMP", "B.bmp", "c.Bmp"};
         QTest::newRow("capitals do not sort first")
-            << QStringList{"Zeta.bmp", "gamma.BMP", "Beta.bmp", "alpha.bmp"} << QStringList{} << QStringList{}
+            << QStringList{"Zeta.bmp", "gamma.BMP", "Beta.bmp", "alpha.bmp"} << none << none
             << QStringList{"alpha.bmp", "Beta.bmp", "gamma.BMP", "Zeta.bmp"};
         QTest::newRow("other names left out")
-            << QStringList{"k.bmp"} << QStringList{"notes.txt", "x.bmp.txt", "bmp", "k.bmpx"} << QStringList{}
+            << QStringList{"k.bmp"} << QStringList{"notes.txt", "x.bmp.txt", "bmp", "k.bmpx"} << none
             << QStringList{"k.bmp"};
         QTest::newRow("folder named as a bitmap left out")
-            << QStringList{"z.bmp"} << QStringList{} << QStringList{"folder.bmp"} << QStringList{"z.bmp"};
+            << QStringList{"z.bmp"} << none << QStringList{"folder.bmp"} << QStringList{"z.bmp"};
         QTest::newRow("no bitmaps, only other names")
-            << QStringList{} << QStringList{"notes.txt", "x.bmp.txt"} << QStringList{"folder.bmp"}
-            << QStringList{};
-        QTest::newRow("empty folder") << QStringList{} << QStringList{} << QStringList{} << QStringList{};
+            << none << QStringList{"notes.txt", "x.bmp.txt"} << QStringList{"folder.bmp"} << none;
+        QTest::newRow("empty folder") << none << none << none << none;
     }
 
     void openFolderListsAndPreviews()
@@ -205,7 +200,7 @@ private slots:
 
         QVERIFY(rig->window.browser()->openFolder(folder));
 
-        QCOMPARE(listed(rig->files()), expected);
+        QCOMPARE(rows(rig->files()), expected);
         QCOMPARE(boxes(rig->modals), QStringList());
         if (expected.isEmpty()) {
             QCOMPARE(rig->image1()->pixmap().cacheKey(), before);
@@ -229,15 +224,12 @@ private slots:
         const QString pics = rig->folder(QStringLiteral("start/pics"));
         QVERIFY(writePicture(pics + QStringLiteral("/b.bmp"), pictureSize(1)));
         QVERIFY(writePicture(pics + QStringLiteral("/A.bmp"), pictureSize(2)));
-        QVERIFY(rig->window.browser()->openFolder(rig->root.path())); // come back so "pics" is listed
-        QVERIFY(rig->window.browser()->openFolder(start));
-        QListWidgetItem *item = subfolderItem(rig->dir(), QStringLiteral("pics"));
+        QListWidgetItem *item = rig->showSubfolder(QStringLiteral("start"), QStringLiteral("pics"));
         QVERIFY(item);
 
         openEntry(rig->dir(), item, how);
 
         QCOMPARE(rig->dir()->path(), pics);
-        QCOMPARE(listed(rig->files()), (QStringList{"A.bmp", "b.bmp"}));
         QCOMPARE(rig->files()->ListIndex(), 0);
         QCOMPARE(rig->image1()->pixmap().size(), pictureSize(2));
         QCOMPARE(boxes(rig->modals), QStringList());
@@ -248,14 +240,10 @@ private slots:
     void folderGoneBeforeOpening()
     {
         QFETCH(Open, how);
-        const QString gone = rig->folder(QStringLiteral("start/gone"));
-        QVERIFY(rig->window.browser()->openFolder(rig->root.path()));
-        QVERIFY(rig->window.browser()->openFolder(start));
-        QListWidgetItem *item = subfolderItem(rig->dir(), QStringLiteral("gone"));
+        QListWidgetItem *item = rig->showSubfolder(QStringLiteral("start"), QStringLiteral("gone"));
         QVERIFY(item);
-        const QStringList folders = folderEntries(rig->dir());
-        const QStringList files = listed(rig->files());
-        const qint64 picture = rig->image1()->pixmap().cacheKey();
+        const QString gone = start + QStringLiteral("/gone");
+        const QStringList before = rig->state();
         QVERIFY(QDir(gone).removeRecursively());
         rig->modals.queueMessageAnswer(QMessageBox::Ok);
 
@@ -266,10 +254,7 @@ private slots:
         QVERIFY2(box.text.contains(QDir::toNativeSeparators(gone)), qPrintable(box.text));
         QCOMPARE(box.title, QStringLiteral("Error"));
         QCOMPARE(box.icon, QMessageBox::Critical);
-        QCOMPARE(rig->dir()->path(), start);
-        QCOMPARE(folderEntries(rig->dir()), folders);
-        QCOMPARE(listed(rig->files()), files);
-        QCOMPARE(rig->image1()->pixmap().cacheKey(), picture);
+        QCOMPARE(rig->state(), before);
     }
 
     void clickUnreadableFile_data()
@@ -279,7 +264,7 @@ private slots:
 
         BmpWriter badDepth;
         badDepth.bitCount = 7;
-        const QByteArray frame = BmpWriter::standardFrame({}, QByteArray());
+        const QByteArray frame = BmpWriter::standardFrame({}, {});
         QTest::newRow("empty file") << QByteArray() << false;
         QTest::newRow("text") << QByteArray("not a picture\n") << false;
         QTest::newRow("header cut short") << frame.left(30) << false;
@@ -299,7 +284,6 @@ private slots:
         const qint64 picture = rig->image1()->pixmap().cacheKey();
         if (removed)
             QVERIFY(QFile::remove(folder + QStringLiteral("/b.bmp")));
-        rig->modals.clear();
         rig->modals.queueMessageAnswer(QMessageBox::Ok);
 
         clickRow(rig->files(), rig->files()->model()->index(1, 0));
@@ -329,9 +313,7 @@ private slots:
         QFETCH(QStringList, messages);
         DriveListBox *drive = rig->drive();
         drive->setVolumes({QStringLiteral("/"), QStringLiteral("/no-such-volume")});
-        const QStringList folders = folderEntries(rig->dir());
-        const QStringList files = listed(rig->files());
-        const qint64 picture = rig->image1()->pixmap().cacheKey();
+        const QStringList before = rig->state();
         for (int i = 0; i < messages.size(); ++i)
             rig->modals.queueMessageAnswer(QMessageBox::Ok);
 
@@ -348,11 +330,7 @@ private slots:
         QCOMPARE(drive->currentIndex(), chosen);
         if (chosen == 1) {
             QCOMPARE(drive->drive(), QStringLiteral("/no-such-volume"));
-            QCOMPARE(rig->dir()->path(), start);
-            QCOMPARE(folderEntries(rig->dir()), folders);
-            QCOMPARE(rig->files()->path(), start);
-            QCOMPARE(listed(rig->files()), files);
-            QCOMPARE(rig->image1()->pixmap().cacheKey(), picture);
+            QCOMPARE(rig->state(), before);
         } else {
             QCOMPARE(rig->dir()->path(), QStringLiteral("/"));
             QCOMPARE(rig->files()->path(), QStringLiteral("/"));
@@ -368,8 +346,7 @@ private slots:
 
         QTest::newRow("one entry") << QStringList{"0003"} << QList<int>{1} << 0 << 1;
         QTest::newRow("second of two") << QStringList{"0003", "0004"} << QList<int>{1, 2} << 1 << 2;
-        QTest::newRow("same text: the first's file")
-            << QStringList{"0005", "0005"} << QList<int>{1, 2} << 1 << 1;
+        QTest::newRow("same text: the first's file") << QStringList{"0005", "0005"} << QList<int>{1, 2} << 1 << 1;
         QTest::newRow("same text after another entry")
             << QStringList{"0001", "0005", "0005"} << QList<int>{3, 1, 2} << 2 << 1;
         QTest::newRow("file deleted") << QStringList{"0003", "0004"} << QList<int>{1, -1} << 1 << -1;
@@ -398,13 +375,12 @@ private slots:
 
         clickRow(rig->frames(), rig->frames()->model()->index(clicked, 0));
 
-        if (shown < 0) {
-            QCOMPARE(boxes(rig->modals), QStringList{errorBox(QStringLiteral("Unknown error!"))});
+        const QStringList unknown{errorBox(QStringLiteral("Unknown error!"))};
+        QCOMPARE(boxes(rig->modals), shown < 0 ? unknown : QStringList());
+        if (shown < 0)
             QCOMPARE(rig->image2()->pixmap().cacheKey(), before);
-        } else {
-            QCOMPARE(boxes(rig->modals), QStringList());
+        else
             QCOMPARE(rig->image2()->pixmap().size(), pictureSize(shown));
-        }
     }
 
     void folderOfManyBitmaps()
@@ -412,10 +388,8 @@ private slots:
         const int count = 5000;
         const QString folder = rig->folder(QStringLiteral("many"));
         QVERIFY(writePicture(folder + QStringLiteral("/f0000.bmp"), pictureSize(4)));
-        for (int i = 1; i < count; ++i) {
-            // Only the first is ever decoded; the rest need only their names.
+        for (int i = 1; i < count; ++i) // only the first is decoded; the rest need only their names
             QVERIFY(writeFile(folder + QStringLiteral("/f%1.bmp").arg(i, 4, 10, QLatin1Char('0')), "x"));
-        }
         const int loadsBefore = rig->window.browser()->previewLoads();
 
         QElapsedTimer timer;
