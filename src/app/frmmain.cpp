@@ -1,5 +1,6 @@
 #include "frmmain.h"
 
+#include "about/frmabout.h"
 #include "app/appinfo.h"
 #include "artwork.h"
 #include "formstyle.h"
@@ -66,6 +67,7 @@ frmMain::frmMain(QWidget *parent)
 
     connect(ui.mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(ui.mnuProperties, &QAction::triggered, this, &frmMain::mnuProperties_Click);
+    connect(ui.mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
 }
 
 frmMain::~frmMain() = default;
@@ -127,5 +129,11 @@ void frmMain::mnuFileExit_Click()
 void frmMain::mnuProperties_Click()
 {
     frmProperties dialog(m_comm, this);
+    Modals::exec(&dialog);
+}
+
+void frmMain::mnuAbout_Click()
+{
+    frmAbout dialog(this);
     Modals::exec(&dialog);
 }

@@ -28,6 +28,7 @@ public:
 
     void mnuFileExit_Click();
     void mnuProperties_Click();
+    void mnuAbout_Click();
 
     SerialPortComponent &MSComm1() { return *m_comm; }
     const MainWindowControls &controls() const { return ui; }

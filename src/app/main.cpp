@@ -1,3 +1,4 @@
+#include "app/appinfo.h"
 #include "app/artwork.h"
 #include "app/module2.h"
 
@@ -7,6 +8,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("drelin"));
+    QApplication::setApplicationVersion(QString::fromLatin1(AppInfo::VersionString));
+    QApplication::setDesktopFileName(QStringLiteral("drelin"));
     QApplication::setWindowIcon(Artwork::programIcon());
     Module2::Main();
     return QApplication::exec();
