@@ -1,5 +1,7 @@
 #include "bmpwriter.h"
 #include "upload/framebitmap.h"
+#include "upload/wiredecoder.h"
+#include "upload/wireformat.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -169,6 +171,20 @@ void TestFrameBitmap::acceptedShapes()
     QCOMPARE(result.bitmap->pixels, pixels);
     palette.resize(FrameBitmap::PaletteSize, qRgb(0, 0, 0));
     QCOMPARE(Palette(result.bitmap->palette.begin(), result.bitmap->palette.end()), palette);
+
+    // Over the line and back: every pixel index exact, the colours cut to 6 bits.
+    WireDecoder decoder;
+    decoder.feed(WireFormat::frameText(42, QStringLiteral("shape"), *result.bitmap));
+    const QList<DecodedFrame> frames = decoder.takeFrames();
+    QCOMPARE(frames.size(), 1);
+    QVERIFY2(frames[0].complete, qPrintable(frames[0].problem));
+    QCOMPARE(frames[0].number, 42);
+    QCOMPARE(frames[0].pixels, pixels);
+    for (int e = 0; e < FrameBitmap::PaletteSize; ++e) {
+        const std::array<quint8, 3> cut = {quint8(qRed(palette[e]) / 4), quint8(qGreen(palette[e]) / 4),
+                                           quint8(qBlue(palette[e]) / 4)};
+        QCOMPARE(frames[0].sixBitPalette[e], cut);
+    }
 }
 
 void TestFrameBitmap::standardPaletteOffsets_data()

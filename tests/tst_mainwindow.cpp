@@ -82,7 +82,7 @@ private slots:
         row("cmdCopyAll", 5280, 720, 375, 375, ">>", QStringLiteral("Add all frames"));
         row("cmdRemove", 5280, 1680, 375, 375, "<", QStringLiteral("Remove frame"));
         row("ListView1", 5760, 120, 7935, 2625, "", QString());
-        row("cmdSaljiSve", 13800, 2280, 1335, 495, "&Uplaod frame(s)", QString());
+        row("cmdSaljiSve", 13800, 2280, 1335, 495, "&Uplaod frame(s)", QStringLiteral("No frames in the list"));
         row("ProgressBar1", 0, 6840, 13695, 495, "", QString());
         row("StatusBar1", 0, 7425, 15135, 255, "", QString());
         row("Label6", 13800, 1200, 1155, 240, "www.velm.test", QString());

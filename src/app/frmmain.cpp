@@ -54,7 +54,7 @@ frmMain::frmMain(QWidget *parent)
     m_browser->openFolder(QDir::currentPath());
     m_upload = new UploadController(this, ui, m_comm, m_frames, m_clock);
     m_editor = new FrameEditor(this, ui.ListView1, m_frames, ui.Timer2);
-    m_adder = new FrameAdder(this, m_frames, ui.File1, m_browser);
+    m_adder = new FrameAdder(this, m_frames, ui.File1, m_browser, ui.ListView1);
     connect(ui.cmdCopy, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopy_Click);
     connect(ui.cmdCopyAll, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopyAll_Click);
     connect(ui.cmdRemove, &QPushButton::clicked, m_editor, &FrameEditor::cmdRemove_Click);

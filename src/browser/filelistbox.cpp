@@ -30,14 +30,19 @@ QStringList FileListBox::listFolder(const QString &dir, const QString &pattern)
         if (wildcard.match(name).hasMatch())
             matched.append(name);
     }
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-    std::stable_sort(matched.begin(), matched.end(), [&collator](const QString &a, const QString &b) {
-        const int order = collator.compare(a, b);
-        return order != 0 ? order < 0 : a < b;
-    });
+    std::stable_sort(matched.begin(), matched.end(), &FileListBox::comesBefore);
     return matched;
+}
+
+bool FileListBox::comesBefore(const QString &a, const QString &b)
+{
+    static const QCollator collator = [] {
+        QCollator caseless;
+        caseless.setCaseSensitivity(Qt::CaseInsensitive);
+        return caseless;
+    }();
+    const int order = collator.compare(a, b);
+    return order != 0 ? order < 0 : a < b;
 }
 
 void FileListBox::setPath(const QString &dir)

@@ -28,6 +28,8 @@ public:
 
     // The names ending in the pattern's suffix, in file-list order.
     static QStringList listFolder(const QString &dir, const QString &pattern);
+    // File-list order: letter case ignored, then exact.
+    static bool comesBefore(const QString &a, const QString &b);
 
 signals:
     void fileClicked(int index);

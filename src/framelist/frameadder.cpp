@@ -8,13 +8,84 @@
 #include "framenumber.h"
 #include "frmmsgboxreplace.h"
 
-FrameAdder::FrameAdder(QWidget *window, FrameListModel *frames, FileListBox *files, BitmapBrowser *browser)
+#include <QAbstractItemView>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
+
+FrameAdder::FrameAdder(QWidget *window, FrameListModel *frames, FileListBox *files, BitmapBrowser *browser,
+                       QAbstractItemView *list)
     : QObject(window)
     , m_window(window)
     , m_frames(frames)
     , m_files(files)
     , m_browser(browser)
 {
+    list->setAcceptDrops(true);
+    list->viewport()->setAcceptDrops(true);
+    list->viewport()->installEventFilter(this);
+}
+
+QVector<FrameAdder::File> FrameAdder::droppedBitmaps(const QMimeData *data, int *others)
+{
+    QVector<File> bitmaps;
+    int skipped = 0;
+    for (const QUrl &url : data->urls()) {
+        const QFileInfo file(url.toLocalFile());
+        if (url.isLocalFile() && file.isFile() && file.fileName().endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
+            bitmaps.append({file.absoluteFilePath(), file.fileName()});
+        else
+            ++skipped;
+    }
+    std::stable_sort(bitmaps.begin(), bitmaps.end(),
+                     [](const File &a, const File &b) { return FileListBox::comesBefore(a.name, b.name); });
+    if (others)
+        *others = skipped;
+    return bitmaps;
+}
+
+bool FrameAdder::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDropEvent *>(event);
+        if (droppedBitmaps(drag->mimeData()).isEmpty())
+            drag->ignore();
+        else
+            drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        int others = 0;
+        const QVector<File> bitmaps = droppedBitmaps(drop->mimeData(), &others);
+        if (bitmaps.isEmpty()) {
+            drop->ignore();
+            return true;
+        }
+        drop->acceptProposedAction();
+        // The file manager waits for the drop to end; ask the operator once it has.
+        QTimer::singleShot(0, this, [this, bitmaps, others] { addDropped(bitmaps, others); });
+        return true;
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+void FrameAdder::addDropped(const QVector<File> &files, int others)
+{
+    if (!addFiles(files) || others == 0)
+        return;
+    Modals::message(m_window,
+                    others == 1 ? QStringLiteral("1 dropped file is not a bitmap (.bmp) and was left out.")
+                                : QStringLiteral("%1 dropped files are not bitmaps (.bmp) and were left out.").arg(others),
+                    QString(), QMessageBox::Information, QMessageBox::Ok);
 }
 
 QVector<FrameAdder::File> FrameAdder::listedFiles(bool selectedOnly) const

@@ -7,10 +7,13 @@
 class BitmapBrowser;
 class FileListBox;
 class FrameListModel;
+class QAbstractItemView;
+class QMimeData;
 class QWidget;
 
 // Adds files from the bitmap browser to the frame list: ">" the selected files, ">>" all of
 // them, numbered from an offset the operator types, asking before a taken number is replaced.
+// Bitmaps dropped on the frame list from a file manager are added as ">" adds the same files.
 class FrameAdder : public QObject
 {
     Q_OBJECT
@@ -22,7 +25,8 @@ public:
         QString name;
     };
 
-    FrameAdder(QWidget *window, FrameListModel *frames, FileListBox *files, BitmapBrowser *browser);
+    FrameAdder(QWidget *window, FrameListModel *frames, FileListBox *files, BitmapBrowser *browser,
+               QAbstractItemView *list);
 
     void cmdCopy_Click();
     void cmdCopyAll_Click();
@@ -31,7 +35,15 @@ public:
     // operator cancelled the prompt or typed a number that is refused.
     bool addFiles(const QVector<File> &files);
 
+    // The dropped files that are bitmaps, in file-list order, and how many others were dropped.
+    static QVector<File> droppedBitmaps(const QMimeData *data, int *others = nullptr);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void addDropped(const QVector<File> &files, int others);
+
     QVector<File> listedFiles(bool selectedOnly) const;
 
     QWidget *m_window;

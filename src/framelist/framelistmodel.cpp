@@ -1,10 +1,67 @@
 #include "framelistmodel.h"
 
+#include "upload/framebitmap.h"
+
+#include <QBrush>
+#include <QFileInfo>
+
 #include <algorithm>
 
 FrameListModel::FrameListModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &FrameListModel::fileChanged);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &FrameListModel::folderChanged);
+}
+
+void FrameListModel::check(int row)
+{
+    FrameEntry &item = m_entries[row];
+    item.problem = FrameBitmapReader::readFile(item.path).error;
+    watch(item.path);
+    const QModelIndex changed = index(row, CheckColumn);
+    emit dataChanged(changed, changed);
+}
+
+void FrameListModel::watch(const QString &path)
+{
+    // The folder too: a file that is deleted and made again is no longer watched by itself.
+    const QString folder = QFileInfo(path).absolutePath();
+    for (const QString &watched : {path, folder}) {
+        if (QFileInfo::exists(watched) && !m_watcher.files().contains(watched)
+            && !m_watcher.directories().contains(watched))
+            m_watcher.addPath(watched);
+    }
+}
+
+void FrameListModel::unwatchUnused()
+{
+    QStringList used;
+    for (const FrameEntry &item : std::as_const(m_entries))
+        used << item.path << QFileInfo(item.path).absolutePath();
+    QStringList unused;
+    for (const QString &watched : m_watcher.files() + m_watcher.directories()) {
+        if (!used.contains(watched))
+            unused << watched;
+    }
+    if (!unused.isEmpty())
+        m_watcher.removePaths(unused);
+}
+
+void FrameListModel::fileChanged(const QString &path)
+{
+    for (int row = 0; row < count(); ++row) {
+        if (m_entries.at(row).path == path)
+            check(row);
+    }
+}
+
+void FrameListModel::folderChanged(const QString &folder)
+{
+    for (int row = 0; row < count(); ++row) {
+        if (QFileInfo(m_entries.at(row).path).absolutePath() == folder)
+            check(row);
+    }
 }
 
 int FrameListModel::rowCount(const QModelIndex &parent) const
@@ -22,13 +79,17 @@ QVariant FrameListModel::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
     const FrameEntry &item = m_entries.at(index.row());
-    if (role == Qt::ToolTipRole)
-        return item.path; // the number column is wide; the file is always a hover away
+    if (role == Qt::ToolTipRole) // the number column is wide; the file is always a hover away
+        return item.problem.isEmpty() ? item.path : item.path + QLatin1Char('\n') + item.problem;
+    if (role == Qt::ForegroundRole && !item.problem.isEmpty())
+        return QBrush(Qt::red);
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
         if (index.column() == FrameColumn)
             return item.text;
         if (index.column() == PathColumn)
             return item.path;
+        if (index.column() == CheckColumn)
+            return item.problem.isEmpty() ? QStringLiteral("OK") : item.problem;
     }
     return QVariant();
 }
@@ -42,6 +103,8 @@ QVariant FrameListModel::headerData(int section, Qt::Orientation orientation, in
         return QStringLiteral("Frame");
     case PathColumn:
         return QStringLiteral("File");
+    case CheckColumn:
+        return QStringLiteral("Check");
     default:
         return QVariant();
     }
@@ -78,8 +141,9 @@ int FrameListModel::add(const QString &text, const QString &path)
 {
     const int row = m_sorted ? sortedPosition(text) : count();
     beginInsertRows(QModelIndex(), row, row);
-    m_entries.insert(row, FrameEntry{text, path});
+    m_entries.insert(row, FrameEntry{text, path, QString()});
     endInsertRows();
+    check(row);
     return row + 1;
 }
 
@@ -95,6 +159,7 @@ void FrameListModel::setPath(int position, const QString &path)
     m_entries[position - 1].path = path;
     const QModelIndex changed = index(position - 1, PathColumn);
     emit dataChanged(changed, changed);
+    check(position - 1);
 }
 
 void FrameListModel::remove(int position)
@@ -102,6 +167,7 @@ void FrameListModel::remove(int position)
     beginRemoveRows(QModelIndex(), position - 1, position - 1);
     m_entries.removeAt(position - 1);
     endRemoveRows();
+    unwatchUnused();
 }
 
 void FrameListModel::clear()
@@ -111,6 +177,7 @@ void FrameListModel::clear()
     beginResetModel();
     m_entries.clear();
     endResetModel();
+    unwatchUnused();
 }
 
 void FrameListModel::setSorted(bool sorted)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QFileSystemWatcher>
 #include <QString>
 #include <QVector>
 
@@ -9,15 +10,18 @@ struct FrameEntry
 {
     QString text;
     QString path;
+    QString problem; // why the file is not a frame bitmap; empty when it is
 };
 
-// The frame list: entries in list order, shown as the columns "Frame" and "File".
+// The frame list: entries in list order, shown as the columns "Frame", "File" and "Check" (whether
+// the file is a frame bitmap, and why not). A file is checked when its entry is added, when the
+// entry gets another file, and when the file changes on disk; never on a repaint.
 // Positions in the public functions are 1-based, as the list's users count them.
 class FrameListModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { FrameColumn = 0, PathColumn = 1, ColumnCount };
+    enum Column { FrameColumn = 0, PathColumn = 1, CheckColumn = 2, ColumnCount };
 
     explicit FrameListModel(QObject *parent = nullptr);
 
@@ -51,7 +55,13 @@ signals:
 private:
     int sortedPosition(const QString &text) const;
     void sortNow();
+    void check(int row);
+    void watch(const QString &path);
+    void unwatchUnused();
+    void fileChanged(const QString &path);
+    void folderChanged(const QString &folder);
 
     QVector<FrameEntry> m_entries;
+    QFileSystemWatcher m_watcher;
     bool m_sorted = false;
 };

@@ -59,6 +59,25 @@ UploadController::UploadController(QWidget *window, const MainWindowControls &co
     });
     connect(m_relay, &UploadRelay::frameCutShortSignal, ui.Timer1, &QTimer::stop);
     connect(m_port, &SerialPortComponent::jobFinished, this, &UploadController::onTransmissionReturned);
+    for (const auto changed : {&FrameListModel::rowsInserted, &FrameListModel::rowsRemoved})
+        connect(m_frames, changed, this, &UploadController::showExpectedDuration);
+    connect(m_frames, &FrameListModel::modelReset, this, &UploadController::showExpectedDuration);
+    showExpectedDuration();
+}
+
+void UploadController::showExpectedDuration()
+{
+    const int count = m_frames->count();
+    if (count == 0) {
+        ui.cmdSaljiSve->setToolTip(QStringLiteral("No frames in the list"));
+        return;
+    }
+    const LineSettings line = m_port->lineSettings();
+    ui.cmdSaljiSve->setToolTip(QStringLiteral("%1 %2, about %3 at %4 bit/s")
+                                   .arg(count)
+                                   .arg(count == 1 ? QStringLiteral("frame") : QStringLiteral("frames"))
+                                   .arg(formatDuration(expectedUploadMs(count, line.baudRate, line.bitsPerCharacter())))
+                                   .arg(line.baudRate));
 }
 
 UploadController::~UploadController() = default;

@@ -43,6 +43,8 @@ signals:
 
 private:
     void lockWindow(bool locked);
+    // The upload button tells, before it is pressed, how many frames go and how long it takes.
+    void showExpectedDuration();
     void onFrameStarting(int position, int count, const QString &text, const QString &name, const QString &path);
     void onFrameFinished(int position, int count, qint64 estimatedTotalMs);
     void onProgress(int progressValue);

@@ -290,6 +290,11 @@ void WireDecoder::finish()
     d->phase = State::Phase::Seeking;
 }
 
+bool WireDecoder::inFrame() const
+{
+    return d->phase == State::Phase::InFrame;
+}
+
 QList<DecodedFrame> WireDecoder::takeFrames()
 {
     return std::exchange(d->finished, {});

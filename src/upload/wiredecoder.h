@@ -40,6 +40,8 @@ public:
     void finish();
     // The frames decoded since the last call, in the order they arrived.
     QList<DecodedFrame> takeFrames();
+    // True while a frame has begun and not yet ended.
+    bool inFrame() const;
 
 private:
     struct State;

@@ -1,0 +1,35 @@
+#include "upload/devicecommand.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <csignal>
+
+namespace {
+void onInterrupt(int)
+{
+    DeviceCommand::interrupt();
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        out << DeviceCommand::usage();
+        return DeviceCommand::Success;
+    }
+    QString error;
+    const auto options = DeviceCommand::parse(arguments, &error);
+    if (!options) {
+        err << "drelin-device: " << error << "\n\n" << DeviceCommand::usage();
+        return DeviceCommand::UsageError;
+    }
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+    return DeviceCommand::run(*options, out, err);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <optional>
+
+class QTextStream;
+struct DecodedFrame;
+
+// drelin-device: the device's side of the line, to try the tool without hardware.
+//
+//   drelin-device (--pty | --device PATH | --capture FILE) [--out DIR] [--quiet]
+//
+// Decodes every frame that arrives and prints a line for it; with --out it also writes each
+// picture as DIR/NNN-name.png.
+class DeviceCommand
+{
+public:
+    enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
+    enum class Source { Pty, Device, Capture };
+
+    struct Options
+    {
+        Source source = Source::Pty;
+        QString path; // --device or --capture
+        QString outDir;
+        bool quiet = false;
+    };
+
+    static std::optional<Options> parse(const QStringList &arguments, QString *error);
+    static QString usage();
+    static int run(const Options &options, QTextStream &out, QTextStream &err);
+
+    // Safe in a signal handler: ends listening.
+    static void interrupt();
+
+    // "frame 7 (0007) "logo    ": complete, 67086 characters" and, for a frame that is not,
+    // its problem.
+    static QString describe(const DecodedFrame &frame);
+    // DIR/NNN-name.png for a frame; the name's characters that do not belong in a file name
+    // become "_".
+    static QString pictureName(const DecodedFrame &frame);
+
+    // A frame in progress is reported as cut off after this long without a character.
+    static constexpr int QuietMs = 5000;
+
+private:
+    static std::atomic<int> s_interrupts;
+};
