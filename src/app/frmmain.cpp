@@ -15,6 +15,7 @@
 #include "serial/serialportcomponent.h"
 #include "serial/serialsetup.h"
 #include "twips.h"
+#include "upload/localpath.h"
 #include "upload/uploadcontroller.h"
 
 #include <QAction>
@@ -51,7 +52,7 @@ frmMain::frmMain(QWidget *parent)
     ui.Drive1->setFocus(); // first in the tab order
     ui.ListView1->setModel(m_frames);
     m_browser = new BitmapBrowser(this, ui.Drive1, ui.Dir1, ui.File1, ui.Image1, ui.Image2, m_frames);
-    m_browser->openFolder(QDir::currentPath());
+    m_browser->openFolder(LocalPath::currentFolder());
     m_upload = new UploadController(this, ui, m_comm, m_frames, m_clock);
     m_editor = new FrameEditor(this, ui.ListView1, m_frames, ui.Timer2);
     m_adder = new FrameAdder(this, m_frames, ui.File1, m_browser, ui.ListView1);

@@ -5,8 +5,10 @@
 #include "drivelistbox.h"
 #include "filelistbox.h"
 #include "framelist/framelistmodel.h"
+#include "upload/localpath.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
@@ -53,7 +55,10 @@ QString BitmapBrowser::filePath(int index) const
 
 bool BitmapBrowser::loadPreview(QLabel *preview, const QString &path)
 {
-    QImageReader reader(path);
+    QFile file;
+    if (!LocalPath::openForReading(file, path) || !LocalPath::stat(path).isFile)
+        return false;
+    QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     const QImage image = reader.read();
     if (image.isNull())

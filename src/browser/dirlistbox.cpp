@@ -1,5 +1,7 @@
 #include "dirlistbox.h"
 
+#include "upload/localpath.h"
+
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
@@ -21,10 +23,13 @@ DirListBox::DirListBox(QWidget *parent)
 
 bool DirListBox::setPath(const QString &dir)
 {
-    const QFileInfo info(dir);
-    if (!info.isDir() || !info.isReadable() || !QDir(dir).isReadable())
+    const QString cleaned = QDir::cleanPath(QDir::isAbsolutePath(dir) ? dir : LocalPath::currentFolder() + QLatin1Char('/') + dir);
+    QString error;
+    if (!LocalPath::stat(cleaned).isFolder)
         return false;
-    const QString cleaned = QDir::cleanPath(info.absoluteFilePath());
+    LocalPath::entries(cleaned, LocalPath::Kind::Files, &error);
+    if (!error.isEmpty())
+        return false;
     if (cleaned == m_path)
         return true;
     m_path = cleaned;
@@ -39,11 +44,19 @@ void DirListBox::fill()
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
 
+    // The folders from the root down, worked out from the path alone: a name need not be UTF-8.
     QStringList chain;
-    for (QDir dir(m_path);; ) {
-        chain.prepend(dir.absolutePath());
-        if (dir.isRoot() || !dir.cdUp())
+    for (QString folder = m_path;;) {
+        chain.prepend(folder);
+        const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+        if (QDir(folder).isRoot() || slash < 0)
             break;
+        QString parent = folder.left(slash);
+        if (parent.isEmpty() || parent.endsWith(QLatin1Char(':')))
+            parent += QLatin1Char('/');
+        if (parent == folder)
+            break;
+        folder = parent;
     }
     int depth = 0;
     for (const QString &folder : chain) {
@@ -54,7 +67,7 @@ void DirListBox::fill()
     }
     setCurrentRow(count() - 1);
 
-    QStringList children = QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QStringList children = LocalPath::entries(m_path, LocalPath::Kind::Folders);
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::sort(children.begin(), children.end(), collator);

@@ -1,5 +1,7 @@
 #include "filelistbox.h"
 
+#include "upload/localpath.h"
+
 #include <QCollator>
 #include <QDir>
 #include <QRegularExpression>
@@ -26,7 +28,7 @@ QStringList FileListBox::listFolder(const QString &dir, const QString &pattern)
     const QRegularExpression wildcard(QRegularExpression::wildcardToRegularExpression(pattern),
                                       QRegularExpression::CaseInsensitiveOption);
     QStringList matched;
-    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+    for (const QString &name : LocalPath::entries(dir, LocalPath::Kind::Files)) {
         if (wildcard.match(name).hasMatch())
             matched.append(name);
     }

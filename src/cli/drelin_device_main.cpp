@@ -1,5 +1,7 @@
 #include "upload/devicecommand.h"
 
+#include "upload/localpath.h"
+
 #include <QCoreApplication>
 #include <QTextStream>
 
@@ -18,7 +20,7 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    const QStringList arguments = LocalPath::arguments(argc, argv);
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
         out << DeviceCommand::usage();
         return DeviceCommand::Success;

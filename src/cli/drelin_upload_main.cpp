@@ -1,5 +1,7 @@
 #include "upload/uploadcommand.h"
 
+#include "upload/localpath.h"
+
 #include <QCoreApplication>
 #include <QTextStream>
 
@@ -20,7 +22,7 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    QStringList arguments = QCoreApplication::arguments().mid(1);
+    QStringList arguments = LocalPath::arguments(argc, argv);
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
         out << UploadCommand::usage();
         return UploadCommand::Success;

@@ -7,6 +7,7 @@
 #include "framelookup.h"
 #include "framenumber.h"
 #include "frmmsgboxreplace.h"
+#include "upload/localpath.h"
 
 #include <QAbstractItemView>
 #include <QDropEvent>
@@ -35,9 +36,12 @@ QVector<FrameAdder::File> FrameAdder::droppedBitmaps(const QMimeData *data, int 
     QVector<File> bitmaps;
     int skipped = 0;
     for (const QUrl &url : data->urls()) {
-        const QFileInfo file(url.toLocalFile());
-        if (url.isLocalFile() && file.isFile() && file.fileName().endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
-            bitmaps.append({file.absoluteFilePath(), file.fileName()});
+        // Byte-exact, so a name that is not UTF-8 still names its file.
+        const QString path = url.isLocalFile() ? LocalPath::fromUrlBytes(url.path(QUrl::FullyEncoded).toLatin1())
+                                               : QString();
+        const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+        if (LocalPath::stat(path).isFile && name.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
+            bitmaps.append({path, name});
         else
             ++skipped;
     }

@@ -1,5 +1,7 @@
 #include "framebitmap.h"
 
+#include "localpath.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -195,16 +197,19 @@ QString decodeRle8(const QByteArray &data, qint64 at, QByteArray &rows)
 
 FrameBitmapReader::Result FrameBitmapReader::readFile(const QString &path)
 {
-    const QFileInfo info(path);
-    if (info.isDir())
+    const LocalPath::Info info = LocalPath::stat(path);
+    if (info.isFolder)
         return refuse(QStringLiteral("it is a folder, not a file"));
     // Opening a pipe or a device could block or never end.
-    if (info.exists() && !info.isFile())
+    if (info.exists && !info.isFile)
         return refuse(QStringLiteral("it is not a regular file"));
+    if (info.size > MaxFileSize)
+        return refuse(QStringLiteral("the file is %1 bytes; a frame file is about 33 KB").arg(info.size));
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return refuse(QStringLiteral("the file cannot be read: %1").arg(file.errorString()));
+    QFile file;
+    QString error;
+    if (!LocalPath::openForReading(file, path, &error))
+        return refuse(QStringLiteral("the file cannot be read: %1").arg(error));
     const qint64 size = file.size();
     if (size > MaxFileSize)
         return refuse(QStringLiteral("the file is %1 bytes; a frame file is about 33 KB").arg(size));

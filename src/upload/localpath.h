@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class QFile;
+
+// File names exactly as the operating system holds them. On Linux a name is bytes and need not be
+// UTF-8; Qt's own file functions skip or garble such names. Here valid UTF-8 decodes as usual and
+// every other byte becomes one of U+DC80..U+DCFF, which encode() turns back into that very byte,
+// so any file the browser lists can be previewed, added, checked and sent.
+namespace LocalPath {
+
+QString decode(const QByteArray &bytes);
+QByteArray encode(const QString &path);
+
+enum class Kind { Files, Folders };
+// The names in a folder (not "." or ".."), unsorted. Empty, with *error set, when it cannot be read.
+QStringList entries(const QString &folder, Kind kind, QString *error = nullptr);
+
+struct Info
+{
+    bool exists = false;
+    bool isFolder = false;
+    bool isFile = false; // a regular file, after following links
+    qint64 size = 0;
+    QString error; // why it could not be looked at (no such file, a loop of links, ...)
+};
+Info stat(const QString &path);
+
+// Opens the file for reading by its exact name; on failure says why in *error.
+bool openForReading(QFile &file, const QString &path, QString *error = nullptr);
+
+// The program's arguments after its name, byte-exact (Qt's own decoding loses bytes).
+QStringList arguments(int argc, char **argv);
+
+// The folder the program was started in, byte-exact.
+QString currentFolder();
+// A local file named by a URL from a drag and drop, byte-exact; empty for other URLs.
+QString fromUrlBytes(const QByteArray &percentEncodedPath);
+
+} // namespace LocalPath
