@@ -12,6 +12,10 @@ AsUser::AsUser(const char *user)
     const passwd *entry = ::getpwnam(user);
     if (!entry)
         return;
+    const int count = ::getgroups(0, nullptr);
+    std::vector<gid_t> groups(size_t(count > 0 ? count : 0));
+    if (count > 0 && ::getgroups(count, groups.data()) == count)
+        m_groups.assign(groups.begin(), groups.end());
     // Group first: once the user is dropped, changing the group is no longer allowed.
     const gid_t none[] = {entry->pw_gid};
     if (::setgroups(1, none) != 0 || ::setegid(entry->pw_gid) != 0)
@@ -29,7 +33,8 @@ AsUser::~AsUser()
         return;
     ::seteuid(0);
     ::setegid(0);
-    ::setgroups(0, nullptr);
+    const std::vector<gid_t> groups(m_groups.begin(), m_groups.end());
+    ::setgroups(groups.size(), groups.data());
 }
 
 bool AsUser::possible()

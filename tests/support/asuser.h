@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <vector>
+
 // Runs the rest of a scope as an unprivileged user, so tests run as root can see what a
 // permission refusal looks like. Changes the whole process's effective user and group; the
 // destructor gives root back. Does nothing when the process is not root or the user is unknown.
@@ -21,4 +23,5 @@ public:
 
 private:
     bool m_active = false;
+    std::vector<unsigned> m_groups; // the groups to give back
 };
