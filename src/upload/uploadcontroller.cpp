@@ -125,9 +125,10 @@ void UploadController::cmdSaljiSve_Click()
 
     UploadState *state = &m_state;
     UploadRelay *relay = m_relay;
-    const bool started = m_port->startJob([jobs, state, relay](SerialLink &link) {
-        SteadyClock clock;
-        ListUpload upload(link, clock, *state, relay);
+    Clock *pacing = m_transmitClock;
+    const bool started = m_port->startJob([jobs, state, relay, pacing](SerialLink &link) {
+        SteadyClock steady;
+        ListUpload upload(link, pacing ? *pacing : steady, *state, relay);
         relay->report(upload.run(jobs));
     });
     if (!started) { // cannot happen while m_uploading guards the button; never leave the window locked

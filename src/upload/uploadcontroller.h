@@ -37,6 +37,10 @@ public:
 
     UploadState &state() { return m_state; }
 
+    // The clock the frames are paced by on the serial thread (its pauses); by default the steady
+    // clock. Tests and the soak benchmark give one without pauses. Must outlive the uploads.
+    void setTransmitClock(Clock *clock) { m_transmitClock = clock; }
+
 signals:
     // The transmission has returned and the window has shown what it had to.
     void uploadEnded();
@@ -57,6 +61,7 @@ private:
     SerialPortComponent *m_port;
     FrameListModel *m_frames;
     Clock &m_clock;
+    Clock *m_transmitClock = nullptr;
     UploadState m_state;
     UploadRelay *m_relay;
     bool m_uploading = false;
