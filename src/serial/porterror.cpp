@@ -4,6 +4,7 @@
 
 #ifndef Q_OS_WIN
 #include <cerrno>
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,7 +30,9 @@ QString deviceGroup(const QString &devicePath)
 static bool permissionDenied(const QString &devicePath)
 {
 #ifndef Q_OS_WIN
-    return ::access(QFile::encodeName(devicePath).constData(), R_OK | W_OK) != 0 && errno == EACCES;
+    // As the effective user, the one the port is opened as.
+    return ::faccessat(AT_FDCWD, QFile::encodeName(devicePath).constData(), R_OK | W_OK, AT_EACCESS) != 0
+           && errno == EACCES;
 #else
     Q_UNUSED(devicePath);
     return false;
