@@ -1,0 +1,26 @@
+// Any bytes given to the bitmap reader: it must either refuse them with a reason or return a
+// whole frame with an opaque colour table.
+#include "upload/framebitmap.h"
+
+#include <QByteArray>
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const auto result = FrameBitmapReader::parse(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    if (!result.bitmap) {
+        if (result.error.isEmpty())
+            __builtin_trap();
+        return 0;
+    }
+    const FrameBitmap &frame = *result.bitmap;
+    if (!result.error.isEmpty() || frame.pixels.size() != FrameBitmap::PixelCount)
+        __builtin_trap();
+    for (const QRgb colour : frame.palette) {
+        if (qAlpha(colour) != 255)
+            __builtin_trap();
+    }
+    return 0;
+}
