@@ -29,7 +29,14 @@ QStringList FileListBox::listFolder(const QString &dir, const QString &pattern)
                                       QRegularExpression::CaseInsensitiveOption);
     QStringList matched;
     for (const QString &name : LocalPath::entries(dir, LocalPath::Kind::Files)) {
-        if (wildcard.match(name).hasMatch())
+        // A name that is not UTF-8 carries escape characters the pattern matcher would refuse;
+        // the pattern only looks at the ending, so they stand in as any other character.
+        QString comparable = name;
+        for (QChar &c : comparable) {
+            if (c.isSurrogate())
+                c = QChar::ReplacementCharacter;
+        }
+        if (wildcard.match(comparable).hasMatch())
             matched.append(name);
     }
     std::stable_sort(matched.begin(), matched.end(), &FileListBox::comesBefore);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+// Files an operator might pick that are not frames: cut short, wrong shapes, broken RLE8 data,
+// offsets and counts that point outside the file, and things that are not files at all. Every
+// entry must be refused, with its reason, before a single byte goes out.
+struct BadBitmap
+{
+    // What the file list makes of the entry.
+    enum class Kind {
+        File,     // a regular file: listed, and a click tries to preview it
+        Pipe,     // a named pipe: never opened for its content, so never a hang
+        Folder,   // listed among the folders, not the files
+        Unlisted, // a link that leads nowhere: not listed at all
+    };
+    // What a click in the file list shows.
+    enum class Preview {
+        Refused, // "Unknown error!"
+        Picture, // Qt's own reader shows it although it is no frame
+        Either,  // Qt's leniency decides; either outcome is fine, but only one of them
+    };
+
+    QString row;    // test row name
+    QString path;
+    QString phrase; // part of the reason the refusal must give
+    Kind kind = Kind::File;
+    Preview preview = Preview::Refused;
+    // Refused only to a process without root's rights: run the check inside an AsUser scope.
+    bool asUser = false;
+};
+
+// Writes the corpus into `folder` (which must exist and be empty of these names). Entries that
+// cannot be made here (no sparse files, no pipes) are left out; the caller sees what it got.
+QVector<BadBitmap> writeBadBitmaps(const QString &folder);
+
+// A frame file every reader accepts: 40-byte header, 256 colours, bottom-up rows.
+QByteArray goodFrameFile();
