@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors and runs every test.
+# Installs what is missing, builds with warnings as errors and runs every test; then runs them all
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, and runs the fuzzers for a bounded
+# time (DRELIN_FUZZ_SECONDS each, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
+
 cmake --preset ci >/dev/null
 cmake --build --preset ci
 ctest --preset ci
+
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ctest --preset asan
+
+bash scripts/fuzz.sh "${DRELIN_FUZZ_SECONDS:-60}"
