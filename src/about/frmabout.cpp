@@ -21,13 +21,7 @@ const QStringList frmAbout::SystemInfoPrograms = {
 
 namespace {
 
-template <typename T>
-T *place(T *widget, const char *name, int left, int top, int width, int height)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(Twips::rect(left, top, width, height));
-    return widget;
-}
+using Twips::place;
 
 QFrame *line(QWidget *parent, const char *name, const QColor &colour, int left, int top, int right, int height)
 {

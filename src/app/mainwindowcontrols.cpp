@@ -21,13 +21,7 @@
 
 namespace {
 
-template <typename T>
-T *place(T *widget, const char *name, int left, int top, int width, int height)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(Twips::rect(left, top, width, height));
-    return widget;
-}
+using Twips::place;
 
 QPushButton *button(QWidget *client, const char *name, const char *caption, const char *tip, int left, int top,
                     int width, int height)

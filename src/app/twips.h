@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
 #include <QtMath>
 
 // Layout unit of the window designs: 1/1440 inch, 15 twips to a pixel at 96 dots per inch.
@@ -16,6 +17,15 @@ inline int toPixels(int twips)
 inline QRect rect(int left, int top, int width, int height)
 {
     return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
+}
+
+// Names a control and puts it at its place on its form, given in twips.
+template <typename Widget>
+Widget *place(Widget *widget, const char *name, int left, int top, int width, int height)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(rect(left, top, width, height));
+    return widget;
 }
 
 } // namespace Twips
