@@ -70,7 +70,6 @@ private slots:
         QFETCH(QByteArray, field);
         QCOMPARE(WireFormat::nameField(name), field);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestWireFormat)

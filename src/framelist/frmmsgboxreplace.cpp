@@ -12,9 +12,7 @@ namespace {
 
 QPushButton *makeButton(QWidget *parent, const char *name, const char *caption, int left)
 {
-    auto *button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(Twips::rect(left, 1470, 1215, 375));
+    auto *button = Twips::place(new QPushButton(QString::fromLatin1(caption), parent), name, left, 1470, 1215, 375);
     // No default button: Enter presses whichever button has the focus.
     button->setDefault(false);
     button->setAutoDefault(true);
@@ -23,9 +21,7 @@ QPushButton *makeButton(QWidget *parent, const char *name, const char *caption, 
 
 QLabel *makeLine(QWidget *parent, const char *name, int top, int width)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(Twips::rect(420, top, width, 195));
+    auto *label = Twips::place(new QLabel(parent), name, 420, top, width, 195);
     label->setWordWrap(false); // one line; a long path is cut at the edge, the dialog keeps its size
     label->setTextFormat(Qt::PlainText);
     return label;

@@ -32,9 +32,7 @@ frmProperties::frmProperties(SerialPortComponent *port, QWidget *parent)
 
 void frmProperties::buildControls()
 {
-    tabSettings = new QTabWidget(this);
-    tabSettings->setObjectName(QStringLiteral("tabSettings"));
-    tabSettings->setGeometry(Twips::rect(375, 240, 6585, 2595));
+    tabSettings = Twips::place(new QTabWidget(this), "tabSettings", 375, 240, 6585, 2595);
     auto *page = new QWidget;
     tabSettings->addTab(page, QStringLiteral("Properties"));
 
@@ -43,28 +41,18 @@ void frmProperties::buildControls()
     fraSettings->setFrameShape(QFrame::NoFrame);
     fraSettings->resize(Twips::toPixels(6090), Twips::toPixels(1350));
 
-    Label1 = new QLabel(QStringLiteral("Port:"), fraSettings);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(Twips::rect(330, 285, 495, 315));
+    Label1 = Twips::place(new QLabel(QStringLiteral("Port:"), fraSettings), "Label1", 330, 285, 495, 315);
 
-    cboPort = new QComboBox(fraSettings);
-    cboPort->setObjectName(QStringLiteral("cboPort"));
+    cboPort = Twips::place(new QComboBox(fraSettings), "cboPort", 750, 225, 1425, 315);
     cboPort->setEditable(false);
-    cboPort->setGeometry(Twips::rect(750, 225, 1425, 315));
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), fraSettings);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(Twips::rect(3960, 375, 1080, 300));
+    cmdOK = Twips::place(new QPushButton(QStringLiteral("OK"), fraSettings), "cmdOK", 3960, 375, 1080, 300);
     cmdOK->setDefault(true);
 
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), fraSettings);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setGeometry(Twips::rect(3975, 840, 1080, 300));
+    cmdCancel = Twips::place(new QPushButton(QStringLiteral("Cancel"), fraSettings), "cmdCancel", 3975, 840, 1080, 300);
 
     // Which device the selected number means on this machine, and whether it is there.
-    lblDevice = new QLabel(fraSettings);
-    lblDevice->setObjectName(QStringLiteral("lblDevice"));
-    lblDevice->setGeometry(Twips::rect(330, 690, 3500, 600));
+    lblDevice = Twips::place(new QLabel(fraSettings), "lblDevice", 330, 690, 3500, 600);
     lblDevice->setWordWrap(true);
     lblDevice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
