@@ -127,6 +127,9 @@ private slots:
         selection.select(list.index(0, 0), QItemSelectionModel::Select);
         QCOMPARE(FrameLookup::firstSelected(list, &selection), 1); // the first selected in list order
         QCOMPARE(FrameLookup::GetSelectedFramePath(list, &selection), QStringLiteral("/f/a.bmp"));
+        // Only the first selected entry counts, not any selected one.
+        QVERIFY(FrameLookup::IsSelectedFrame(list, &selection, QStringLiteral("0001")));
+        QVERIFY(!FrameLookup::IsSelectedFrame(list, &selection, QStringLiteral("0005")));
     }
 
     void sortingPutsEntriesInNumberOrder()

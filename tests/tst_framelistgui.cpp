@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <optional>
+
 Q_DECLARE_METATYPE(QList<int>)
 
 namespace {
@@ -99,12 +101,21 @@ struct Rig
         return result;
     }
 
-    // Edits the number of entry `row` in the list's own in-place editor, as the operator would.
-    void edit(int row, const QString &typed) const
+    // Edits the number of entry `row` in the list's own in-place editor, as the operator would;
+    // `selected` (when given) are the rows selected meanwhile, the edited row being only current.
+    void edit(int row, const QString &typed, const std::optional<QList<int>> &selected = std::nullopt) const
     {
         const QModelIndex index = list()->index(row, 0);
-        view()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        view()->edit(index);
+        QItemSelectionModel *selection = view()->selectionModel();
+        if (selected) {
+            selection->clearSelection();
+            for (const int other : *selected)
+                selection->select(list()->index(other, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        } else {
+            selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+        QTest::keyClick(view(), Qt::Key_F2);
         QLineEdit *editor = nullptr;
         for (QLineEdit *candidate : view()->viewport()->findChildren<QLineEdit *>()) {
             if (candidate->isVisible())
@@ -293,6 +304,43 @@ private slots:
         QTest::newRow("taken, Yes to All as Yes") << two << "5" << QList<int>{2} << false << QStringList{"0005=a.bmp"};
         QTest::newRow("taken, closed: both carry it") << two << "5" << QList<int>{-1} << false
                                                       << QStringList{"0005=a.bmp", "0005=b.bmp"};
+    }
+
+    // The edited row is the one renumbered, whichever rows are selected besides it.
+    void renumberingEditsTheEditedRow_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QList<int>>("replies");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("two selected, the second edited onto a taken number")
+            << 1 << QList<int>{0, 1} << "5" << QList<int>{1} << QStringList{"0001=a.bmp", "0005=b.bmp"};
+        QTest::newRow("none selected") << 1 << QList<int>() << "5" << QList<int>{1}
+                                       << QStringList{"0001=a.bmp", "0005=b.bmp"};
+        QTest::newRow("another row selected") << 0 << QList<int>{2} << "5" << QList<int>{1}
+                                              << QStringList{"0002=b.bmp", "0005=a.bmp"};
+        QTest::newRow("its own number while another is selected")
+            << 1 << QList<int>{0} << "2" << QList<int>() << QStringList{"0001=a.bmp", "0002=b.bmp", "0005=c.bmp"};
+        QTest::newRow("a free number while several are selected")
+            << 2 << QList<int>{0, 1} << "9" << QList<int>() << QStringList{"0001=a.bmp", "0002=b.bmp", "0009=c.bmp"};
+    }
+
+    void renumberingEditsTheEditedRow()
+    {
+        QFETCH(int, row);
+        QFETCH(QList<int>, selected);
+        QFETCH(QString, typed);
+        QFETCH(QList<int>, replies);
+        QFETCH(QStringList, expected);
+        Rig rig(0);
+        rig.fill({"0001=a.bmp", "0002=b.bmp", "0005=c.bmp"});
+        rig.queueReplies(replies);
+        rig.edit(row, typed, selected);
+        QTRY_COMPARE(rig.modals.pending(), 0);
+        QVERIFY2(rig.modals.unexpected().isEmpty(), qPrintable(rig.modals.unexpected().join('\n')));
+        QCOMPARE(rig.modals.shown().size(), replies.size());
+        QTRY_COMPARE(rig.entries(), expected);
     }
 
     void renumbering()

@@ -33,27 +33,29 @@ void FrameEditor::ListView1_AfterLabelEdit(int position, const QString &newText)
         return;
     }
     const QString text = FrameNumber::FormatFrameNumber(*value);
-    const QItemSelectionModel *selection = m_view->selectionModel();
-    const int taken = FrameLookup::FindFrame(*m_frames, text);
-    const QString selectedPath = FrameLookup::GetSelectedFramePath(*m_frames, selection);
-    if (FrameLookup::IsSelectedFrame(*m_frames, selection, text))
+    // The entry being edited is the row the in-place editor was opened on (F2 edits the current
+    // row), whatever else is selected.
+    const FrameEntry &edited = m_frames->entry(position);
+    if (edited.text == text)
         return; // the same number it has
+    const QString editedPath = edited.path;
+    const int taken = FrameLookup::FindFrame(*m_frames, text);
 
     // The re-sort timer may run while the question is open, so entries are followed, not counted.
-    const QPersistentModelIndex edited = m_frames->index(position - 1, 0);
+    const QPersistentModelIndex editedRow = m_frames->index(position - 1, 0);
     if (taken != -1) {
         const QPersistentModelIndex other = m_frames->index(taken - 1, 0);
         const FrameEntry &existing = m_frames->entry(taken);
         const int answer = AskReplaceFrame(m_window, existing.text + QStringLiteral("  Frame name: ") + existing.path,
-                                           text + QStringLiteral(" ") + selectedPath);
-        if (!edited.isValid() || !other.isValid())
+                                           text + QStringLiteral(" ") + editedPath);
+        if (!editedRow.isValid() || !other.isValid())
             return;
         switch (answer) {
         case frmMsgBoxReplace::Yes:
         case frmMsgBoxReplace::YesToAll:
             // The edited entry's file moves onto the typed number; its old number goes.
-            m_frames->setPath(other.row() + 1, selectedPath);
-            cmdRemove_Click();
+            m_frames->setPath(other.row() + 1, editedPath);
+            m_frames->remove(editedRow.row() + 1);
             m_timer->start();
             return;
         case frmMsgBoxReplace::No:
@@ -63,7 +65,7 @@ void FrameEditor::ListView1_AfterLabelEdit(int position, const QString &newText)
             break;
         }
     }
-    m_frames->setText(edited.row() + 1, text);
+    m_frames->setText(editedRow.row() + 1, text);
     m_timer->start();
 }
 

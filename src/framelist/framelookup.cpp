@@ -36,14 +36,8 @@ QString GetSelectedFramePath(const FrameListModel &list, const QItemSelectionMod
 
 bool IsSelectedFrame(const FrameListModel &list, const QItemSelectionModel *selection, const QString &text)
 {
-    if (!selection)
-        return false;
-    const int count = list.count();
-    for (int position = 1; position <= count; ++position) {
-        if (selection->rowIntersectsSelection(position - 1, QModelIndex()) && list.entry(position).text == text)
-            return true;
-    }
-    return false;
+    const int position = firstSelected(list, selection);
+    return position > 0 && list.entry(position).text == text;
 }
 
 } // namespace FrameLookup

@@ -17,7 +17,7 @@ int firstSelected(const FrameListModel &list, const QItemSelectionModel *selecti
 // The path of the first selected entry; empty when none is selected.
 QString GetSelectedFramePath(const FrameListModel &list, const QItemSelectionModel *selection);
 
-// True when a selected entry has the text `text`.
+// True when the first selected entry in list order has the text `text`.
 bool IsSelectedFrame(const FrameListModel &list, const QItemSelectionModel *selection, const QString &text);
 
 } // namespace FrameLookup
