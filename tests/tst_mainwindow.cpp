@@ -159,6 +159,13 @@ private slots:
             QCOMPARE(panel->parentWidget(), control(window, "StatusBar1"));
             QCOMPARE(panel->width(), Twips::toPixels(widths[i]));
             QVERIFY(panel->text().isEmpty());
+            // A line of text, descenders and underscores included, fits whole inside the panel,
+            // and the panel inside the bar.
+            panel->setText(QStringLiteral("Name: logo_gjy"));
+            const QRect text = panel->contentsRect();
+            QVERIFY2(text.height() >= panel->fontMetrics().height(),
+                     qPrintable(QStringLiteral("%1 px for a %2 px line").arg(text.height()).arg(panel->fontMetrics().height())));
+            QVERIFY(panel->parentWidget()->rect().contains(panel->geometry()));
         }
 
         const QList<QAction *> menus = window.menuBar()->actions();

@@ -78,14 +78,20 @@ void MainWindowControls::build(QMainWindow *window, QWidget *client)
 
     StatusBar1 = place(new QStatusBar(client), "StatusBar1", 0, 7425, 15135, 255);
     StatusBar1->setSizeGripEnabled(false);
+    // The panels are placed by hand: the status bar's own layout keeps 5 px of its 17 for spacing,
+    // which leaves a sunken panel too low for one line of the form's font.
     static const int panelWidths[] = {2250, 3450, 3250, 3250, 2490};
+    constexpr int PanelGap = 2;
+    int left = PanelGap;
+    const int height = StatusBar1->height() - 2;
     for (int i = 0; i < 5; ++i) {
         auto *panel = new QLabel(StatusBar1);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
-        panel->setFixedWidth(Twips::toPixels(panelWidths[i]));
+        panel->setGeometry(left, 1, Twips::toPixels(panelWidths[i]), height);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        StatusBar1->addWidget(panel);
+        panel->setIndent(2);
+        left += panel->width() + PanelGap;
         Panels.append(panel);
     }
 
