@@ -31,14 +31,13 @@ struct Rig
 {
     TestSettings store;
     QTemporaryDir dir;
+    QTemporaryDir oldDir;
     ScriptedModals modals;
     std::unique_ptr<frmMain> window;
     QStringList questions; // the two lines of every replace question, joined by " / "
 
     explicit Rig(int files)
     {
-        for (int i = 0; i < files; ++i)
-            BmpWriter::standardFrame({qRgb(i, 0, 0)}, QByteArray(32768, char(i)));
         for (int i = 0; i < files; ++i) {
             QFile file(dir.filePath(QStringLiteral("f%1.bmp").arg(i)));
             file.open(QIODevice::WriteOnly);
@@ -66,11 +65,22 @@ struct Rig
         return result;
     }
 
+    // A bitmap in the folder the list's earlier entries come from (shown as "/old" in questions),
+    // so choosing an entry previews it without a message.
+    QString old(const QString &name) const
+    {
+        const QString path = oldDir.filePath(name);
+        QFile file(path);
+        if (!file.exists() && file.open(QIODevice::WriteOnly))
+            file.write(BmpWriter::standardFrame({qRgb(1, 2, 3)}, QByteArray(32768, 1)));
+        return path;
+    }
+
     void fill(const QStringList &entries) const
     {
         for (const QString &entry : entries) {
             const QStringList parts = entry.split(QLatin1Char('='));
-            list()->add(parts[0], QStringLiteral("/old/") + parts[1]);
+            list()->add(parts[0], old(parts[1]));
         }
     }
 
@@ -80,8 +90,9 @@ struct Rig
         static const char *buttons[] = {nullptr, "btnYes", "btnYesToAll", "btnNo", "CancelButton"};
         for (const int reply : replies) {
             modals.queueDialog([this, reply](QDialog *dialog) {
-                questions << dialog->findChild<QLabel *>(QStringLiteral("Label1"))->text() + QStringLiteral(" / ")
-                                 + dialog->findChild<QLabel *>(QStringLiteral("Label2"))->text();
+                QString question = dialog->findChild<QLabel *>(QStringLiteral("Label1"))->text() + QStringLiteral(" / ")
+                                   + dialog->findChild<QLabel *>(QStringLiteral("Label2"))->text();
+                questions << question.replace(oldDir.path(), QStringLiteral("/old"));
                 if (reply < 0)
                     dialog->close();
                 else
@@ -385,7 +396,7 @@ private slots:
             QCOMPARE(rig.entries().first(), QStringLiteral("0009=a.bmp"));
         QTRY_COMPARE_WITH_TIMEOUT(rig.entries(), QStringList({"0003=c.bmp", "0005=b.bmp", "0009=a.bmp"}), 1000);
         // Sorting stays on: a new entry takes its sorted place.
-        rig.list()->add(QStringLiteral("0004"), QStringLiteral("/old/d.bmp"));
+        rig.list()->add(QStringLiteral("0004"), rig.old(QStringLiteral("d.bmp")));
         QCOMPARE(rig.entries().at(1), QStringLiteral("0004=d.bmp"));
     }
 

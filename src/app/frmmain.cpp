@@ -4,6 +4,7 @@
 #include "app/appinfo.h"
 #include "artwork.h"
 #include "formstyle.h"
+#include "itemchoice.h"
 #include "browser/bitmapbrowser.h"
 #include "browser/drivelistbox.h"
 #include "browser/filelistbox.h"
@@ -50,9 +51,12 @@ frmMain::frmMain(QWidget *parent)
 
     ui.build(this, client);
     ui.Drive1->setFocus(); // first in the tab order
-    ui.ListView1->setModel(m_frames);
+    // Choosing an entry with the keys previews it as a click does.
+    connect(ItemChoice::install(ui.ListView1, m_frames), &ItemChoice::chosen, this,
+            [this](const QModelIndex &index) { m_browser->ListView1_ItemClick(index.row() + 1); });
     m_browser = new BitmapBrowser(this, ui.Drive1, ui.Dir1, ui.File1, ui.Image1, ui.Image2, m_frames);
-    m_browser->openFolder(LocalPath::currentFolder());
+    // Only listed here: the first bitmap is selected and previewed once, by the start-up sequence.
+    m_browser->showFolder(LocalPath::currentFolder());
     m_upload = new UploadController(this, ui, m_comm, m_frames, m_clock);
     m_editor = new FrameEditor(this, ui.ListView1, m_frames, ui.Timer2);
     m_adder = new FrameAdder(this, m_frames, ui.File1, m_browser, ui.ListView1);
@@ -60,8 +64,6 @@ frmMain::frmMain(QWidget *parent)
     connect(ui.cmdCopyAll, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopyAll_Click);
     connect(ui.cmdRemove, &QPushButton::clicked, m_editor, &FrameEditor::cmdRemove_Click);
     connect(ui.cmdRemoveAll, &QPushButton::clicked, m_editor, &FrameEditor::cmdRemoveAll_Click);
-    connect(ui.ListView1, &QTreeView::clicked, m_browser,
-            [this](const QModelIndex &index) { m_browser->ListView1_ItemClick(index.row() + 1); });
 
     // The client area is fixed; growing the window only adds empty space beside it.
     resize(Twips::toPixels(15135), Twips::toPixels(7680) + menuBar()->sizeHint().height());

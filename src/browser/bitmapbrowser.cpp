@@ -47,6 +47,14 @@ bool BitmapBrowser::openFolder(const QString &folder)
     return true;
 }
 
+bool BitmapBrowser::showFolder(const QString &folder)
+{
+    m_listOnly = true;
+    const bool shown = openFolder(folder);
+    m_listOnly = false;
+    return shown;
+}
+
 QString BitmapBrowser::filePath(int index) const
 {
     // The folder path as the folder list reports it, the separator, then the name as listed.
@@ -58,8 +66,9 @@ bool BitmapBrowser::loadPreview(QLabel *preview, const QString &path)
     QFile file;
     if (!LocalPath::openForReading(file, path) || !LocalPath::stat(path).isFile)
         return false;
-    QImageReader reader(&file);
-    reader.setDecideFormatFromContent(true);
+    // A bitmap only: a picture of another kind under a ".bmp" name is refused like a broken one.
+    QImageReader reader(&file, "bmp");
+    reader.setAutoDetectImageFormat(false);
     const QImage image = reader.read();
     if (image.isNull())
         return false;
@@ -88,7 +97,7 @@ void BitmapBrowser::Drive1_Change()
 void BitmapBrowser::Dir1_Change()
 {
     m_files->setPath(m_folders->path());
-    if (m_files->ListCount() > 0)
+    if (!m_listOnly && m_files->ListCount() > 0)
         m_files->selectAndClick(0);
 }
 

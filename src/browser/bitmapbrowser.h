@@ -20,6 +20,8 @@ public:
 
     // Shows folder (and its volume) as the current folder; false when it cannot be listed.
     bool openFolder(const QString &folder);
+    // The same without selecting or previewing the first bitmap.
+    bool showFolder(const QString &folder);
 
     // The full path of file-list entry index: the folder path, the separator, the name.
     QString filePath(int index) const;
@@ -47,4 +49,5 @@ private:
     QLabel *m_framePreview;
     FrameListModel *m_frames;
     int m_previewLoads = 0;
+    bool m_listOnly = false;
 };

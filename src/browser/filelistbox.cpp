@@ -1,5 +1,6 @@
 #include "filelistbox.h"
 
+#include "app/itemchoice.h"
 #include "upload/localpath.h"
 
 #include <QCollator>
@@ -13,11 +14,12 @@ FileListBox::FileListBox(QWidget *parent)
     : QListView(parent)
     , m_model(new QStringListModel(this))
 {
-    setModel(m_model);
+    // Choosing a file by the keys previews it as a click does.
+    connect(ItemChoice::install(this, m_model), &ItemChoice::chosen, this,
+            [this](const QModelIndex &index) { emit fileClicked(index.row()); });
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true); // keeps a folder of thousands of names quick to lay out
-    connect(this, &QListView::clicked, this, [this](const QModelIndex &index) { emit fileClicked(index.row()); });
 }
 
 QStringList FileListBox::listFolder(const QString &dir, const QString &pattern)
@@ -100,6 +102,12 @@ int FileListBox::ListIndex() const
 void FileListBox::selectAndClick(int index)
 {
     const QModelIndex target = m_model->index(index);
-    selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
-    emit fileClicked(index);
+    if (!target.isValid())
+        return;
+    if (target == currentIndex()) {
+        selectionModel()->select(target, QItemSelectionModel::ClearAndSelect);
+        emit fileClicked(index);
+        return;
+    }
+    selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect); // raises fileClicked
 }
