@@ -191,9 +191,10 @@ private slots:
         std::unique_ptr<QProcess> process(start({"--device", pty.devicePath(), m_logo, m_intro}));
         QTest::qWait(3500); // past the header's pauses, into the pixels
         ::kill(pid_t(process->processId()), SIGINT);
+        // The interrupt no longer waits for the full line: the program may be gone already.
         QTest::qWait(200);
         device.setReading(true);
-        QVERIFY(process->waitForFinished(10000));
+        QVERIFY(process->state() == QProcess::NotRunning || process->waitForFinished(10000));
         QCOMPARE(process->exitCode(), 130);
         const QByteArray said = process->readAllStandardError();
         QVERIFY2(said.contains("Interrupted after 0 of 2 frames"), said.constData());

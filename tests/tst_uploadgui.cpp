@@ -3,6 +3,7 @@
 // window closed during an upload.
 #include "bmpwriter.h"
 #include "farend.h"
+#include "gateclock.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
@@ -232,6 +233,63 @@ private slots:
         QCOMPARE(rig.window->frameList()->count(), 2);
     }
 
+    // The operator stops in the first pause and the line then fails: one stop box, then the
+    // failure's error and Properties.
+    void stopThenLineFailureShowsOneStopBox()
+    {
+        Rig rig;
+        GateClock clock;
+        rig.window->upload()->setTransmitClock(&clock);
+        QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
+        rig.click("cmdSaljiSve");
+        QTRY_COMPARE(clock.pauses(), 1);
+        rig.modals.queueMessageAnswer(QMessageBox::Ok); // "Upload stopped!"
+        rig.click("cmdStopLoading");
+        rig.modals.queueMessageAnswer(QMessageBox::Ok); // the error
+        rig.modals.queueDialog([](QDialog *) {});
+        rig.pty.hangUp();
+        clock.open();
+        QVERIFY(ended.wait(10000));
+
+        QVERIFY2(rig.modals.unexpected().isEmpty(), qPrintable(rig.modals.unexpected().join('\n')));
+        QStringList shown;
+        for (const ShownModal &box : rig.modals.shown()) {
+            const bool error = box.icon == QMessageBox::Warning && box.text.contains(rig.pty.devicePath());
+            shown << (box.kind == ShownModal::Dialog ? box.dialogName : error ? QStringLiteral("the error") : box.text);
+        }
+        QCOMPARE(shown, QStringList({"Upload stopped!", "the error", "frmProperties"}));
+        QVERIFY(rig.unlocked());
+        QVERIFY(rig.get("cmdSaljiSve")->isEnabled());
+    }
+
+    // Closing the window mid-frame leaves the device the bytes a stop leaves: the header to the
+    // end of the name field, no colour.
+    void closingMidFrameSendsWhatAStopSends()
+    {
+        Rig rig;
+        FarEnd device(rig.pty);
+        GateClock clock;
+        rig.window->upload()->setTransmitClock(&clock);
+        rig.click("cmdSaljiSve");
+        QTRY_COMPARE(clock.pauses(), 1);
+        QVERIFY(!rig.window->close());
+        QVERIFY(!rig.window->isVisible()); // at once, not when the line is let go
+        clock.open();
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.window->MSComm1().PortOpen(), 10000);
+        QVERIFY(rig.modals.shown().isEmpty());
+
+        QTRY_VERIFY(device.received().endsWith("frame0  ")); // read by the far end in its own time
+        WireDecoder decoder;
+        decoder.feed(device.received());
+        decoder.finish();
+        const QList<DecodedFrame> frames = decoder.takeFrames();
+        QCOMPARE(frames.size(), 1);
+        QCOMPARE(frames[0].number, 3);
+        QCOMPARE(frames[0].nameField, QByteArray("frame0  "));
+        QCOMPARE(frames[0].coloursReceived, 0);
+        QVERIFY(!frames[0].complete);
+    }
+
     void refusedBeforeAnythingIsSent_data()
     {
         QTest::addColumn<bool>("emptyList");
@@ -273,9 +331,10 @@ private slots:
         FarEnd device(rig.pty, false);
         rig.click("cmdSaljiSve");
         QTRY_VERIFY_WITH_TIMEOUT(rig.get<QProgressBar>("ProgressBar1")->value() > 0, 10000);
-        QVERIFY(!rig.window->close()); // waits for the transmission first
-        QTRY_VERIFY_WITH_TIMEOUT(!rig.window->isVisible(), 5000);
-        QVERIFY(!rig.window->MSComm1().PortOpen());
+        QVERIFY(!rig.window->close()); // waits for the transmission first, out of sight
+        QVERIFY(!rig.window->isVisible());
+        // The line takes nothing, yet the stop ends the frame and the port is let go.
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.window->MSComm1().PortOpen(), 10000);
         QVERIFY(rig.modals.shown().isEmpty());
     }
 };

@@ -110,8 +110,9 @@ void frmMain::Form_Unload()
 void frmMain::closeEvent(QCloseEvent *event)
 {
     if (m_upload->isUploading()) {
-        // Stop the frames without the stop message, wait for the line to be let go, then close.
+        // Gone from the screen at once; the frame ends as a stop ends it, then the window closes.
         m_upload->stopForClose([this] { close(); });
+        hide();
         event->ignore();
         return;
     }

@@ -134,15 +134,15 @@ qint64 SerialPortComponent::discardedBytes() const
     return m_worker->discardedBytes();
 }
 
-bool SerialPortComponent::startJob(std::function<void(SerialLink &)> job)
+bool SerialPortComponent::startJob(std::function<void(SerialLink &)> job, const std::atomic<bool> *stop)
 {
     if (m_busy.exchange(true))
         return false;
     m_abort = false;
     QMetaObject::invokeMethod(
         m_worker,
-        [this, job = std::move(job)] {
-            m_worker->run(job, m_abort);
+        [this, stop, job = std::move(job)] {
+            m_worker->run(job, m_abort, stop);
             m_busy = false;
             // Reported on the component's own thread, so receivers there see it like any event.
             QMetaObject::invokeMethod(this, &SerialPortComponent::jobFinished, Qt::QueuedConnection);

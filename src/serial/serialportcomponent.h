@@ -58,7 +58,8 @@ public:
 
     // Runs a transmission on the serial thread over the port as it is (a closed port makes every
     // write fail). Returns false when one is already running. jobFinished() follows when it returns.
-    bool startJob(std::function<void(SerialLink &)> job);
+    // Once *stop is set, the link no longer waits for the line (the job ends at its own checks).
+    bool startJob(std::function<void(SerialLink &)> job, const std::atomic<bool> *stop = nullptr);
     bool isBusy() const { return m_busy.load(); }
     // Makes a running transmission's waits give up at once (the program is closing).
     void cancelJob();

@@ -17,11 +17,12 @@ constexpr int WaitSliceMs = 50;
 }
 
 SerialPortLink::SerialPortLink(QSerialPort *port, QString devicePath, QString notOpenReason,
-                               const std::atomic<bool> &abort)
+                               const std::atomic<bool> &abort, const std::atomic<bool> *stop)
     : m_port(port)
     , m_devicePath(std::move(devicePath))
     , m_notOpenReason(std::move(notOpenReason))
     , m_abort(abort)
+    , m_stop(stop)
 {
 }
 
@@ -51,13 +52,18 @@ bool SerialPortLink::waitUntilQueued(qint64 limit)
     while (m_port->bytesToWrite() > limit) {
         if (m_abort.load())
             return fail(QStringLiteral("The transmission was cancelled."), false);
-        if (!m_port->waitForBytesWritten(WaitSliceMs)) {
+        // A stopped upload does not wait for the line, which may never move again; one look
+        // still tells a line that has failed.
+        const bool stop = stopRequested();
+        if (!m_port->waitForBytesWritten(stop ? 0 : WaitSliceMs)) {
             const auto error = m_port->error();
             if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError)
                 return failFromPort();
             m_port->clearError();
         }
         discardInput();
+        if (stop)
+            break;
     }
     return true;
 }
@@ -69,7 +75,7 @@ bool SerialPortLink::waitForKernelQueue()
     const int fd = int(m_port->handle());
     for (;;) {
         int queued = 0;
-        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
+        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0 || stopRequested())
             return true;
         if (m_abort.load())
             return fail(QStringLiteral("The transmission was cancelled."), false);

@@ -12,8 +12,11 @@ class QSerialPort;
 class SerialPortLink : public SerialLink
 {
 public:
-    // port is null when the port is not open; every write then fails with notOpenReason.
-    SerialPortLink(QSerialPort *port, QString devicePath, QString notOpenReason, const std::atomic<bool> &abort);
+    // port is null when the port is not open; every write then fails with notOpenReason. abort
+    // makes every wait fail; stop (may be null) makes the waits end without a failure, so a
+    // stopped upload reaches its next stop check even on a line that takes nothing more.
+    SerialPortLink(QSerialPort *port, QString devicePath, QString notOpenReason, const std::atomic<bool> &abort,
+                   const std::atomic<bool> *stop = nullptr);
 
     bool write(const QByteArray &data) override;
     bool drain() override;
@@ -35,7 +38,10 @@ private:
     QSerialPort *m_port;
     QString m_devicePath;
     QString m_notOpenReason;
+    bool stopRequested() const { return m_stop && m_stop->load(); }
+
     const std::atomic<bool> &m_abort;
+    const std::atomic<bool> *m_stop;
     QString m_error;
     bool m_lineLost = false;
 };

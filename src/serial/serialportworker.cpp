@@ -42,8 +42,12 @@ bool SerialPortWorker::open(int port, const QString &devicePath, const LineSetti
 
 void SerialPortWorker::close()
 {
-    if (m_port && m_port->isOpen()) {
+    // Flushing may report a dead line, whose handler closes the port: no second close from there.
+    if (m_port && m_port->isOpen() && !m_closing) {
+        m_closing = true;
+        m_port->flush(); // what a stopped frame left queued still goes, as far as the line takes it
         m_port->close();
+        m_closing = false;
         emit openChanged(false);
     }
 }
@@ -74,12 +78,13 @@ void SerialPortWorker::applyRts(bool rts)
         m_port->clearError();
 }
 
-void SerialPortWorker::run(const std::function<void(SerialLink &)> &job, const std::atomic<bool> &abort)
+void SerialPortWorker::run(const std::function<void(SerialLink &)> &job, const std::atomic<bool> &abort,
+                           const std::atomic<bool> *stop)
 {
     const QString notOpen = !m_lostReason.isEmpty()
                                 ? m_lostReason
                                 : PortError::describeWriteError(m_devicePath, QSerialPort::NotOpenError, QString());
-    SerialPortLink link(isOpen() ? m_port.get() : nullptr, m_devicePath, notOpen, abort);
+    SerialPortLink link(isOpen() ? m_port.get() : nullptr, m_devicePath, notOpen, abort, stop);
     m_running = true;
     job(link);
     m_running = false;

@@ -27,7 +27,8 @@ public:
     void applyRts(bool rts);
 
     // Runs a transmission over the port; the port closes when the line was lost on the way.
-    void run(const std::function<void(SerialLink &)> &job, const std::atomic<bool> &abort);
+    void run(const std::function<void(SerialLink &)> &job, const std::atomic<bool> &abort,
+             const std::atomic<bool> *stop);
 
     qint64 discardedBytes() const { return m_discarded.load(); }
     void shutdown();
@@ -44,4 +45,5 @@ private:
     QString m_lostReason; // why the port closed by itself, if it did
     std::atomic<qint64> m_discarded{0};
     bool m_running = false;
+    bool m_closing = false;
 };

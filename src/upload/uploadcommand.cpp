@@ -271,7 +271,7 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
             SteadyClock clock;
             outcome = ListUpload(link, clock, state, &observer).run(options.jobs);
             returned = true;
-        });
+        }, &state.StopRequested);
         watch(returned, [&port] { port.cancelJob(); }, s_interrupts);
     }
     observer.finish();

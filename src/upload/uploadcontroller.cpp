@@ -118,6 +118,7 @@ void UploadController::cmdSaljiSve_Click()
     m_state.ProgressValue = 0;
     m_state.UploadStartTime = m_clock.nowMs();
     m_uploading = true;
+    m_stopShown = false;
     m_outcome = UploadOutcome();
     lockWindow(true);
     ui.ProgressBar1->setValue(0);
@@ -130,7 +131,7 @@ void UploadController::cmdSaljiSve_Click()
         SteadyClock steady;
         ListUpload upload(link, pacing ? *pacing : steady, *state, relay);
         relay->report(upload.run(jobs));
-    });
+    }, &m_state.StopRequested);
     if (!started) { // cannot happen while m_uploading guards the button; never leave the window locked
         m_uploading = false;
         lockWindow(false);
@@ -168,19 +169,27 @@ void UploadController::Timer1_Timer()
 void UploadController::cmdStopLoading_Click()
 {
     m_state.StopRequested = true;
+    m_stopShown = true;
     ui.Timer1->stop();
     lockWindow(false);
+    // The transmission may return while the box is open; what it brings is shown after the box.
+    m_stopBoxOpen = true;
     Modals::message(m_window, QStringLiteral("Upload stopped!"), QStringLiteral("Info"), QMessageBox::Information,
                     QMessageBox::Ok);
+    m_stopBoxOpen = false;
     ui.ProgressBar1->setValue(0);
     ui.setAllPanels(QStringLiteral(" "));
+    if (m_returnedDuringStopBox) {
+        m_returnedDuringStopBox = false;
+        onTransmissionReturned();
+    }
 }
 
 void UploadController::stopForClose(std::function<void()> then)
 {
     m_afterClose = std::move(then);
+    // The frame ends as a stop ends it, so the device gets the same bytes.
     m_state.StopRequested = true;
-    m_port->cancelJob(); // waits for room or a drain give up too: the program is going
 }
 
 void UploadController::onOutcome(int result, const QString &error)
@@ -193,6 +202,10 @@ void UploadController::onTransmissionReturned()
 {
     if (!m_uploading)
         return;
+    if (m_stopBoxOpen) {
+        m_returnedDuringStopBox = true;
+        return;
+    }
     m_uploading = false;
     if (m_outcome.result == UploadOutcome::Finished && stopped())
         m_outcome.result = UploadOutcome::Stopped; // stop pressed after the last group went out
@@ -218,7 +231,11 @@ void UploadController::onTransmissionReturned()
         ui.cmdSaljiSve->setEnabled(!ui.cmdStopLoading->isEnabled());
         break;
     case UploadOutcome::Failed: {
-        cmdStopLoading_Click();
+        // After the operator's own stop the stop box has been shown already: one stop, one box.
+        if (!m_stopShown)
+            cmdStopLoading_Click();
+        else
+            lockWindow(false); // the upload button waited for the transmission
         Modals::message(m_window, m_outcome.error, QString(), QMessageBox::Warning, QMessageBox::Ok);
         frmProperties dialog(m_port, m_window);
         Modals::exec(&dialog);

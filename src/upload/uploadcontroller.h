@@ -31,8 +31,8 @@ public:
 
     // True from the start of an upload until its transmission has returned.
     bool isUploading() const { return m_uploading; }
-    // The window is closing: stop at once without asking, and call `then` when the transmission
-    // has returned.
+    // The window is closing: stop as the stop button does but without its box, and call `then`
+    // when the transmission has returned.
     void stopForClose(std::function<void()> then);
 
     UploadState &state() { return m_state; }
@@ -65,6 +65,9 @@ private:
     UploadState m_state;
     UploadRelay *m_relay;
     bool m_uploading = false;
+    bool m_stopShown = false;             // this upload's "Upload stopped!" has been shown
+    bool m_stopBoxOpen = false;
+    bool m_returnedDuringStopBox = false;
     UploadOutcome m_outcome;
     std::function<void()> m_afterClose;
 };
