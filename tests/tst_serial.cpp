@@ -1,6 +1,7 @@
 // The serial port component over pseudo-terminals: set-up from the stored number, device
 // mapping, opening and its error texts, transmission and discarding of received data.
 #include "ptypair.h"
+#include "systemtext.h"
 #include "testsettings.h"
 
 #include "serial/linesettings.h"
@@ -341,23 +342,40 @@ private slots:
         QVERIFY(error.contains(QLatin1String("not open")));
     }
 
+    void hangUpEndsTransmissionAndClosesPort_data()
+    {
+        QTest::addColumn<bool>("idle");
+        QTest::newRow("during a transmission") << false;
+        QTest::newRow("while idle") << true;
+    }
+
     void hangUpEndsTransmissionAndClosesPort()
     {
+        QFETCH(bool, idle);
         TestSettings store;
         auto pty = std::make_unique<PtyPair>();
-        store.setValue(QStringLiteral("Ports/Com1"), pty->devicePath());
+        const QString device = pty->devicePath();
+        store.setValue(QStringLiteral("Ports/Com1"), device);
         SerialPortComponent port;
         QVERIFY(port.setPortOpen(true));
-        pty->hangUp();
+        if (idle) {
+            pty->hangUp();
+            QTRY_VERIFY_WITH_TIMEOUT(!port.PortOpen(), 5000); // closed without a transmission asking
+        }
+        bool first = false;
         bool wrote = true;
         QString error;
         QVERIFY(runJob(port, [&](SerialLink &link) {
+            first = idle || link.write(QByteArray(100, 'A'));
+            pty->hangUp();
             for (int i = 0; i < 100 && wrote; ++i)
                 wrote = link.write(QByteArray(1000, 'A')) && link.drain();
             error = link.errorDescription();
         }));
+        QVERIFY(first);
         QVERIFY(!wrote);
-        QVERIFY2(error.contains(pty->devicePath()), qPrintable(error));
+        QVERIFY2(error.contains(device) && error.contains(QLatin1String("was lost")), qPrintable(error));
+        QVERIFY2(systemTextIn(error).isEmpty(), qPrintable(error));
         QVERIFY(!port.PortOpen());
     }
 
