@@ -11,10 +11,12 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QFrame>
 #include <QSerialPort>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -58,6 +60,12 @@ private slots:
         QCOMPARE(dialog.findChild<QPushButton *>(QStringLiteral("cmdCancel"))->geometry(),
                  Twips::rect(3975, 840, 1080, 300));
         QCOMPARE(portList(&dialog)->nextInFocusChain(), ok);
+        // The device line may take several lines, but stays inside its frame and clear of the buttons.
+        const QRect device = dialog.findChild<QLabel *>(QStringLiteral("lblDevice"))->geometry();
+        const QSize frame = dialog.findChild<QFrame *>(QStringLiteral("fraSettings"))->size();
+        QVERIFY(QRect(QPoint(0, 0), frame).contains(device));
+        QVERIFY(!device.intersects(ok->geometry()));
+        QVERIFY(!device.intersects(dialog.findChild<QPushButton *>(QStringLiteral("cmdCancel"))->geometry()));
 
         QComboBox *list = portList(&dialog);
         QCOMPARE(list->count(), 16);
@@ -86,11 +94,53 @@ private slots:
         auto *device = dialog.findChild<QLabel *>(QStringLiteral("lblDevice"));
 
         portList(&dialog)->setCurrentIndex(8);
-        QCOMPARE(device->text(), QStringLiteral("Device: %1 (present)").arg(pty.devicePath()));
+        QCOMPARE(device->text(), QStringLiteral("Device: %1 (present, a pseudo-terminal)").arg(pty.devicePath()));
         portList(&dialog)->setCurrentIndex(15);
-        QCOMPARE(device->text(), QStringLiteral("Device: /dev/ttyACM3 (%1)")
-                                     .arg(QFile::exists(QStringLiteral("/dev/ttyACM3")) ? "present" : "not present"));
+        QVERIFY2(device->text().startsWith(QLatin1String("Device: /dev/ttyACM3 (")), qPrintable(device->text()));
+        if (!QFile::exists(QStringLiteral("/dev/ttyACM3")))
+            QCOMPARE(device->text(), QStringLiteral("Device: /dev/ttyACM3 (not present)"));
         QCOMPARE(portList(&dialog)->itemText(8), QStringLiteral("Com9")); // entry texts stay exact
+    }
+
+    void longDeviceNamesFitTheLabel()
+    {
+        TestSettings store;
+        PtyPair pty;
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("usb-FTDI_FT232R_USB_UART_A5028-if00-port0-inserter-rack-2"));
+        QVERIFY(QFile::link(pty.devicePath(), link));
+        store.setValue(QStringLiteral("Ports/Com10"), link);
+        SerialPortComponent port;
+        QVERIFY(port.setCommPort(10));
+        frmProperties dialog(&port);
+        auto *device = dialog.findChild<QLabel *>(QStringLiteral("lblDevice"));
+        QVERIFY2(device->heightForWidth(device->width()) <= device->height(), qPrintable(device->text()));
+        const QString status = QStringLiteral(" (present, the pseudo-terminal %1)").arg(pty.devicePath());
+        QVERIFY2(device->text().endsWith(status), qPrintable(device->text())); // the path is what gives way
+        QCOMPARE(device->toolTip(),
+                 QStringLiteral("Device: %1 (present, the pseudo-terminal %2)").arg(link, pty.devicePath()));
+    }
+
+    // A device that comes or goes while the dialog is open shows up without reselecting the port.
+    void deviceLineFollowsThePlugging()
+    {
+        TestSettings store;
+        PtyPair pty;
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("inserter"));
+        store.setValue(QStringLiteral("Ports/Com9"), link);
+        SerialPortComponent port;
+        QVERIFY(port.setCommPort(9));
+        frmProperties dialog(&port);
+        dialog.show();
+        auto *device = dialog.findChild<QLabel *>(QStringLiteral("lblDevice"));
+        QCOMPARE(device->text(), QStringLiteral("Device: %1 (not present)").arg(link));
+
+        QVERIFY(QFile::link(pty.devicePath(), link));
+        const QString present = QStringLiteral("Device: %1 (present, the pseudo-terminal %2)");
+        QTRY_COMPARE_WITH_TIMEOUT(device->text(), present.arg(link, pty.devicePath()), 5000);
+        QVERIFY(QFile::remove(link));
+        QTRY_COMPARE_WITH_TIMEOUT(device->text(), QStringLiteral("Device: %1 (not present)").arg(link), 5000);
     }
 
     void okSwitchesToWorkingPortAndStoresIt_data()

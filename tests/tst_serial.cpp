@@ -1,6 +1,7 @@
 // The serial port component over pseudo-terminals: set-up from the stored number, device
 // mapping, opening and its error texts, transmission and discarding of received data.
 #include "ptypair.h"
+#include "systemtext.h"
 #include "testsettings.h"
 
 #include "serial/linesettings.h"
@@ -10,8 +11,11 @@
 #include "serial/serialsetup.h"
 #include "upload/seriallink.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSerialPort>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <future>
@@ -26,6 +30,35 @@ bool runJob(SerialPortComponent &port, const std::function<void(SerialLink &)> &
         return false;
     return finished.wait(10000);
 }
+
+// Device nodes as plain files in a folder, one listed as an adapter, a by-id link to it, and a
+// pseudo-terminal with a link to it. "{dir}" and "{pty}" in a text stand for the real paths.
+struct PortFolder
+{
+    QTemporaryDir dir;
+    PtyPair pty;
+    QList<PortDetails> listed;
+
+    PortFolder()
+    {
+        for (const char *node : {"ttyUSB0", "ttyS0", "ttyS1"}) {
+            QFile file(dir.filePath(QString::fromLatin1(node)));
+            file.open(QIODevice::WriteOnly);
+        }
+        QDir(dir.path()).mkdir(QStringLiteral("by-id"));
+        QFile::link(expand("{dir}/ttyUSB0"), expand("{dir}/by-id/usb-FTDI_FT232R_A1B2C3-if00-port0"));
+        QFile::link(expand("{dir}/gone"), expand("{dir}/by-id/usb-dangling"));
+        QFile::link(pty.devicePath(), expand("{dir}/inserter"));
+        listed = {{expand("{dir}/ttyUSB0"), QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"),
+                   QStringLiteral("A1B2C3"), expand("{dir}/by-id/usb-FTDI_FT232R_A1B2C3-if00-port0")},
+                  {expand("{dir}/ttyS0"), {}, {}, {}, {}}};
+    }
+
+    QString expand(QString text) const
+    {
+        return text.replace(QLatin1String("{dir}"), dir.path()).replace(QLatin1String("{pty}"), pty.devicePath());
+    }
+};
 
 } // namespace
 
@@ -97,6 +130,77 @@ private slots:
         QCOMPARE(PortMap::devicePath(3, PortSettings()), QStringLiteral("/dev/serial/by-id/usb-inserter"));
         QCOMPARE(PortMap::devicePath(4, PortSettings()), QStringLiteral("/dev/ttyS3"));
         QVERIFY(PortMap::describe(3, PortSettings()).endsWith(QLatin1String("(not present)")));
+    }
+
+    // Present only where the system reports a serial device, or for a pseudo-terminal.
+    void presenceAndDescription_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("presence");
+        QTest::addColumn<QString>("description");
+        using P = PortMap::Presence;
+        QTest::newRow("listed adapter") << "{dir}/ttyUSB0" << int(P::Adapter)
+                                        << "{dir}/ttyUSB0 (present)\nFT232R USB UART, FTDI, serial A1B2C3\n"
+                                           "by-id: usb-FTDI_FT232R_A1B2C3-if00-port0";
+        QTest::newRow("by-id link to it") << "{dir}/by-id/usb-FTDI_FT232R_A1B2C3-if00-port0" << int(P::Adapter)
+                                          << "{dir}/by-id/usb-FTDI_FT232R_A1B2C3-if00-port0 (present)\n"
+                                             "FT232R USB UART, FTDI, serial A1B2C3\nat {dir}/ttyUSB0";
+        QTest::newRow("listed, nothing known") << "{dir}/ttyS0" << int(P::Adapter) << "{dir}/ttyS0 (present)";
+        QTest::newRow("node not listed") << "{dir}/ttyS1" << int(P::NoDevice)
+                                         << "{dir}/ttyS1 (not present: no serial device behind it)";
+        QTest::newRow("missing") << "{dir}/ttyUSB7" << int(P::Missing) << "{dir}/ttyUSB7 (not present)";
+        QTest::newRow("dangling link") << "{dir}/by-id/usb-dangling" << int(P::Missing)
+                                       << "{dir}/by-id/usb-dangling (not present)";
+        QTest::newRow("pseudo-terminal") << "{pty}" << int(P::PseudoTerminal) << "{pty} (present, a pseudo-terminal)";
+        QTest::newRow("link to a pseudo-terminal") << "{dir}/inserter" << int(P::PseudoTerminal)
+                                                   << "{dir}/inserter (present, the pseudo-terminal {pty})";
+        QTest::newRow("pseudo-terminal multiplexer") << "/dev/ptmx" << int(P::NoDevice)
+                                                     << "/dev/ptmx (not present: no serial device behind it)";
+        QTest::newRow("empty path") << "" << int(P::NoPath) << "No device for this number";
+    }
+
+    void presenceAndDescription()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, presence);
+        QFETCH(QString, description);
+        const PortFolder ports;
+        QVERIFY(ports.pty.isValid());
+        path = ports.expand(path);
+        QCOMPARE(int(PortMap::presence(path, ports.listed)), presence);
+        QCOMPARE(PortMap::describe(path, ports.listed), ports.expand(description));
+    }
+
+    void isPresentMeansAWorkingLine()
+    {
+        const PortFolder ports;
+        QVERIFY(PortMap::isPresent(ports.pty.devicePath()));
+        QVERIFY(PortMap::isPresent(ports.expand("{dir}/inserter")));
+        QVERIFY(!PortMap::isPresent(ports.expand("{dir}/ttyS1"))); // a node the system does not list
+        QVERIFY(!PortMap::isPresent(ports.expand("{dir}/ttyUSB7")));
+    }
+
+    void byIdLinkIsFound_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("link");
+        QTest::newRow("the node") << "{dir}/by-id" << "{dir}/ttyUSB0"
+                                  << "{dir}/by-id/usb-FTDI_FT232R_A1B2C3-if00-port0";
+        QTest::newRow("through a link") << "{dir}/by-id" << "{dir}/by-id/usb-FTDI_FT232R_A1B2C3-if00-port0"
+                                        << "{dir}/by-id/usb-FTDI_FT232R_A1B2C3-if00-port0";
+        QTest::newRow("no link to it") << "{dir}/by-id" << "{dir}/ttyS0" << "";
+        QTest::newRow("missing node") << "{dir}/by-id" << "{dir}/gone" << "";
+        QTest::newRow("no such folder") << "{dir}/nowhere" << "{dir}/ttyUSB0" << "";
+    }
+
+    void byIdLinkIsFound()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, path);
+        QFETCH(QString, link);
+        const PortFolder ports;
+        QCOMPARE(PortDetails::linkIn(ports.expand(folder), ports.expand(path)), ports.expand(link));
     }
 
     // The stored port number at start-up: what the component ends up with, and that reading
@@ -238,23 +342,40 @@ private slots:
         QVERIFY(error.contains(QLatin1String("not open")));
     }
 
+    void hangUpEndsTransmissionAndClosesPort_data()
+    {
+        QTest::addColumn<bool>("idle");
+        QTest::newRow("during a transmission") << false;
+        QTest::newRow("while idle") << true;
+    }
+
     void hangUpEndsTransmissionAndClosesPort()
     {
+        QFETCH(bool, idle);
         TestSettings store;
         auto pty = std::make_unique<PtyPair>();
-        store.setValue(QStringLiteral("Ports/Com1"), pty->devicePath());
+        const QString device = pty->devicePath();
+        store.setValue(QStringLiteral("Ports/Com1"), device);
         SerialPortComponent port;
         QVERIFY(port.setPortOpen(true));
-        pty->hangUp();
+        if (idle) {
+            pty->hangUp();
+            QTRY_VERIFY_WITH_TIMEOUT(!port.PortOpen(), 5000); // closed without a transmission asking
+        }
+        bool first = false;
         bool wrote = true;
         QString error;
         QVERIFY(runJob(port, [&](SerialLink &link) {
+            first = idle || link.write(QByteArray(100, 'A'));
+            pty->hangUp();
             for (int i = 0; i < 100 && wrote; ++i)
                 wrote = link.write(QByteArray(1000, 'A')) && link.drain();
             error = link.errorDescription();
         }));
+        QVERIFY(first);
         QVERIFY(!wrote);
-        QVERIFY2(error.contains(pty->devicePath()), qPrintable(error));
+        QVERIFY2(error.contains(device) && error.contains(QLatin1String("was lost")), qPrintable(error));
+        QVERIFY2(systemTextIn(error).isEmpty(), qPrintable(error));
         QVERIFY(!port.PortOpen());
     }
 

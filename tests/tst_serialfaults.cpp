@@ -6,6 +6,7 @@
 #include "farend.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
+#include "systemtext.h"
 #include "testsettings.h"
 
 #include "app/frmmain.h"
@@ -84,7 +85,9 @@ private slots:
         QTest::qWait(300); // nothing more may follow: one message, not a stream of them
         QVERIFY(modals.unexpected().isEmpty());
         QCOMPARE(modals.shown().size(), 3);
-        QVERIFY(modals.shown()[1].text.contains(QLatin1String("stopped answering or was disconnected")));
+        const QString why = modals.shown()[1].text;
+        QVERIFY2(why.contains(QStringLiteral("connection to %1 was lost").arg(lost->devicePath())), qPrintable(why));
+        QVERIFY2(systemTextIn(why).isEmpty(), qPrintable(why)); // no errno text left over from another call
         QVERIFY(window.MSComm1().PortOpen());
         QCOMPARE(window.MSComm1().devicePath(), back.devicePath());
 

@@ -8,6 +8,7 @@
 #include "serialportcomponent.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 
 frmProperties::frmProperties(SerialPortComponent *port, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
@@ -51,8 +53,8 @@ void frmProperties::buildControls()
 
     cmdCancel = Twips::place(new QPushButton(QStringLiteral("Cancel"), fraSettings), "cmdCancel", 3975, 840, 1080, 300);
 
-    // Which device the selected number means on this machine, and whether it is there.
-    lblDevice = Twips::place(new QLabel(fraSettings), "lblDevice", 330, 690, 3500, 600);
+    // Which device the selected number means on this machine, whether it is there, and what it is.
+    lblDevice = Twips::place(new QLabel(fraSettings), "lblDevice", 330, 690, 3500, 660);
     lblDevice->setWordWrap(true);
     lblDevice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
@@ -63,6 +65,11 @@ void frmProperties::buildControls()
     connect(cmdOK, &QPushButton::clicked, this, &frmProperties::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmProperties::cmdCancel_Click);
     connect(cboPort, &QComboBox::currentIndexChanged, this, &frmProperties::showSelectedDevice);
+
+    // An adapter plugged in or pulled out while the dialog is open shows up without reselecting.
+    m_devicePoll = new QTimer(this);
+    m_devicePoll->setInterval(1500);
+    connect(m_devicePoll, &QTimer::timeout, this, &frmProperties::showSelectedDevice);
 }
 
 void frmProperties::Form_Load()
@@ -87,11 +94,47 @@ void frmProperties::LoadPropertySettings()
     showSelectedDevice();
 }
 
+namespace {
+
+// Shortens the device line until it fits the label: first the device path, in the middle where a
+// device name says least, then the detail lines, the status line last.
+QString fitToLabel(const QLabel *label, const QString &text, const QString &path)
+{
+    const QFontMetrics metrics = label->fontMetrics();
+    const QRect room = label->contentsRect();
+    const auto fits = [&](const QString &candidate) {
+        return metrics.boundingRect(QRect(0, 0, room.width(), 1 << 20), Qt::TextWordWrap, candidate).height()
+               <= room.height();
+    };
+    if (fits(text))
+        return text;
+    const QString prefix = QStringLiteral("Device: ");
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!path.isEmpty() && lines.first().startsWith(prefix + path)) {
+        const int width = room.width() - metrics.horizontalAdvance(prefix);
+        lines.first().replace(prefix.size(), path.size(), metrics.elidedText(path, Qt::ElideMiddle, width));
+    }
+    for (int i = 1; i <= lines.size() && !fits(lines.join(QLatin1Char('\n'))); ++i) {
+        QString &line = lines[i % lines.size()];
+        line = metrics.elidedText(line, Qt::ElideMiddle, room.width());
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
 void frmProperties::showSelectedDevice()
 {
     const int index = cboPort->currentIndex();
-    lblDevice->setText(index < 0 ? QString()
-                                 : QStringLiteral("Device: %1").arg(PortMap::describe(index + 1, m_settings)));
+    const QString path = PortMap::devicePath(index + 1, m_settings);
+    const QString full =
+        index < 0 ? QString() : QStringLiteral("Device: %1").arg(PortMap::describe(path, PortDetails::available()));
+    // The whole text stays in the tooltip when the label shows it shortened.
+    const QString text = fitToLabel(lblDevice, full, path);
+    if (text != lblDevice->text())
+        lblDevice->setText(text);
+    if (full != lblDevice->toolTip())
+        lblDevice->setToolTip(full);
 }
 
 void frmProperties::cmdOK_Click()
@@ -134,6 +177,18 @@ void frmProperties::cmdOK_Click()
 void frmProperties::cmdCancel_Click()
 {
     reject();
+}
+
+void frmProperties::showEvent(QShowEvent *event)
+{
+    m_devicePoll->start();
+    QDialog::showEvent(event);
+}
+
+void frmProperties::hideEvent(QHideEvent *event)
+{
+    m_devicePoll->stop();
+    QDialog::hideEvent(event);
 }
 
 void frmProperties::keyPressEvent(QKeyEvent *event)

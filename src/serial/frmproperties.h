@@ -9,6 +9,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 class SerialPortComponent;
 
 // "Program Properties": the choice of serial port. Made afresh for every showing.
@@ -26,6 +27,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void Form_Load();
@@ -41,4 +44,5 @@ private:
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
     QLabel *lblDevice = nullptr;
+    QTimer *m_devicePoll = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -69,12 +70,31 @@ QString describeOpenError(int port, const QString &devicePath, QSerialPort::Seri
     return QStringLiteral("%1: %2 could not be opened (%3).").arg(name, devicePath, systemText);
 }
 
+bool lineHungUp(qintptr handle)
+{
+#ifndef Q_OS_WIN
+    // A hung-up terminal polls as such for good; reads return nothing and writes fail from then on.
+    pollfd line{int(handle), POLLOUT, 0};
+    return handle >= 0 && ::poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLNVAL)) != 0;
+#else
+    Q_UNUSED(handle);
+    return false; // Windows reports an unplugged adapter as a resource error
+#endif
+}
+
 QString describeWriteError(const QString &devicePath, QSerialPort::SerialPortError error,
-                           const QString &systemText)
+                           const QString &systemText, bool lineLost)
 {
     if (error == QSerialPort::NotOpenError)
         return QStringLiteral("The serial port is not open. Choose a working port in Properties.");
-    return QStringLiteral("Writing to %1 failed: the device stopped answering or was disconnected (%2).")
+    if (lineLost || error == QSerialPort::ResourceError || error == QSerialPort::DeviceNotFoundError) {
+        return QStringLiteral("The connection to %1 was lost: the adapter was unplugged or the line hung up. "
+                              "Reconnect it, then choose the port in Properties and press OK.")
+            .arg(devicePath);
+    }
+    if (systemText.isEmpty())
+        return QStringLiteral("Writing to %1 failed. Check the cable and the device, then try again.").arg(devicePath);
+    return QStringLiteral("Writing to %1 failed (%2). Check the cable and the device, then try again.")
         .arg(devicePath, systemText);
 }
 

@@ -10,9 +10,14 @@ namespace PortError {
 QString describeOpenError(int port, const QString &devicePath, QSerialPort::SerialPortError error,
                           const QString &systemText);
 
-// Why writing to an open port failed (unplugged adapter, hung-up line, ...).
+// Whether the line behind an open port's handle is gone: the far end hung up or the adapter was
+// unplugged. Qt reports that only as a failed read or write, often with a stale errno text.
+bool lineHungUp(qintptr handle);
+
+// Why writing to an open port failed. A lost line (lineLost, or Qt's resource error) is told as such
+// and without the system text, which then describes some earlier call.
 QString describeWriteError(const QString &devicePath, QSerialPort::SerialPortError error,
-                           const QString &systemText);
+                           const QString &systemText, bool lineLost);
 
 // The group that owns the device file, usually "dialout"; empty when unknown.
 QString deviceGroup(const QString &devicePath);

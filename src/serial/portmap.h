@@ -1,5 +1,8 @@
 #pragma once
 
+#include "portdetails.h"
+
+#include <QList>
 #include <QString>
 
 class PortSettings;
@@ -17,9 +20,25 @@ QString tableDevicePath(int port);
 // The device for the port: the stored override "Ports/ComN" when there is one, else the table.
 QString devicePath(int port, const PortSettings &settings);
 
+enum class Presence {
+    NoPath,         // the number stands for no device
+    Missing,        // nothing at the path
+    NoDevice,       // a node, but the system reports no serial device behind it
+    Adapter,        // a serial port the system reports
+    PseudoTerminal, // a working line the system does not list among its ports
+};
+
+// What is at devicePath, judged against the ports the system reports. Links are followed on both
+// sides; *found receives the reported port when there is one.
+Presence presence(const QString &devicePath, const QList<PortDetails> &available, PortDetails *found = nullptr);
+
+// An adapter the system reports or a pseudo-terminal: something a port can be opened on.
 bool isPresent(const QString &devicePath);
 
-// "/dev/ttyS1 (present)" or "/dev/ttyS1 (not present)", for the Properties dialog.
+// For the Properties dialog: the path and whether it is present, then on lines of their own what is
+// known of an adapter and its other name, e.g.
+// "/dev/ttyUSB0 (present)\nFT232R USB UART, FTDI, serial A1B2C3\nby-id: usb-FTDI_FT232R_A1B2C3-if00-port0".
+QString describe(const QString &devicePath, const QList<PortDetails> &available);
 QString describe(int port, const PortSettings &settings);
 
 } // namespace PortMap

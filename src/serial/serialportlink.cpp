@@ -98,7 +98,8 @@ bool SerialPortLink::fail(const QString &description, bool lineLost)
 bool SerialPortLink::failFromPort()
 {
     const auto error = m_port->error();
-    const QString text = PortError::describeWriteError(m_devicePath, error, m_port->errorString());
+    const QString text = PortError::describeWriteError(m_devicePath, error, m_port->errorString(),
+                                                       PortError::lineHungUp(m_port->handle()));
     m_port->clearError();
     return fail(text, true);
 }

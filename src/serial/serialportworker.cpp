@@ -81,9 +81,10 @@ void SerialPortWorker::applyRts(bool rts)
 void SerialPortWorker::run(const std::function<void(SerialLink &)> &job, const std::atomic<bool> &abort,
                            const std::atomic<bool> *stop)
 {
-    const QString notOpen = !m_lostReason.isEmpty()
-                                ? m_lostReason
-                                : PortError::describeWriteError(m_devicePath, QSerialPort::NotOpenError, QString());
+    const QString notOpen =
+        !m_lostReason.isEmpty()
+            ? m_lostReason
+            : PortError::describeWriteError(m_devicePath, QSerialPort::NotOpenError, QString(), false);
     SerialPortLink link(isOpen() ? m_port.get() : nullptr, m_devicePath, notOpen, abort, stop);
     m_running = true;
     job(link);
@@ -109,10 +110,17 @@ void SerialPortWorker::MSComm1_OnComm()
 
 void SerialPortWorker::onErrorOccurred(int error)
 {
-    // An adapter pulled out while idle: close, so the operator sees a closed port and can reopen it.
+    // A line lost while idle (adapter pulled out, far end hung up): close, so the operator sees a
+    // closed port and can reopen it, and Qt stops reporting the dead line over and over.
     // During a transmission the link reports the failure itself.
-    if (error == QSerialPort::ResourceError && isOpen() && !m_running) {
-        m_lostReason = PortError::describeWriteError(m_devicePath, QSerialPort::ResourceError, m_port->errorString());
+    if (m_running || !isOpen())
+        return;
+    const bool lost = error == QSerialPort::ResourceError
+                      || ((error == QSerialPort::ReadError || error == QSerialPort::WriteError)
+                          && PortError::lineHungUp(m_port->handle()));
+    if (lost) {
+        m_lostReason = PortError::describeWriteError(m_devicePath, QSerialPort::SerialPortError(error),
+                                                     m_port->errorString(), true);
         m_port->clearError();
         close();
     }
