@@ -6,6 +6,7 @@
 #include "about/frmabout.h"
 #include "about/programlauncher.h"
 #include "app/frmmain.h"
+#include "app/module2.h"
 #include "app/twips.h"
 
 #include <QAction>
@@ -104,7 +105,9 @@ private slots:
 
     void details()
     {
+        Module2::prepareApplication(); // as the program starts
         frmAbout dialog;
+        QVERIFY(dialog.windowIcon().isNull()); // the About box shows no icon
         auto *ok = dialog.findChild<QPushButton *>(QStringLiteral("cmdOK"));
         QVERIFY(ok->isDefault());
         const QString credit = dialog.findChild<QLineEdit *>(QStringLiteral("txtDescription"))->text();

@@ -1,5 +1,3 @@
-#include "app/appinfo.h"
-#include "app/artwork.h"
 #include "app/module2.h"
 
 #include <QApplication>
@@ -7,10 +5,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("drelin"));
-    QApplication::setApplicationVersion(QString::fromLatin1(AppInfo::VersionString));
-    QApplication::setDesktopFileName(QStringLiteral("drelin"));
-    QApplication::setWindowIcon(Artwork::programIcon());
+    Module2::prepareApplication();
     Module2::Main();
     return QApplication::exec();
 }

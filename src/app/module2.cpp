@@ -1,8 +1,18 @@
 #include "module2.h"
 
+#include "app/appinfo.h"
 #include "frmmain.h"
 
+#include <QApplication>
+
 namespace Module2 {
+
+void prepareApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("drelin"));
+    QApplication::setApplicationVersion(QString::fromLatin1(AppInfo::VersionString));
+    QApplication::setDesktopFileName(QStringLiteral("drelin"));
+}
 
 frmMain *Main()
 {
