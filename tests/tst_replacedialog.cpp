@@ -113,18 +113,43 @@ private slots:
         QCOMPARE(AskReplaceFrame(nullptr, QStringLiteral("a"), QStringLiteral("b")), -1);
     }
 
+    // A long path keeps to one line in a dialog of its own size: the start of the line and the
+    // file name show, the folders between give way, and the tool tip holds the whole line.
+    void longTextsStayOnOneLine_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("shownEnd"); // how Label1 ends (Label2 adds " ?")
+        QTest::newRow("deep folders") << "/srv/" + QString(40, 'f').repeated(8).replace("ffff", "ff/f") + "/logo.bmp"
+                                      << "/logo.bmp";
+        QTest::newRow("one long name") << "/frames/" + QString(300, 'x') + ".bmp" << ".bmp";
+        QTest::newRow("short path, nothing cut") << "/frames/logo.bmp" << "0003  Frame name:/frames/logo.bmp";
+    }
+
     void longTextsStayOnOneLine()
     {
+        QFETCH(QString, path);
+        QFETCH(QString, shownEnd);
         frmMsgBoxReplace dialog;
-        const QString longPath = QStringLiteral("/frames/") + QString(300, QLatin1Char('x')) + QStringLiteral(".bmp");
-        dialog.setTexts(QStringLiteral("0003  Frame name:") + longPath, QStringLiteral("0003  ") + longPath);
+        dialog.setTexts(QStringLiteral("0003  Frame name:") + path, QStringLiteral("0003 ") + path);
         dialog.show();
         QCOMPARE(dialog.size(), QSize(Twips::toPixels(6960), Twips::toPixels(2130)));
-        for (const char *name : {"Label1", "Label2"}) {
-            auto *label = child<QLabel>(&dialog, name);
+        const QStringList whole = {"Would you like to replace existing frame number: 0003  Frame name:" + path,
+                                   "with this one: 0003 " + path + " ?"};
+        const QStringList starts = {"Would you like to replace existing frame number: 0003  Frame name:/",
+                                    "with this one: 0003 /"};
+        for (int i = 0; i < 2; ++i) {
+            auto *label = child<QLabel>(&dialog, i == 0 ? "Label1" : "Label2");
             QVERIFY(!label->wordWrap());
             QCOMPARE(label->height(), Twips::toPixels(195));
-            QVERIFY(label->text().endsWith(name == QByteArray("Label1") ? QStringLiteral(".bmp") : QStringLiteral(".bmp ?")));
+            QCOMPARE(label->toolTip(), whole[i]);
+            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width(),
+                     qPrintable(label->text()));
+            QVERIFY2(label->text().endsWith(i == 0 ? shownEnd : shownEnd + " ?") || label->text() == whole[i],
+                     qPrintable(label->text()));
+            if (label->text() != whole[i])
+                QVERIFY2(label->text().contains(QChar(0x2026)), qPrintable(label->text()));
+            if (shownEnd.startsWith('/')) // a file name that fits keeps the start of the line too
+                QVERIFY2(label->text().startsWith(starts[i]), qPrintable(label->text()));
         }
     }
 };

@@ -4,9 +4,12 @@
 #include "app/modals.h"
 #include "app/twips.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -61,10 +64,33 @@ void frmMsgBoxReplace::Form_Load()
     btnYes->setFocus();
 }
 
+namespace {
+
+// One line that fits the label: the start of the text and the file name at its end stay, the
+// folders between them give way. The whole text is the tool tip.
+void setOneLine(QLabel *label, const QString &text)
+{
+    label->setToolTip(text);
+    const QFontMetrics metrics = label->fontMetrics();
+    const int width = label->contentsRect().width();
+    QString shown = text;
+    if (metrics.horizontalAdvance(text) > width) {
+        const qsizetype cut = std::max(text.lastIndexOf(QLatin1Char('/')), text.lastIndexOf(QLatin1Char('\\')));
+        const QString name = text.mid(cut);
+        const int room = width - metrics.horizontalAdvance(name);
+        shown = cut > 0 && room >= width / 3
+                    ? metrics.elidedText(text.left(cut), Qt::ElideRight, room) + name
+                    : metrics.elidedText(text, Qt::ElideMiddle, width);
+    }
+    label->setText(shown);
+}
+
+} // namespace
+
 void frmMsgBoxReplace::setTexts(const QString &existing, const QString &incoming)
 {
-    Label1->setText(QStringLiteral("Would you like to replace existing frame number: ") + existing);
-    Label2->setText(QStringLiteral("with this one: ") + incoming + QStringLiteral(" ?"));
+    setOneLine(Label1, QStringLiteral("Would you like to replace existing frame number: ") + existing);
+    setOneLine(Label2, QStringLiteral("with this one: ") + incoming + QStringLiteral(" ?"));
 }
 
 void frmMsgBoxReplace::answer(int value)
