@@ -34,7 +34,7 @@ struct Rig
     QTemporaryDir oldDir;
     ScriptedModals modals;
     std::unique_ptr<frmMain> window;
-    QStringList questions; // the two lines of every replace question, joined by " / "
+    QStringList questions; // the two whole lines of every replace question, joined by " / "
 
     explicit Rig(int files)
     {
@@ -90,8 +90,8 @@ struct Rig
         static const char *buttons[] = {nullptr, "btnYes", "btnYesToAll", "btnNo", "CancelButton"};
         for (const int reply : replies) {
             modals.queueDialog([this, reply](QDialog *dialog) {
-                QString question = dialog->findChild<QLabel *>(QStringLiteral("Label1"))->text() + QStringLiteral(" / ")
-                                   + dialog->findChild<QLabel *>(QStringLiteral("Label2"))->text();
+                QString question = dialog->findChild<QLabel *>(QStringLiteral("Label1"))->toolTip() + QStringLiteral(" / ")
+                                   + dialog->findChild<QLabel *>(QStringLiteral("Label2"))->toolTip();
                 questions << question.replace(oldDir.path(), QStringLiteral("/old"));
                 if (reply < 0)
                     dialog->close();

@@ -5,6 +5,7 @@
 #include "testsettings.h"
 
 #include "app/frmmain.h"
+#include "framelist/frameentrydelegate.h"
 #include "framelist/framelistmodel.h"
 #include "serial/serialportcomponent.h"
 
@@ -95,6 +96,38 @@ private slots:
         }() << "320 x 240";
     }
 
+    // The file and its check show beside the number, inside the part of the row the list shows:
+    // a green mark for a frame bitmap, the reason in red for a refused one.
+    void fileAndCheckArePaintedBesideTheNumber()
+    {
+        Rig rig;
+        rig.list()->add(QStringLiteral("0001"), rig.write(QStringLiteral("good.bmp"), frameFile(1)));
+        rig.list()->add(QStringLiteral("0002"), rig.dir.filePath(QStringLiteral("gone.bmp")));
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        auto *view = rig.window->findChild<QTreeView *>(QStringLiteral("ListView1"));
+        view->clearSelection();
+        const QImage shot = view->viewport()->grab().toImage();
+        const int numberEnd = view->fontMetrics().horizontalAdvance(QStringLiteral("0000   "));
+        const auto count = [&](int row, const std::function<bool(QColor)> &kind) {
+            const QRect rect = view->visualRect(rig.list()->index(row, 0)).intersected(shot.rect());
+            int found = 0;
+            for (int y = rect.top(); y <= rect.bottom(); ++y) {
+                for (int x = numberEnd; x < shot.width(); ++x)
+                    found += kind(shot.pixelColor(x, y)) ? 1 : 0;
+            }
+            return found;
+        };
+        const auto green = [](QColor c) { return c.green() > c.red() + 50 && c.green() > c.blue() + 50; };
+        const auto red = [](QColor c) { return c.red() > c.green() + 60 && c.red() > c.blue() + 60; };
+        const auto ink = [](QColor c) { return c.lightness() < 100; };
+        QVERIFY(count(0, green) > 5);
+        QVERIFY(count(0, ink) > 20); // the file name
+        QCOMPARE(count(0, red), 0);
+        QVERIFY(count(1, red) > 20); // the name and the reason
+        QCOMPARE(count(1, green), 0);
+    }
+
     void checkColumn()
     {
         QFETCH(QByteArray, bytes);
@@ -108,6 +141,9 @@ private slots:
         QVERIFY2(rig.check(1).contains(shown), qPrintable(rig.check(1)));
         const QString tip = rig.list()->index(0, 0).data(Qt::ToolTipRole).toString();
         QVERIFY(tip.startsWith(path));
+        const FrameEntryDelegate::Caption caption = FrameEntryDelegate::caption(rig.list()->index(0, 0));
+        QCOMPARE(caption.fileName, QFileInfo(path).fileName());
+        QCOMPARE(caption.problem, shown == QLatin1String("OK") ? QString() : rig.check(1));
         QCOMPARE(tip.contains(shown), shown != QLatin1String("OK"));
     }
 
@@ -144,8 +180,8 @@ private slots:
         rig.modals.queueInputAnswer(QStringLiteral("5"));
         QStringList question;
         rig.modals.queueDialog([&](QDialog *dialog) {
-            question << dialog->findChild<QLabel *>(QStringLiteral("Label1"))->text()
-                     << dialog->findChild<QLabel *>(QStringLiteral("Label2"))->text();
+            question << dialog->findChild<QLabel *>(QStringLiteral("Label1"))->toolTip()
+                     << dialog->findChild<QLabel *>(QStringLiteral("Label2"))->toolTip();
             QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnNo")), Qt::LeftButton);
         });
         rig.modals.queueMessageAnswer(QMessageBox::Ok);

@@ -10,6 +10,7 @@
 #include "browser/filelistbox.h"
 #include "framelist/frameadder.h"
 #include "framelist/frameeditor.h"
+#include "framelist/frameentrydelegate.h"
 #include "framelist/framelistmodel.h"
 #include "modals.h"
 #include "serial/frmproperties.h"
@@ -51,6 +52,7 @@ frmMain::frmMain(QWidget *parent)
 
     ui.build(this, client);
     ui.Drive1->setFocus(); // first in the tab order
+    ui.ListView1->setItemDelegateForColumn(FrameListModel::FrameColumn, new FrameEntryDelegate(ui.ListView1));
     // Choosing an entry with the keys previews it as a click does.
     connect(ItemChoice::install(ui.ListView1, m_frames), &ItemChoice::chosen, this,
             [this](const QModelIndex &index) { m_browser->ListView1_ItemClick(index.row() + 1); });

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+// Paints a frame-list entry's number and, after it in the same column, the file's name and a
+// check mark or the reason the file is refused, so they show although the column is wider than
+// the list. The entry's text and its in-place editor stay the four-digit number.
+class FrameEntryDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    // What is painted after the number: the file name, and the refusal reason (empty when the
+    // file is a frame bitmap, which shows as a check mark).
+    struct Caption
+    {
+        QString fileName;
+        QString problem;
+    };
+    static Caption caption(const QModelIndex &index);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+};
