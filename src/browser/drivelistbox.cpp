@@ -1,6 +1,7 @@
 #include "drivelistbox.h"
 
 #include <QDir>
+#include <QFocusEvent>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 
@@ -13,19 +14,39 @@ DriveListBox::DriveListBox(QWidget *parent)
     connect(this, &QComboBox::activated, this, [this](int) { emit driveChanged(drive()); });
 }
 
-void DriveListBox::refresh()
+void DriveListBox::setVolumeSource(VolumeSource source)
 {
-    QStringList roots;
-    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (!roots.contains(volume.rootPath()))
-            roots.append(volume.rootPath());
-    }
-    setVolumes(roots);
+    m_source = std::move(source);
 }
 
-void DriveListBox::setVolumes(QStringList roots)
+QStringList DriveListBox::volumeRoots() const
+{
+    QList<Volume> volumes;
+    if (m_source) {
+        volumes = m_source();
+    } else {
+        for (const QStorageInfo &volume : QStorageInfo::mountedVolumes())
+            volumes.append({volume.rootPath(), volume.fileSystemType()});
+    }
+    QStringList roots;
+    for (const Volume &volume : volumes) {
+        if (!roots.contains(volume.rootPath))
+            roots.append(volume.rootPath);
+    }
+    return roots;
+}
+
+void DriveListBox::refresh()
+{
+    fill(volumeRoots(), drive());
+}
+
+void DriveListBox::fill(QStringList roots, const QString &keep)
 {
     const QSignalBlocker blocker(this);
+    // A drive the operator chose stays listed after it is gone, so the list never jumps on its own.
+    if (!keep.isEmpty() && !roots.contains(keep))
+        roots.append(keep);
     clear();
     const QString root = QDir::rootPath();
     roots.removeAll(root);
@@ -33,6 +54,21 @@ void DriveListBox::setVolumes(QStringList roots)
     roots.prepend(root);
     for (const QString &path : roots)
         addItem(QDir::toNativeSeparators(path), path);
+    setCurrentIndex(std::max(0, findData(keep)));
+}
+
+void DriveListBox::showPopup()
+{
+    refresh();
+    QComboBox::showPopup();
+}
+
+void DriveListBox::focusInEvent(QFocusEvent *event)
+{
+    // Coming back from the list's own popup needs no second look.
+    if (event->reason() != Qt::PopupFocusReason)
+        refresh();
+    QComboBox::focusInEvent(event);
 }
 
 QString DriveListBox::drive() const
