@@ -10,10 +10,19 @@
 #include <QTest>
 
 #include <memory>
+#include <tuple>
 
 namespace {
 
 enum class Look { Popup, Focus };
+
+QStringList itemTexts(const QComboBox *box)
+{
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->itemText(i);
+    return texts;
+}
 
 } // namespace
 
@@ -100,14 +109,73 @@ private slots:
             QVERIFY(drive->hasFocus());
         }
 
-        QStringList items;
-        for (int i = 0; i < drive->count(); ++i)
-            items << drive->itemText(i);
+        const QStringList items = itemTexts(drive);
         drive->hidePopup();
         QCOMPARE(items, absolute(listed));
         QCOMPARE(drive->currentText(), absolute(shown));
         QCOMPARE(rig->dir()->path(), rig->folder(folder));
         QCOMPARE(boxes(rig->modals), QStringList());
+    }
+
+    void pickableVolumes_data()
+    {
+        QTest::addColumn<QString>("root");
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<bool>("pickable");
+
+        const QList<std::tuple<const char *, const char *, bool>> cases = {
+            {"/", "ext4", true},
+            {"/", "overlay", true}, // a container's root
+            {"/home", "ext4", true},
+            {"/media/ann/STICK", "vfat", true},
+            {"/run/media/ann/STICK", "exfat", true},
+            {"/mnt/nas", "nfs4", true},
+            {"/media/ann/phone", "fuse.sshfs", true},
+            {"/runway", "ext4", true},
+            {"/devel", "ext4", true},
+            {"/snapshots", "btrfs", true},
+            {"/system", "ext4", true},
+            {"/var/lib/dockerish", "ext4", true},
+            {"/proc", "ext4", false},
+            {"/sys/firmware/efi/efivars", "ext4", false},
+            {"/dev", "ext4", false},
+            {"/snap/firefox/2356", "ext4", false},
+            {"/run", "ext4", false},
+            {"/run/user/1000", "ext4", false},
+            {"/run/media", "ext4", false},
+            {"/var/lib/docker", "xfs", false},
+            {"/var/lib/docker/overlay2/4f1c/merged", "xfs", false},
+            {"/run/media/ann/RAM", "tmpfs", false},
+        };
+        for (const auto &[root, type, pickable] : cases)
+            QTest::addRow("%s %s", type, root) << QString::fromLatin1(root) << QByteArray(type) << pickable;
+        // System file systems, wherever they are mounted.
+        for (const char *type : {"tmpfs", "devtmpfs", "proc", "sysfs", "devpts", "cgroup", "cgroup2", "securityfs",
+                                 "debugfs", "tracefs", "configfs", "fusectl", "mqueue", "hugetlbfs", "pstore", "bpf",
+                                 "autofs", "binfmt_misc", "efivarfs", "ramfs", "nsfs", "rpc_pipefs", "squashfs",
+                                 "overlay", "fuse.portal", "fuse.gvfsd-fuse"})
+            QTest::addRow("%s /mnt/x", type) << QStringLiteral("/mnt/x") << QByteArray(type) << false;
+    }
+
+    void pickableVolumes()
+    {
+        QFETCH(QString, root);
+        QFETCH(QByteArray, type);
+        QFETCH(bool, pickable);
+        QCOMPARE(DriveListBox::isPickable({root, type}), pickable);
+    }
+
+    void systemMountsLeftOut()
+    {
+        const QString stick = rig->folder(QStringLiteral("stick"));
+        volumes = {{QStringLiteral("/proc"), "proc"}, {QStringLiteral("/"), "ext4"}, {stick, "vfat"},
+                   {QStringLiteral("/snap/core22/1033"), "squashfs"}, {QStringLiteral("/run/user/1000"), "tmpfs"}};
+
+        rig->drive()->showPopup();
+
+        const QStringList items = itemTexts(rig->drive());
+        rig->drive()->hidePopup();
+        QCOMPARE(items, (QStringList{QStringLiteral("/"), stick}));
     }
 };
 

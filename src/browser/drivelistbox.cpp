@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFocusEvent>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 
@@ -19,6 +20,28 @@ void DriveListBox::setVolumeSource(VolumeSource source)
     m_source = std::move(source);
 }
 
+bool DriveListBox::isPickable(const Volume &volume)
+{
+    const QString root = QDir::cleanPath(volume.rootPath);
+    if (root == QDir::rootPath())
+        return true; // whatever it is made of, even a container's overlay
+    static const QSet<QByteArray> systemTypes = {
+        "tmpfs", "devtmpfs", "proc", "sysfs", "devpts", "cgroup", "cgroup2", "securityfs", "debugfs", "tracefs",
+        "configfs", "fusectl", "mqueue", "hugetlbfs", "pstore", "bpf", "autofs", "binfmt_misc", "efivarfs", "ramfs",
+        "nsfs", "rpc_pipefs", "squashfs", "overlay", "fuse.portal", "fuse.gvfsd-fuse"};
+    if (systemTypes.contains(volume.fileSystemType))
+        return false;
+    const auto under = [&root](QLatin1String folder) { return root == folder || root.startsWith(folder + u'/'); };
+    // Desktops mount sticks here, inside the otherwise private /run.
+    if (root.startsWith(QLatin1String("/run/media/")))
+        return true;
+    for (const char *system : {"/proc", "/sys", "/dev", "/snap", "/run", "/var/lib/docker"}) {
+        if (under(QLatin1String(system)))
+            return false;
+    }
+    return true;
+}
+
 QStringList DriveListBox::volumeRoots() const
 {
     QList<Volume> volumes;
@@ -30,7 +53,7 @@ QStringList DriveListBox::volumeRoots() const
     }
     QStringList roots;
     for (const Volume &volume : volumes) {
-        if (!roots.contains(volume.rootPath))
+        if (isPickable(volume) && !roots.contains(volume.rootPath))
             roots.append(volume.rootPath);
     }
     return roots;

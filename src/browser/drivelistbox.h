@@ -6,7 +6,7 @@
 
 #include <functional>
 
-// The drive list: the mounted volumes, the root first. It looks again each time it opens or gets
+// The drive list: the mounted volumes an operator would pick, the root first. It looks again each time it opens or gets
 // the focus, so a stick mounted while the program runs can be picked.
 class DriveListBox : public QComboBox
 {
@@ -20,6 +20,10 @@ public:
     using VolumeSource = std::function<QList<Volume>()>;
 
     explicit DriveListBox(QWidget *parent = nullptr);
+
+    // Whether the operator would pick this volume: the root and real volumes, not the system's
+    // own mounts (kernel interfaces, memory, snap packages, containers, desktop helpers).
+    static bool isPickable(const Volume &volume);
 
     // Where the volumes come from; an empty source means the mounted volumes.
     void setVolumeSource(VolumeSource source);
