@@ -208,8 +208,8 @@ private slots:
         for (int i = 0; i < messages.size(); ++i)
             rig->modals.queueMessageAnswer(QMessageBox::Ok);
 
+        drive->setCurrentIndex(1 - chosen); // start on the other drive: picking the shown one changes nothing
         if (byKeyboard) {
-            drive->setCurrentIndex(1 - chosen);
             drive->setFocus();
             QTest::keyClick(drive, chosen == 1 ? Qt::Key_Down : Qt::Key_Up);
         } else {

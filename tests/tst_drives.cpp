@@ -6,6 +6,7 @@
 #include "browser/dirlistbox.h"
 #include "browser/drivelistbox.h"
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QTest>
 
@@ -15,6 +16,18 @@
 namespace {
 
 enum class Look { Popup, Focus };
+
+// Picks a drive as the operator does: opens the list, moves to the drive, presses Enter.
+bool pick(DriveListBox *drive, const QString &root)
+{
+    drive->showPopup();
+    const int row = drive->findData(root);
+    if (row < 0 || !drive->view()->isVisible())
+        return false;
+    drive->view()->setCurrentIndex(drive->model()->index(row, 0));
+    QTest::keyClick(drive->view(), Qt::Key_Return);
+    return !drive->view()->isVisible();
+}
 
 QStringList itemTexts(const QComboBox *box)
 {
@@ -35,8 +48,8 @@ class TestDrives : public QObject
     std::unique_ptr<Rig> rig;
     QList<DriveListBox::Volume> volumes; // what the drive list finds mounted
 
-    // Volume roots are folders of the rig's own, named relative to it; "/" is the root.
-    QString absolute(const QString &root) const { return root == QLatin1String("/") ? root : rig->folder(root); }
+    // Volume roots and folders are the rig's own, named relative to it, unless they start with "/".
+    QString absolute(const QString &root) const { return root.startsWith(u'/') ? root : rig->folder(root); }
     void mount(const QStringList &roots)
     {
         volumes = {{QStringLiteral("/"), "ext4"}};
@@ -115,6 +128,47 @@ private slots:
         QCOMPARE(drive->currentText(), absolute(shown));
         QCOMPARE(rig->dir()->path(), rig->folder(folder));
         QCOMPARE(boxes(rig->modals), QStringList());
+    }
+
+    void pickingShownDriveKeepsFolder_data()
+    {
+        QTest::addColumn<QStringList>("mounted");
+        QTest::addColumn<QString>("folder"); // open before the picks
+        QTest::addColumn<QStringList>("picks");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("after"); // the folder afterwards
+
+        const QStringList none;
+        QTest::newRow("root while a folder on it is open")
+            << none << "start" << QStringList{"/"} << none << "start";
+        QTest::newRow("stick while a folder on it is open")
+            << QStringList{"stick"} << "stick/logos" << QStringList{"stick"} << none << "stick/logos";
+        QTest::newRow("drive not ready, picked twice")
+            << QStringList{"/no-such-volume"} << "start" << QStringList{"/no-such-volume", "/no-such-volume"}
+            << QStringList{errorBox(QStringLiteral("Drive not ready!"))} << "start";
+        QTest::newRow("another drive still opens its root")
+            << QStringList{"stick"} << "stick/logos" << QStringList{"/"} << none << "/";
+    }
+
+    void pickingShownDriveKeepsFolder()
+    {
+        QFETCH(QStringList, mounted);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, picks);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, after);
+        mount(mounted);
+        rig->drive()->refresh();
+        QVERIFY(rig->window.browser()->openFolder(absolute(folder)));
+        for (int i = 0; i < messages.size(); ++i)
+            rig->modals.queueMessageAnswer(QMessageBox::Ok);
+
+        for (const QString &root : picks)
+            QVERIFY(pick(rig->drive(), absolute(root)));
+
+        QCOMPARE(boxes(rig->modals), messages);
+        QCOMPARE(rig->dir()->path(), absolute(after));
+        QCOMPARE(rig->drive()->drive(), absolute(picks.last()));
     }
 
     void pickableVolumes_data()

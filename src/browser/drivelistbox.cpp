@@ -7,12 +7,18 @@
 #include <QStorageInfo>
 
 #include <algorithm>
+#include <utility>
 
 DriveListBox::DriveListBox(QWidget *parent)
     : QComboBox(parent)
 {
     refresh();
-    connect(this, &QComboBox::activated, this, [this](int) { emit driveChanged(drive()); });
+    // A pick moves the list before it reports; a pick that moved nothing is the drive already shown.
+    connect(this, &QComboBox::currentIndexChanged, this, [this] { m_moved = true; });
+    connect(this, &QComboBox::activated, this, [this] {
+        if (std::exchange(m_moved, false))
+            emit driveChanged(drive());
+    });
 }
 
 void DriveListBox::setVolumeSource(VolumeSource source)
@@ -78,6 +84,7 @@ void DriveListBox::fill(QStringList roots, const QString &keep)
     for (const QString &path : roots)
         addItem(QDir::toNativeSeparators(path), path);
     setCurrentIndex(std::max(0, findData(keep)));
+    m_moved = false;
 }
 
 void DriveListBox::showPopup()
@@ -115,4 +122,5 @@ void DriveListBox::showDriveOf(const QString &path)
         }
     }
     setCurrentIndex(best);
+    m_moved = false;
 }

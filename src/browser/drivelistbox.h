@@ -37,7 +37,7 @@ public:
     void showPopup() override;
 
 signals:
-    // The operator picked another volume.
+    // The operator picked a volume other than the one shown.
     void driveChanged(const QString &rootPath);
 
 protected:
@@ -49,4 +49,5 @@ private:
     QStringList volumeRoots() const;
 
     VolumeSource m_source;
+    bool m_moved = false; // the shown drive changed since the last pick
 };
