@@ -8,6 +8,9 @@
 
 #include <QAbstractItemView>
 #include <QDir>
+#include <QFileInfo>
+#include <QListWidgetItem>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -16,6 +19,7 @@
 namespace {
 
 enum class Look { Popup, Focus };
+enum class Route { Path, DoubleClick, EnterKey }; // how a folder is opened
 
 // Picks a drive as the operator does: opens the list, moves to the drive, presses Enter.
 bool pick(DriveListBox *drive, const QString &root)
@@ -40,6 +44,7 @@ QStringList itemTexts(const QComboBox *box)
 } // namespace
 
 Q_DECLARE_METATYPE(Look)
+Q_DECLARE_METATYPE(Route)
 
 class TestDrives : public QObject
 {
@@ -169,6 +174,57 @@ private slots:
         QCOMPARE(boxes(rig->modals), messages);
         QCOMPARE(rig->dir()->path(), absolute(after));
         QCOMPARE(rig->drive()->drive(), absolute(picks.last()));
+    }
+
+    void driveFollowsFolder_data()
+    {
+        QTest::addColumn<QStringList>("mounted");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<Route>("route");
+        QTest::addColumn<QString>("shown");
+
+        const QStringList stick{"start/stick"};
+        QTest::newRow("volume root, double-click") << stick << "start" << "start/stick" << Route::DoubleClick << "start/stick";
+        QTest::newRow("volume root, Enter") << stick << "start" << "start/stick" << Route::EnterKey << "start/stick";
+        QTest::newRow("deep in a volume, by path") << stick << "start" << "start/stick/logos/2024" << Route::Path << "start/stick";
+        QTest::newRow("back up off a volume") << stick << "start/stick" << "start" << Route::DoubleClick << "/";
+        QTest::newRow("volume inside a volume")
+            << QStringList{"start/stick", "start/stick/inner"} << "start/stick" << "start/stick/inner" << Route::EnterKey
+            << "start/stick/inner";
+        QTest::newRow("name that begins like a volume's") << stick << "start" << "start/sticky" << Route::DoubleClick << "/";
+    }
+
+    void driveFollowsFolder()
+    {
+        QFETCH(QStringList, mounted);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(Route, route);
+        QFETCH(QString, shown);
+        const QString target = rig->folder(to);
+        mount(mounted);
+        // From elsewhere, so the folder list is filled afresh and shows the new subfolders.
+        QVERIFY(rig->window.browser()->openFolder(rig->root.path()));
+        QVERIFY(rig->window.browser()->openFolder(rig->folder(from)));
+        QSignalSpy changes(rig->drive(), &DriveListBox::driveChanged);
+
+        if (route == Route::Path) {
+            QVERIFY(rig->window.browser()->openFolder(target));
+        } else {
+            QListWidgetItem *item = nullptr;
+            for (int i = 0; i < rig->dir()->count() && !item; ++i) {
+                if (rig->dir()->item(i)->text().trimmed() == QFileInfo(target).fileName())
+                    item = rig->dir()->item(i);
+            }
+            QVERIFY(item);
+            openEntry(rig->dir(), item, route == Route::DoubleClick ? Open::DoubleClick : Open::EnterKey);
+        }
+
+        QCOMPARE(rig->dir()->path(), target);
+        QCOMPARE(rig->drive()->drive(), absolute(shown));
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(boxes(rig->modals), QStringList());
     }
 
     void pickableVolumes_data()

@@ -108,6 +108,8 @@ QString DriveListBox::drive() const
 
 void DriveListBox::showDriveOf(const QString &path)
 {
+    // The folder may be on a volume mounted since the list last looked.
+    fill(volumeRoots(), QString());
     const QSignalBlocker blocker(this);
     // The longest volume root that contains the path.
     int best = -1;

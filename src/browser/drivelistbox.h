@@ -31,7 +31,7 @@ public:
     void refresh();
     // The root path of the chosen volume.
     QString drive() const;
-    // Shows the volume that holds path, without raising a change.
+    // Looks at the volumes again and shows the one that holds path, without raising a change.
     void showDriveOf(const QString &path);
 
     void showPopup() override;
