@@ -1,5 +1,5 @@
-// The drive list of the main window: which volumes it offers and when it looks again, and how it
-// and the folder list follow each other.
+// The drive and folder lists of the main window: which volumes the drive list offers and when it
+// looks again, how the two lists follow each other, and what the folder list shows and finds.
 #include "browserrig.h"
 
 #include "browser/bitmapbrowser.h"
@@ -31,6 +31,23 @@ bool pick(DriveListBox *drive, const QString &root)
     drive->view()->setCurrentIndex(drive->model()->index(row, 0));
     QTest::keyClick(drive->view(), Qt::Key_Return);
     return !drive->view()->isVisible();
+}
+
+// How far from the list's left edge the drawing of each entry begins.
+QList<int> drawnFrom(QListWidget *list)
+{
+    list->clearSelection(); // the highlight would begin where the entry does, unlike the others
+    const QImage image = list->viewport()->grab().toImage();
+    QList<int> starts;
+    for (int row = 0; row < list->count(); ++row) {
+        const QRect rect = list->visualItemRect(list->item(row));
+        const int y = rect.center().y();
+        int x = rect.left();
+        while (x < rect.right() && image.pixel(x, y) == image.pixel(rect.left(), y))
+            ++x;
+        starts << x;
+    }
+    return starts;
 }
 
 QStringList itemTexts(const QComboBox *box)
@@ -225,6 +242,50 @@ private slots:
         QCOMPARE(rig->drive()->drive(), absolute(shown));
         QCOMPARE(changes.count(), 0);
         QCOMPARE(boxes(rig->modals), QStringList());
+    }
+
+    void typeToFindFolder_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("found");
+
+        QTest::newRow("first letters") << "pi" << "pics";
+        QTest::newRow("more letters") << "pict" << "pictures";
+        QTest::newRow("any letter case") << "bE" << "Beta";
+        QTest::newRow("folder up the chain") << "sta" << "start";
+    }
+
+    void typeToFindFolder()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, found);
+        for (const char *name : {"alpha", "Beta", "pics", "pictures"})
+            rig->folder(QStringLiteral("start/logos/") + QLatin1String(name));
+        const QString logos = rig->folder(QStringLiteral("start/logos"));
+        QVERIFY(rig->window.browser()->openFolder(logos));
+
+        QTest::keyClicks(rig->dir(), typed);
+
+        QVERIFY(rig->dir()->currentItem());
+        QCOMPARE(rig->dir()->currentItem()->text(), found);
+        QCOMPARE(rig->dir()->path(), logos);
+    }
+
+    void foldersIndentedByDepth()
+    {
+        for (const char *name : {"b", "a"})
+            rig->folder(QStringLiteral("start/") + QLatin1String(name));
+        QVERIFY(rig->window.browser()->openFolder(rig->root.path()));
+        QVERIFY(rig->window.browser()->openFolder(rig->folder(QStringLiteral("start"))));
+        const int current = rig->dir()->currentRow();
+        QCOMPARE(rig->dir()->count(), current + 3);
+
+        const QList<int> starts = drawnFrom(rig->dir());
+
+        // Each folder down the chain, then the subfolders one level below the current folder.
+        for (int row = 1; row <= current + 1; ++row)
+            QVERIFY2(starts[row] > starts[row - 1], qPrintable(QStringLiteral("row %1: %2").arg(row).arg(starts[row])));
+        QCOMPARE(starts[current + 2], starts[current + 1]);
     }
 
     void pickableVolumes_data()
