@@ -9,6 +9,7 @@
 #include <QAbstractItemView>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QListWidgetItem>
 #include <QSignalSpy>
 #include <QTest>
@@ -202,14 +203,17 @@ private slots:
         QTest::addColumn<QString>("shown");
 
         const QStringList stick{"start/stick"};
-        QTest::newRow("volume root, double-click") << stick << "start" << "start/stick" << Route::DoubleClick << "start/stick";
+        QTest::newRow("volume root, double-click")
+            << stick << "start" << "start/stick" << Route::DoubleClick << "start/stick";
         QTest::newRow("volume root, Enter") << stick << "start" << "start/stick" << Route::EnterKey << "start/stick";
-        QTest::newRow("deep in a volume, by path") << stick << "start" << "start/stick/logos/2024" << Route::Path << "start/stick";
+        QTest::newRow("deep in a volume, by path")
+            << stick << "start" << "start/stick/logos/2024" << Route::Path << "start/stick";
         QTest::newRow("back up off a volume") << stick << "start/stick" << "start" << Route::DoubleClick << "/";
         QTest::newRow("volume inside a volume")
             << QStringList{"start/stick", "start/stick/inner"} << "start/stick" << "start/stick/inner" << Route::EnterKey
             << "start/stick/inner";
-        QTest::newRow("name that begins like a volume's") << stick << "start" << "start/sticky" << Route::DoubleClick << "/";
+        QTest::newRow("name that begins like a volume's")
+            << stick << "start" << "start/sticky" << Route::DoubleClick << "/";
     }
 
     void driveFollowsFolder()
@@ -229,19 +233,49 @@ private slots:
         if (route == Route::Path) {
             QVERIFY(rig->window.browser()->openFolder(target));
         } else {
-            QListWidgetItem *item = nullptr;
-            for (int i = 0; i < rig->dir()->count() && !item; ++i) {
-                if (rig->dir()->item(i)->text().trimmed() == QFileInfo(target).fileName())
-                    item = rig->dir()->item(i);
-            }
-            QVERIFY(item);
-            openEntry(rig->dir(), item, route == Route::DoubleClick ? Open::DoubleClick : Open::EnterKey);
+            const QString name = QFileInfo(target).fileName();
+            const QList<QListWidgetItem *> entries = rig->dir()->findItems(name, Qt::MatchExactly);
+            QCOMPARE(entries.size(), 1);
+            openEntry(rig->dir(), entries.first(), route == Route::DoubleClick ? Open::DoubleClick : Open::EnterKey);
         }
 
         QCOMPARE(rig->dir()->path(), target);
         QCOMPARE(rig->drive()->drive(), absolute(shown));
         QCOMPARE(changes.count(), 0);
         QCOMPARE(boxes(rig->modals), QStringList());
+    }
+
+    void folderListEntries_data()
+    {
+        QTest::addColumn<QStringList>("made");
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<QStringList>("shown"); // the entries below the rig's own folder
+
+        QTest::newRow("dot-folders left out of the subfolders")
+            << QStringList{"start/.git", "start/.cache", "start/b", "start/A"} << "start"
+            << QStringList{"start", "A", "b"};
+        QTest::newRow("dot inside a name")
+            << QStringList{"start/v1.2", "start/logo."} << "start" << QStringList{"start", "logo.", "v1.2"};
+        QTest::newRow("dot-folder opened by path")
+            << QStringList{"start/.config/sub", "start/.config/.inner"} << "start/.config"
+            << QStringList{"start", ".config", "sub"};
+        QTest::newRow("dot-folder among the parents")
+            << QStringList{"start/.config/sub/x"} << "start/.config/sub" << QStringList{"start", ".config", "sub", "x"};
+    }
+
+    void folderListEntries()
+    {
+        QFETCH(QStringList, made);
+        QFETCH(QString, opened);
+        QFETCH(QStringList, shown);
+        for (const QString &folder : made)
+            rig->folder(folder);
+        QVERIFY(rig->window.browser()->openFolder(rig->root.path()));
+
+        QVERIFY(rig->window.browser()->openFolder(rig->folder(opened)));
+
+        const QStringList above = rig->root.path().split(u'/', Qt::SkipEmptyParts);
+        QCOMPARE(rows(rig->dir()), QStringList{QStringLiteral("/")} + above + shown);
     }
 
     void typeToFindFolder_data()
@@ -284,7 +318,7 @@ private slots:
 
         // Each folder down the chain, then the subfolders one level below the current folder.
         for (int row = 1; row <= current + 1; ++row)
-            QVERIFY2(starts[row] > starts[row - 1], qPrintable(QStringLiteral("row %1: %2").arg(row).arg(starts[row])));
+            QVERIFY2(starts[row] > starts[row - 1], qPrintable(QStringLiteral("row %1 at %2").arg(row).arg(starts[row])));
         QCOMPARE(starts[current + 2], starts[current + 1]);
     }
 

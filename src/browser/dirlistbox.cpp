@@ -71,6 +71,9 @@ void DirListBox::fill()
     setCurrentRow(count() - 1);
 
     QStringList children = LocalPath::entries(m_path, LocalPath::Kind::Folders);
+    // Hidden folders (settings, caches, version control) would lead the list; they can still be
+    // opened by path and then show in the chain like any other.
+    children.removeIf([](const QString &name) { return name.startsWith(u'.'); });
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::sort(children.begin(), children.end(), collator);
