@@ -2,10 +2,8 @@
 // preview on opening a folder and on a click, unreadable files and folders, drives that are not
 // ready, frame-list previews, and a folder of thousands of bitmaps.
 #include "bmpwriter.h"
-#include "scriptedmodals.h"
-#include "testsettings.h"
+#include "browserrig.h"
 
-#include "app/frmmain.h"
 #include "browser/bitmapbrowser.h"
 #include "browser/dirlistbox.h"
 #include "browser/drivelistbox.h"
@@ -15,9 +13,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImage>
 #include <QLabel>
-#include <QTemporaryDir>
+#include <QListWidgetItem>
 #include <QTest>
 #include <QTreeView>
 
@@ -25,118 +22,9 @@
 
 namespace {
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Each picture gets a size of its own, so the preview's size tells which file it shows.
-QSize pictureSize(int n) { return QSize(20 + 3 * n, 10 + n); }
-
-bool writePicture(const QString &path, const QSize &size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(QColor::fromHsv((size.width() * 7) % 360, 200, 200));
-    return image.save(path, "BMP");
-}
-
-// The texts a list shows, top to bottom.
-QStringList rows(const QAbstractItemView *view)
-{
-    QStringList texts;
-    for (int row = 0; row < view->model()->rowCount(); ++row)
-        texts << view->model()->index(row, 0).data().toString();
-    return texts;
-}
-
-// A box as one line, so a mismatch prints readably.
-QString boxLine(const QString &title, const QString &text, QMessageBox::Icon icon, QMessageBox::StandardButtons buttons)
-{
-    return QStringLiteral("%1 | %2 | icon %3 | buttons %4").arg(title, text).arg(int(icon)).arg(int(buttons), 0, 16);
-}
-
-QStringList boxes(const ScriptedModals &modals)
-{
-    QStringList lines;
-    for (const ShownModal &box : modals.shown())
-        lines << boxLine(box.title, box.text, box.icon, box.buttons);
-    return lines;
-}
-
-QString errorBox(const QString &text)
-{
-    return boxLine(QStringLiteral("Error"), text, QMessageBox::Critical, QMessageBox::Ok);
-}
-
-void clickRow(QAbstractItemView *view, const QModelIndex &index)
-{
-    view->scrollTo(index);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-}
-
-enum class Open { DoubleClick, EnterKey };
-
-void openEntry(DirListBox *folders, QListWidgetItem *item, Open how)
-{
-    folders->scrollToItem(item);
-    if (how == Open::DoubleClick) {
-        // The whole sequence a double-click delivers: press, release, double-click, release.
-        const QPoint at = folders->visualItemRect(item).center();
-        QTest::mouseClick(folders->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(folders->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseRelease(folders->viewport(), Qt::LeftButton, {}, at);
-    } else {
-        folders->setCurrentItem(item);
-        QTest::keyClick(folders, Qt::Key_Return);
-    }
-}
-
-// The window shown, browsing a folder of its own that holds one picture.
-struct Rig
-{
-    TestSettings store;
-    ScriptedModals modals;
-    QTemporaryDir root;
-    frmMain window;
-
-    QString folder(const QString &name) const { QDir(root.path()).mkpath(name); return root.filePath(name); }
-    template <typename T>
-    T *get(const char *name) const { return window.findChild<T *>(QString::fromLatin1(name)); }
-    DriveListBox *drive() const { return get<DriveListBox>("Drive1"); }
-    DirListBox *dir() const { return get<DirListBox>("Dir1"); }
-    FileListBox *files() const { return get<FileListBox>("File1"); }
-    QLabel *image1() const { return get<QLabel>("Image1"); }
-    QLabel *image2() const { return get<QLabel>("Image2"); }
-    QTreeView *frames() const { return get<QTreeView>("ListView1"); }
-
-    // Everything the browser shows, so "nothing changed" is one comparison.
-    QStringList state() const
-    {
-        return {dir()->path(), rows(dir()).join(QLatin1Char('|')), files()->path(),
-                rows(files()).join(QLatin1Char('|')), QString::number(image1()->pixmap().cacheKey())};
-    }
-
-    // Makes a subfolder of `parent` and opens `parent` afresh so the folder list shows it.
-    QListWidgetItem *showSubfolder(const QString &parent, const QString &name)
-    {
-        folder(parent + QLatin1Char('/') + name);
-        if (!window.browser()->openFolder(root.path()) || !window.browser()->openFolder(root.filePath(parent)))
-            return nullptr;
-        // The subfolders follow the current folder's own entry.
-        for (int i = dir()->currentRow() + 1; i < dir()->count(); ++i) {
-            if (dir()->item(i)->text().trimmed() == name)
-                return dir()->item(i);
-        }
-        return nullptr;
-    }
-};
-
 const QSize StartSize(17, 9);
 
 } // namespace
-
-Q_DECLARE_METATYPE(Open)
 
 class TestBrowser : public QObject
 {
@@ -312,13 +200,16 @@ private slots:
         QFETCH(bool, byKeyboard);
         QFETCH(QStringList, messages);
         DriveListBox *drive = rig->drive();
-        drive->setVolumes({QStringLiteral("/"), QStringLiteral("/no-such-volume")});
+        drive->setVolumeSource([] {
+            return QList<DriveListBox::Volume>{{QStringLiteral("/"), "ext4"}, {QStringLiteral("/no-such-volume"), "ext4"}};
+        });
+        drive->refresh();
         const QStringList before = rig->state();
         for (int i = 0; i < messages.size(); ++i)
             rig->modals.queueMessageAnswer(QMessageBox::Ok);
 
+        drive->setCurrentIndex(1 - chosen); // start on the other drive: picking the shown one changes nothing
         if (byKeyboard) {
-            drive->setCurrentIndex(1 - chosen);
             drive->setFocus();
             QTest::keyClick(drive, chosen == 1 ? Qt::Key_Down : Qt::Key_Up);
         } else {

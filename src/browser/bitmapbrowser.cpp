@@ -41,9 +41,13 @@ bool BitmapBrowser::preview(QLabel *target, const QString &path)
 
 bool BitmapBrowser::openFolder(const QString &folder)
 {
+    const QString before = m_folders->path();
     if (!m_folders->setPath(folder))
         return false;
-    m_drives->showDriveOf(m_folders->path());
+    // A new folder brings the drive list along (Dir1_Change); the same folder again only puts the
+    // drive list back on its volume.
+    if (m_folders->path() == before)
+        m_drives->showDriveOf(before);
     return true;
 }
 
@@ -96,6 +100,8 @@ void BitmapBrowser::Drive1_Change()
 
 void BitmapBrowser::Dir1_Change()
 {
+    // The folder may now be on another volume, whichever way it was opened.
+    m_drives->showDriveOf(m_folders->path());
     m_files->setPath(m_folders->path());
     if (!m_listOnly && m_files->ListCount() > 0)
         m_files->selectAndClick(0);

@@ -1,5 +1,6 @@
 #include "dirlistbox.h"
 
+#include "diritemdelegate.h"
 #include "upload/localpath.h"
 
 #include <QCollator>
@@ -18,6 +19,7 @@ DirListBox::DirListBox(QWidget *parent)
     : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setItemDelegate(new DirItemDelegate(this));
     connect(this, &QListWidget::itemActivated, this, &DirListBox::openItem);
 }
 
@@ -61,19 +63,24 @@ void DirListBox::fill()
     int depth = 0;
     for (const QString &folder : chain) {
         const QString name = QDir(folder).isRoot() ? QDir::toNativeSeparators(folder) : QFileInfo(folder).fileName();
-        auto *item = new QListWidgetItem(openIcon, QString(depth * 2, QLatin1Char(' ')) + name, this);
+        auto *item = new QListWidgetItem(openIcon, name, this);
         item->setData(PathRole, folder);
+        item->setData(DirItemDelegate::DepthRole, depth);
         ++depth;
     }
     setCurrentRow(count() - 1);
 
     QStringList children = LocalPath::entries(m_path, LocalPath::Kind::Folders);
+    // Hidden folders (settings, caches, version control) would lead the list; they can still be
+    // opened by path and then show in the chain like any other.
+    children.removeIf([](const QString &name) { return name.startsWith(u'.'); });
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::sort(children.begin(), children.end(), collator);
     for (const QString &child : children) {
-        auto *item = new QListWidgetItem(closedIcon, QString(depth * 2, QLatin1Char(' ')) + child, this);
+        auto *item = new QListWidgetItem(closedIcon, child, this);
         item->setData(PathRole, QDir(m_path).filePath(child));
+        item->setData(DirItemDelegate::DepthRole, depth);
     }
 }
 

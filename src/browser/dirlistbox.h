@@ -3,7 +3,7 @@
 #include <QListWidget>
 
 // The folder list: the folders from the root down to the current one, then the current folder's
-// subfolders. Opening one (double-click or Enter) makes it current.
+// subfolders that are not hidden. Opening one (double-click or Enter) makes it current.
 class DirListBox : public QListWidget
 {
     Q_OBJECT

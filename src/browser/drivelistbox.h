@@ -1,24 +1,53 @@
 #pragma once
 
+#include <QByteArray>
 #include <QComboBox>
+#include <QList>
 
-// The drive list: the mounted volumes, the root first.
+#include <functional>
+
+// The drive list: the mounted volumes an operator would pick, the root first. It looks again each time it opens or gets
+// the focus, so a stick mounted while the program runs can be picked.
 class DriveListBox : public QComboBox
 {
     Q_OBJECT
 public:
+    struct Volume
+    {
+        QString rootPath;
+        QByteArray fileSystemType;
+    };
+    using VolumeSource = std::function<QList<Volume>()>;
+
     explicit DriveListBox(QWidget *parent = nullptr);
 
-    // Fills the list again from the mounted volumes.
+    // Whether the operator would pick this volume: the root and real volumes, not the system's
+    // own mounts (kernel interfaces, memory, snap packages, containers, desktop helpers).
+    static bool isPickable(const Volume &volume);
+
+    // Where the volumes come from; an empty source means the mounted volumes.
+    void setVolumeSource(VolumeSource source);
+    // Fills the list again from the volume source, still showing the chosen drive.
     void refresh();
-    // Fills the list with these volume roots, the root folder first.
-    void setVolumes(QStringList roots);
     // The root path of the chosen volume.
     QString drive() const;
-    // Shows the volume that holds path, without raising a change.
+    // Looks at the volumes again and shows the one that holds path, without raising a change.
     void showDriveOf(const QString &path);
 
+    void showPopup() override;
+
 signals:
-    // The operator picked another volume.
+    // The operator picked a volume other than the one shown.
     void driveChanged(const QString &rootPath);
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+
+private:
+    // Fills the list with these roots, the root folder first, and shows keep if it is listed.
+    void fill(QStringList roots, const QString &keep);
+    QStringList volumeRoots() const;
+
+    VolumeSource m_source;
+    bool m_moved = false; // the shown drive changed since the last pick
 };
