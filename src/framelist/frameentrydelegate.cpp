@@ -52,7 +52,7 @@ void FrameEntryDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
 
     painter->save();
     painter->setFont(opt.font);
-    const int nameWidth = (right - left) * 11 / 20;
+    const int nameWidth = (right - left) * 2 / 5;
     const QRect nameRect(left, opt.rect.top(), nameWidth, opt.rect.height());
     painter->setPen(shown.problem.isEmpty() ? plain : refused);
     painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter,
