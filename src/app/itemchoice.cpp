@@ -35,7 +35,8 @@ ItemChoice *ItemChoice::install(QAbstractItemView *view, QAbstractItemModel *mod
                     choice->onCurrentChanged(current);
             });
     connect(view, &QAbstractItemView::clicked, choice, &ItemChoice::onClicked);
-    view->viewport()->installEventFilter(choice);
+    choice->m_viewport = view->viewport();
+    choice->m_viewport->installEventFilter(choice);
     return choice;
 }
 
@@ -55,7 +56,8 @@ void ItemChoice::onClicked(const QModelIndex &index)
 
 bool ItemChoice::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonPress) {
+    // The viewport's events reach here while the view is being destroyed too: look at the type first.
+    if (event->type() == QEvent::MouseButtonPress && watched == m_viewport) {
         const QModelIndex at = m_view->indexAt(static_cast<QMouseEvent *>(event)->position().toPoint());
         const bool onCurrent = at.isValid() && at.siblingAtColumn(0) == m_view->currentIndex().siblingAtColumn(0);
         m_pressedCurrent = onCurrent ? QPersistentModelIndex(at) : QPersistentModelIndex();

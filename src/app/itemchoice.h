@@ -28,6 +28,7 @@ private:
     void onClicked(const QModelIndex &index);
 
     QAbstractItemView *m_view;
+    QObject *m_viewport = nullptr;
     QPersistentModelIndex m_pressedCurrent; // the item a press landed on while it was current
     int m_modelChanging = 0;
 };
