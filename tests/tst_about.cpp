@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -39,7 +40,7 @@ public slots:
 class FailingBrowser : public ProgramLauncher
 {
 public:
-    bool openUrl(const QUrl &) override { return false; }
+    void openUrl(const QUrl &, const std::function<void(bool)> &done) override { done(false); }
 };
 
 void writeProgram(const QString &path, const QByteArray &text, bool executable = true)
@@ -192,8 +193,11 @@ private slots:
     {
         UrlRecorder recorder;
         QDesktopServices::setUrlHandler(QStringLiteral("http"), &recorder, "open");
+        QTemporaryDir noOpener; // no desktop opener program: the desktop's own handler is asked
+        ProgramLauncher launcher;
+        launcher.setSearchPath({noOpener.path()});
         ScriptedModals modals;
-        frmAbout dialog;
+        frmAbout dialog(nullptr, &launcher);
         dialog.show();
         clickLabel(dialog.findChild<QWidget *>(QStringLiteral("picIcon")));
         clickLabel(dialog.findChild<QWidget *>(QStringLiteral("Label6")));
@@ -221,6 +225,42 @@ private slots:
             QCOMPARE(box.icon, QMessageBox::NoIcon);
             QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         }
+    }
+
+    // The desktop's opener starts but ends with a failure: the unavailable message all the same,
+    // after the dialog has closed too; a good ending says nothing.
+    void webOpenerThatFails_data()
+    {
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<bool>("closeFirst");
+        QTest::newRow("fails") << 3 << false;
+        QTest::newRow("fails after the dialog closed") << 4 << true;
+        QTest::newRow("opens") << 0 << false;
+    }
+
+    void webOpenerThatFails()
+    {
+        QFETCH(int, exitCode);
+        QFETCH(bool, closeFirst);
+        QTemporaryDir bin;
+        writeProgram(bin.filePath(QStringLiteral("xdg-open")),
+                     QStringLiteral("#!/bin/sh\necho \"$1\" > \"$0.ran\"\nexit %1\n").arg(exitCode).toUtf8());
+        ProgramLauncher launcher;
+        launcher.setSearchPath({bin.path()});
+        ScriptedModals modals;
+        if (exitCode != 0)
+            modals.queueMessageAnswer(QMessageBox::Ok);
+        auto dialog = std::make_unique<frmAbout>(nullptr, &launcher);
+        dialog->show();
+        clickLabel(dialog->findChild<QWidget *>(QStringLiteral("Label6")));
+        QVERIFY(modals.shown().isEmpty()); // nothing is known before the opener ends
+        if (closeFirst)
+            dialog.reset();
+        QTRY_VERIFY(QFile::exists(bin.filePath(QStringLiteral("xdg-open.ran"))));
+        QTRY_VERIFY(QCoreApplication::instance()->findChildren<QProcess *>().isEmpty()); // its end was seen
+        QCOMPARE(modals.shown().size(), exitCode != 0 ? 1 : 0);
+        if (exitCode != 0)
+            QCOMPARE(modals.shown().first().text, BrowserMessage);
     }
 
     void openedFromTheMenu()

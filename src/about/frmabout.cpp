@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QUrl>
 
@@ -155,9 +156,13 @@ void frmAbout::StartSysInfo()
 
 void frmAbout::VelmWebActivate()
 {
-    if (!m_launcher->openUrl(QUrl::fromUserInput(QString::fromUtf8(AppInfo::MakerWebAddress))))
-        Modals::message(this, QStringLiteral("Microsoft Internet explorer Is Unavailable At This Time"), QString(),
-                        QMessageBox::NoIcon, QMessageBox::Ok);
+    // The answer may come after the dialog has closed; the message is shown all the same.
+    const QPointer<frmAbout> self(this);
+    m_launcher->openUrl(QUrl::fromUserInput(QString::fromUtf8(AppInfo::MakerWebAddress)), [self](bool opened) {
+        if (!opened)
+            Modals::message(self, QStringLiteral("Microsoft Internet explorer Is Unavailable At This Time"), QString(),
+                            QMessageBox::NoIcon, QMessageBox::Ok);
+    });
 }
 
 bool frmAbout::eventFilter(QObject *watched, QEvent *event)

@@ -1,5 +1,6 @@
 #include "programlauncher.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -31,7 +32,31 @@ bool ProgramLauncher::startDetached(const QString &program, const QStringList &a
     return QProcess::startDetached(program, arguments);
 }
 
-bool ProgramLauncher::openUrl(const QUrl &url)
+void ProgramLauncher::openUrl(const QUrl &url, const std::function<void(bool opened)> &done)
 {
-    return QDesktopServices::openUrl(url);
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Run the desktop's opener ourselves: started is not opened, its exit status says.
+    const QString opener = findProgram({QStringLiteral("xdg-open")});
+    if (!opener.isEmpty()) {
+        // Owned by the application, so closing the dialog does not end the opener.
+        auto *process = new QProcess(QCoreApplication::instance());
+        QObject::connect(process, &QProcess::finished, process, [process, done](int code, QProcess::ExitStatus status) {
+            done(status == QProcess::NormalExit && code == 0);
+            process->deleteLater();
+        });
+        QObject::connect(process, &QProcess::errorOccurred, process, [process, done](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart) {
+                done(false);
+                process->deleteLater();
+            }
+        });
+        process->setProgram(opener);
+        process->setArguments({url.toString(QUrl::FullyEncoded)});
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->setStandardErrorFile(QProcess::nullDevice());
+        process->start();
+        return;
+    }
+#endif
+    done(QDesktopServices::openUrl(url));
 }

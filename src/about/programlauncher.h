@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QUrl;
 
 // Finds and starts other programs for the About dialog: without a shell and without waiting.
@@ -14,8 +16,10 @@ public:
     // The first of `names` found as an executable file in the search folders; empty when none is.
     QString findProgram(const QStringList &names) const;
     virtual bool startDetached(const QString &program, const QStringList &arguments);
-    // Opens the address with the desktop's handler for web addresses.
-    virtual bool openUrl(const QUrl &url);
+    // Opens the address with the desktop's handler for web addresses and tells `done` whether it
+    // did: at once, or when the handler program has ended (it may report failure by its exit
+    // status, after having started well).
+    virtual void openUrl(const QUrl &url, const std::function<void(bool opened)> &done);
 
     // The folders to search; by default (or when set empty) those of PATH.
     void setSearchPath(const QStringList &folders) { m_searchPath = folders; }
