@@ -5,6 +5,7 @@
 #include "artwork.h"
 #include "formstyle.h"
 #include "itemchoice.h"
+#include "screenplacement.h"
 #include "browser/bitmapbrowser.h"
 #include "browser/drivelistbox.h"
 #include "browser/filelistbox.h"
@@ -22,11 +23,11 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QDir>
-#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QTreeView>
 
@@ -70,6 +71,13 @@ frmMain::frmMain(QWidget *parent)
     // The client area is fixed; growing the window only adds empty space beside it.
     resize(Twips::toPixels(15135), Twips::toPixels(7680) + menuBar()->sizeHint().height());
 
+    // Enter presses the focused button, as on the desktop the operators come from.
+    for (QPushButton *button : client->findChildren<QPushButton *>())
+        button->installEventFilter(this);
+
+    connect(m_comm, &SerialPortComponent::portOpenChanged, this, &frmMain::showPortState);
+    showPortState();
+
     connect(ui.mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(ui.mnuProperties, &QAction::triggered, this, &frmMain::mnuProperties_Click);
     connect(ui.mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
@@ -84,11 +92,7 @@ void frmMain::Form_Load()
     if (ui.File1->ListCount() > 0)
         ui.File1->selectAndClick(0);
 
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        const QSize outer = frameGeometry().size();
-        move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
-    }
+    ScreenPlacement::centre(this);
 
     SerialSetup::configure(*m_comm, m_settings);
     OpenPort();
@@ -103,10 +107,38 @@ void frmMain::OpenPort()
     Modals::exec(&dialog);
 }
 
+void frmMain::showPortState()
+{
+    const bool open = m_comm->PortOpen();
+    const QString port = QStringLiteral("Com%1").arg(m_comm->CommPort());
+    ui.lblPort->setText(open ? port + QStringLiteral(" open") : QStringLiteral("No port open"));
+    ui.lblPort->setToolTip(open ? QStringLiteral("The frames go to %1 (%2).").arg(port, m_comm->devicePath())
+                                : QStringLiteral("No serial port is open: choose a working one in Properties."));
+    QPalette colours = ui.lblPort->palette();
+    colours.setColor(QPalette::WindowText, open ? QColor(Qt::darkGreen) : QColor(Qt::red).darker(130));
+    ui.lblPort->setPalette(colours);
+}
+
 void frmMain::Form_Unload()
 {
     if (m_comm->PortOpen())
         m_comm->setPortOpen(false);
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        auto *button = qobject_cast<QPushButton *>(watched);
+        if (enter && plain && button && button->isEnabled()) {
+            if (!key->isAutoRepeat())
+                button->click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

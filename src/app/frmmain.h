@@ -40,9 +40,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void OpenPort();
+    void showPortState();
 
     MainWindowControls ui;
     SerialPortComponent *m_comm;

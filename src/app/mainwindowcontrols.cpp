@@ -101,6 +101,11 @@ void MainWindowControls::build(QMainWindow *window, QWidget *client)
     webFont.setItalic(true);
     Label6->setFont(webFont);
 
+    // Above the upload button, which needs it: the port the frames will go to, or that none is open.
+    lblPort = place(new QLabel(client), "lblPort", 13800, 1500, 1335, 720);
+    lblPort->setWordWrap(true);
+    lblPort->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+
     cmdRemoveAll = button(client, "cmdRemoveAll", "<<", "Remove all frames", 5280, 2280, 375, 375);
     cmdStopLoading = button(client, "cmdStopLoading", "&Stop loading", nullptr, 13800, 6840, 1335, 495);
     Text1 = place(new QLineEdit(QStringLiteral("*.bmp"), client), "Text1", 2760, 120, 615, 315);

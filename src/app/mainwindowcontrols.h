@@ -31,6 +31,7 @@ struct MainWindowControls
     QStatusBar *StatusBar1 = nullptr;
     QList<QLabel *> Panels; // panels 1 to 5 at indices 0 to 4
     QLabel *Label6 = nullptr;
+    QLabel *lblPort = nullptr; // which port is open, or that none is
     QPushButton *cmdRemoveAll = nullptr;
     QPushButton *cmdStopLoading = nullptr;
     QLineEdit *Text1 = nullptr;

@@ -3,6 +3,7 @@
 #include "app/artwork.h"
 #include "app/formstyle.h"
 #include "app/modals.h"
+#include "app/screenplacement.h"
 #include "app/twips.h"
 #include "portmap.h"
 #include "serialportcomponent.h"
@@ -10,11 +11,9 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -74,10 +73,7 @@ void frmProperties::buildControls()
 
 void frmProperties::Form_Load()
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    ScreenPlacement::centre(this);
     fraSettings->move(0, 0);
     fraSettings->raise();
     LoadPropertySettings();

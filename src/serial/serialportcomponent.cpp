@@ -16,6 +16,10 @@ SerialPortComponent::SerialPortComponent(QObject *parent)
     m_worker->moveToThread(&m_thread);
     connect(m_worker, &SerialPortWorker::openChanged, this, [this](bool open) { m_open = open; },
             Qt::DirectConnection);
+    // Told again on this component's thread, also when the port closed itself on a lost line.
+    connect(m_worker, &SerialPortWorker::openChanged, this, &SerialPortComponent::portOpenChanged,
+            Qt::QueuedConnection);
+    connect(m_worker, &SerialPortWorker::lineStalled, this, &SerialPortComponent::lineStalled, Qt::QueuedConnection);
     m_thread.start();
 #ifndef Q_OS_WIN
     // A signal landing on the serial thread would cut a wait for the line short and read as a
@@ -121,7 +125,10 @@ bool SerialPortComponent::setPortOpen(bool open)
     } else {
         QMetaObject::invokeMethod(m_worker, [&] { m_worker->close(); }, Qt::BlockingQueuedConnection);
     }
-    return ok ? true : refuse(error);
+    if (!ok)
+        return refuse(error);
+    emit portOpenChanged(open); // at once; a close of the port's own is told through the event loop
+    return true;
 }
 
 QString SerialPortComponent::devicePath() const
@@ -141,8 +148,8 @@ bool SerialPortComponent::startJob(std::function<void(SerialLink &)> job, const 
     m_abort = false;
     QMetaObject::invokeMethod(
         m_worker,
-        [this, stop, job = std::move(job)] {
-            m_worker->run(job, m_abort, stop);
+        [this, stop, stallAfterMs = m_stallAfterMs, job = std::move(job)] {
+            m_worker->run(job, m_abort, stop, stallAfterMs);
             m_busy = false;
             // Reported on the component's own thread, so receivers there see it like any event.
             QMetaObject::invokeMethod(this, &SerialPortComponent::jobFinished, Qt::QueuedConnection);

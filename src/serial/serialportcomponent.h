@@ -64,8 +64,16 @@ public:
     // Makes a running transmission's waits give up at once (the program is closing).
     void cancelJob();
 
+    // How long the line may take nothing before lineStalled() says so; taken by the next job.
+    qint64 stallAfterMs() const { return m_stallAfterMs; }
+    void setStallAfterMs(qint64 ms) { m_stallAfterMs = ms; }
+
 signals:
     void jobFinished();
+    // The port was opened or closed (by the program, or by itself when the line was lost).
+    void portOpenChanged(bool open);
+    // A transmission has waited stallAfterMs() for a line that takes no characters; or it moves again.
+    void lineStalled(bool stalled);
 
 private:
     bool refuse(const QString &description);
@@ -83,5 +91,6 @@ private:
     std::atomic<bool> m_open{false};
     std::atomic<bool> m_busy{false};
     std::atomic<bool> m_abort{false};
+    qint64 m_stallAfterMs = 3000;
     QString m_error;
 };

@@ -50,6 +50,7 @@ QString SerialPortLink::errorDescription() const
 bool SerialPortLink::waitUntilQueued(qint64 limit)
 {
     while (m_port->bytesToWrite() > limit) {
+        m_stall.waiting(m_port->bytesToWrite());
         if (m_abort.load())
             return fail(QStringLiteral("The transmission was cancelled."), false);
         // A stopped upload does not wait for the line, which may never move again; one look
@@ -65,6 +66,7 @@ bool SerialPortLink::waitUntilQueued(qint64 limit)
         if (stop)
             break;
     }
+    m_stall.moved();
     return true;
 }
 
@@ -75,8 +77,11 @@ bool SerialPortLink::waitForKernelQueue()
     const int fd = int(m_port->handle());
     for (;;) {
         int queued = 0;
-        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0 || stopRequested())
+        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0 || stopRequested()) {
+            m_stall.moved();
             return true;
+        }
+        m_stall.waiting(queued);
         if (m_abort.load())
             return fail(QStringLiteral("The transmission was cancelled."), false);
         // One character takes about 0.3 ms at 38400 bit/s; sleep roughly as long as the queue needs.

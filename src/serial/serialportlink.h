@@ -1,5 +1,6 @@
 #pragma once
 
+#include "stallwatch.h"
 #include "upload/seriallink.h"
 
 #include <QString>
@@ -21,6 +22,9 @@ public:
     bool write(const QByteArray &data) override;
     bool drain() override;
     QString errorDescription() const override;
+
+    // Reports waits in which the line takes nothing for afterMs, and when it moves again.
+    void watchForStalls(qint64 afterMs, StallWatch::Report report) { m_stall = StallWatch(afterMs, std::move(report)); }
 
     // True once the line failed in a way that leaves the port unusable until it is reopened.
     bool lineLost() const { return m_lineLost; }
@@ -44,4 +48,5 @@ private:
     const std::atomic<bool> *m_stop;
     QString m_error;
     bool m_lineLost = false;
+    StallWatch m_stall;
 };

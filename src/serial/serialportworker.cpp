@@ -79,13 +79,14 @@ void SerialPortWorker::applyRts(bool rts)
 }
 
 void SerialPortWorker::run(const std::function<void(SerialLink &)> &job, const std::atomic<bool> &abort,
-                           const std::atomic<bool> *stop)
+                           const std::atomic<bool> *stop, qint64 stallAfterMs)
 {
     const QString notOpen =
         !m_lostReason.isEmpty()
             ? m_lostReason
             : PortError::describeWriteError(m_devicePath, QSerialPort::NotOpenError, QString(), false);
     SerialPortLink link(isOpen() ? m_port.get() : nullptr, m_devicePath, notOpen, abort, stop);
+    link.watchForStalls(stallAfterMs, [this](bool stalled) { emit lineStalled(stalled); });
     m_running = true;
     job(link);
     m_running = false;

@@ -27,14 +27,16 @@ public:
     void applyRts(bool rts);
 
     // Runs a transmission over the port; the port closes when the line was lost on the way.
+    // Waits in which the line takes nothing for stallAfterMs are told by lineStalled().
     void run(const std::function<void(SerialLink &)> &job, const std::atomic<bool> &abort,
-             const std::atomic<bool> *stop);
+             const std::atomic<bool> *stop, qint64 stallAfterMs);
 
     qint64 discardedBytes() const { return m_discarded.load(); }
     void shutdown();
 
 signals:
     void openChanged(bool open);
+    void lineStalled(bool stalled);
 
 private:
     void MSComm1_OnComm();

@@ -15,7 +15,9 @@
 #include "uploadrelay.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -23,6 +25,7 @@
 
 namespace {
 constexpr int ProgressPerFrame = 32768;
+constexpr const char *LineStalledText = "The line takes nothing";
 }
 
 UploadController::UploadController(QWidget *window, const MainWindowControls &controls, SerialPortComponent *port,
@@ -44,8 +47,10 @@ UploadController::UploadController(QWidget *window, const MainWindowControls &co
     connect(m_relay, &UploadRelay::progressSignal, this, &UploadController::onProgress);
     connect(m_relay, &UploadRelay::outcomeSignal, this, &UploadController::onOutcome);
     connect(m_relay, &UploadRelay::frameBegunSignal, this, [this] {
-        if (!stopped())
-            ui.cmdStopLoading->setVisible(true);
+        if (stopped())
+            return;
+        ui.cmdStopLoading->setVisible(true);
+        ui.cmdStopLoading->setFocus(); // the one thing to press while frames go out
     });
     connect(m_relay, &UploadRelay::tickerStartedSignal, this, [this] {
         if (!stopped())
@@ -59,6 +64,7 @@ UploadController::UploadController(QWidget *window, const MainWindowControls &co
     });
     connect(m_relay, &UploadRelay::frameCutShortSignal, ui.Timer1, &QTimer::stop);
     connect(m_port, &SerialPortComponent::jobFinished, this, &UploadController::onTransmissionReturned);
+    connect(m_port, &SerialPortComponent::lineStalled, this, &UploadController::showLineStalled);
     for (const auto changed : {&FrameListModel::rowsInserted, &FrameListModel::rowsRemoved})
         connect(m_frames, changed, this, &UploadController::showExpectedDuration);
     connect(m_frames, &FrameListModel::modelReset, this, &UploadController::showExpectedDuration);
@@ -84,7 +90,16 @@ UploadController::~UploadController() = default;
 
 void UploadController::lockWindow(bool locked)
 {
-    ui.cmdStopLoading->setEnabled(locked);
+    // With the rest disabled the focus would fall into the pattern box, which swallows keys: the
+    // window holds it until the stop button shows.
+    ui.Text1->setFocusPolicy(locked ? Qt::NoFocus : Qt::StrongFocus);
+    if (locked) {
+        QWidget *focused = QApplication::focusWidget();
+        m_focusBefore = focused && m_window->isAncestorOf(focused) ? focused : nullptr;
+        if (m_focusBefore)
+            m_window->setFocus();
+        ui.cmdStopLoading->setEnabled(true);
+    }
     // The upload button waits for a stopped transmission to return, so two never overlap.
     ui.cmdSaljiSve->setEnabled(!locked && !m_uploading);
     for (QWidget *control : std::initializer_list<QWidget *>{ui.cmdCopy, ui.cmdCopyAll, ui.cmdRemove, ui.cmdRemoveAll,
@@ -92,7 +107,33 @@ void UploadController::lockWindow(bool locked)
         control->setEnabled(!locked);
     for (QAction *menu : {ui.mnuFileExit, ui.mnuProperties, ui.mnuAbout})
         menu->setEnabled(!locked);
+    if (!locked) {
+        restoreFocus();
+        ui.cmdStopLoading->setEnabled(false); // last, so the focus does not wander when it goes
+    }
 }
+
+void UploadController::restoreFocus()
+{
+    QWidget *target = m_focusBefore;
+    if (!target || !target->isEnabled() || !target->isVisible())
+        target = ui.ListView1; // until the upload button is back
+    else
+        m_focusBefore = nullptr;
+    target->setFocus();
+}
+
+void UploadController::showLineStalled(bool stalled)
+{
+    if (!m_uploading || stopped())
+        return;
+    ui.setPanel(1, stalled ? QString::fromLatin1(LineStalledText) : QStringLiteral("Loading frame..."));
+    ui.Panels.first()->setToolTip(stalled ? QStringLiteral("The device has taken no characters for %1 seconds: check "
+                                                           "the cable and that the device is on. Stop ends the upload.")
+                                                .arg(m_port->stallAfterMs() / 1000)
+                                          : QString());
+}
+
 
 void UploadController::cmdSaljiSve_Click()
 {
@@ -102,6 +143,14 @@ void UploadController::cmdSaljiSve_Click()
     if (count < 1) {
         Modals::message(m_window, QStringLiteral("Nothing to upload"), QString(), QMessageBox::Warning,
                         QMessageBox::Ok);
+        return;
+    }
+    if (!m_port->PortOpen()) {
+        // Said before anything starts: nothing was sent, so nothing was stopped.
+        Modals::message(m_window,
+                        QStringLiteral("No serial port is open, so nothing was sent. Choose a working port in "
+                                       "Properties, then upload again."),
+                        QString(), QMessageBox::Warning, QMessageBox::Ok);
         return;
     }
     QVector<UploadJob> jobs;
@@ -229,6 +278,8 @@ void UploadController::onTransmissionReturned()
     case UploadOutcome::Stopped:
         // The stop action has restored the window; only the upload button waited for this.
         ui.cmdSaljiSve->setEnabled(!ui.cmdStopLoading->isEnabled());
+        if (m_focusBefore == ui.cmdSaljiSve && ui.ListView1->hasFocus())
+            restoreFocus();
         break;
     case UploadOutcome::Failed: {
         // After the operator's own stop the stop box has been shown already: one stop, one box.

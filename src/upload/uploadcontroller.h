@@ -4,6 +4,7 @@
 #include "uploadstate.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 
@@ -47,6 +48,9 @@ signals:
 
 private:
     void lockWindow(bool locked);
+    // Back to where the operator was before the upload, once that control can take it again.
+    void restoreFocus();
+    void showLineStalled(bool stalled);
     // The upload button tells, before it is pressed, how many frames go and how long it takes.
     void showExpectedDuration();
     void onFrameStarting(int position, int count, const QString &text, const QString &name, const QString &path);
@@ -70,4 +74,5 @@ private:
     bool m_returnedDuringStopBox = false;
     UploadOutcome m_outcome;
     std::function<void()> m_afterClose;
+    QPointer<QWidget> m_focusBefore;
 };

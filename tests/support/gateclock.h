@@ -7,14 +7,21 @@
 #include <mutex>
 
 // A clock whose pauses hold the transmission until the test opens the gate; after that they
-// return at once. Lets a test act at a known point of a frame: in its first pause.
+// return at once. Lets a test act at a known point: in a frame's first pause (the first frame's,
+// or the second's when the first three pauses pass).
 class GateClock : public Clock
 {
 public:
+    explicit GateClock(int passFirst = 0)
+        : m_passFirst(passFirst)
+    {
+    }
+
     qint64 nowMs() const override { return m_steady.nowMs(); }
     void pauseMs(qint64) override
     {
-        ++m_pauses;
+        if (++m_pauses <= m_passFirst)
+            return;
         std::unique_lock<std::mutex> lock(m_mutex);
         m_opened.wait(lock, [this] { return m_open; });
     }
@@ -32,6 +39,7 @@ public:
 
 private:
     SteadyClock m_steady;
+    const int m_passFirst;
     std::atomic<int> m_pauses{0};
     std::mutex m_mutex;
     std::condition_variable m_opened;
