@@ -4,11 +4,14 @@
 
 #include "browser/bitmapbrowser.h"
 #include "browser/filelistbox.h"
+#include "framelist/framelistmodel.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 #include <memory>
@@ -137,6 +140,40 @@ private slots:
         QCOMPARE(browser()->previewLoads(), loads + 1);
         QCOMPARE(rig->image1()->pixmap().size(), sizeOf(listed.last()));
         QCOMPARE(boxes(rig->modals), QStringList());
+    }
+
+    void addsWhatIsOnDisk_data()
+    {
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<QStringList>("selected");
+        QTest::addColumn<QStringList>("frames");
+
+        QTest::newRow(">>, all") << QByteArray("cmdCopyAll") << QStringList()
+                                 << QStringList{"0000=a.bmp", "0001=b.bmp", "0002=e.bmp"};
+        QTest::newRow(">, a selected file deleted") << QByteArray("cmdCopy") << QStringList{"c.bmp", "e.bmp"}
+                                                    << QStringList{"0000=e.bmp"};
+    }
+
+    void addsWhatIsOnDisk()
+    {
+        QFETCH(QByteArray, button);
+        QFETCH(QStringList, selected);
+        QFETCH(QStringList, frames);
+        choose(selected, QStringLiteral("a.bmp"));
+        // Pressed before the list hears of the change.
+        rig->files()->setSettleTime(60 * 60 * 1000);
+        QVERIFY(writePicture(at(QStringLiteral("b.bmp")), sizeOf(QStringLiteral("b.bmp"))));
+        QVERIFY(QFile::remove(at(QStringLiteral("c.bmp"))));
+        rig->modals.queueInputAnswer(QStringLiteral("0")); // "Ofset:"
+
+        QTest::mouseClick(rig->get<QPushButton>(button.constData()), Qt::LeftButton);
+
+        QStringList added;
+        for (const FrameEntry &entry : rig->window.frameList()->entries())
+            added << entry.text + QLatin1Char('=') + QFileInfo(entry.path).fileName();
+        QCOMPARE(added, frames);
+        QCOMPARE(rig->modals.shown().size(), 1); // the offset prompt only
+        QCOMPARE(rig->modals.unexpected(), QStringList());
     }
 
     void burstListedOnce()
