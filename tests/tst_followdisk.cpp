@@ -3,6 +3,7 @@
 #include "browserrig.h"
 
 #include "browser/bitmapbrowser.h"
+#include "browser/dirlistbox.h"
 #include "browser/filelistbox.h"
 #include "framelist/framelistmodel.h"
 
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QListWidgetItem>
 #include <QPushButton>
 #include <QTest>
 
@@ -44,7 +46,8 @@ class TestFollowDisk : public QObject
     Q_OBJECT
 
     std::unique_ptr<Rig> rig;
-    QString shown; // the folder the window browses, holding a.bmp, c.bmp and e.bmp
+    QString shown; // the folder the window browses: a.bmp, c.bmp and e.bmp, subfolders logos and stills
+    int chain = 0; // Dir1's rows from the root down to the shown folder
 
     BitmapBrowser *browser() const { return rig->window.browser(); }
     QString at(const QString &name) const { return shown + QLatin1Char('/') + name; }
@@ -68,7 +71,9 @@ private slots:
         shown = rig->folder(QStringLiteral("shown"));
         for (const QString &name : {QStringLiteral("a.bmp"), QStringLiteral("c.bmp"), QStringLiteral("e.bmp")})
             QVERIFY(writePicture(at(name), sizeOf(name)));
+        QVERIFY(QDir(shown).mkdir(QStringLiteral("logos")) && QDir(shown).mkdir(QStringLiteral("stills")));
         QVERIFY(browser()->openFolder(shown));
+        chain = rig->dir()->currentRow() + 1;
         QCOMPARE(rig->image1()->pixmap().size(), sizeOf(QStringLiteral("a.bmp")));
         rig->modals.clear();
     }
@@ -174,6 +179,98 @@ private slots:
         QCOMPARE(added, frames);
         QCOMPARE(rig->modals.shown().size(), 1); // the offset prompt only
         QCOMPARE(rig->modals.unexpected(), QStringList());
+    }
+
+    void subfoldersFollowDisk_data()
+    {
+        QTest::addColumn<QString>("highlighted"); // empty: the shown folder's own row
+        QTest::addColumn<QStringList>("made");
+        QTest::addColumn<QStringList>("removed");
+        QTest::addColumn<QStringList>("subfolders");
+
+        const QStringList none;
+        QTest::newRow("made") << QString() << QStringList{"new"} << none << QStringList{"logos", "new", "stills"};
+        QTest::newRow("made above the highlighted one, and a hidden one")
+            << "stills" << QStringList{"archive", ".cache"} << none << QStringList{"archive", "logos", "stills"};
+        QTest::newRow("removed") << "logos" << none << QStringList{"stills"} << QStringList{"logos"};
+        QTest::newRow("highlighted one removed") << "stills" << none << QStringList{"stills"} << QStringList{"logos"};
+    }
+
+    void subfoldersFollowDisk()
+    {
+        QFETCH(QString, highlighted);
+        QFETCH(QStringList, made);
+        QFETCH(QStringList, removed);
+        QFETCH(QStringList, subfolders);
+        DirListBox *dir = rig->dir();
+        if (!highlighted.isEmpty())
+            dir->setCurrentItem(dir->findItems(highlighted, Qt::MatchExactly).value(0));
+        const QString current = dir->currentItem()->text();
+        const QStringList files = rows(rig->files());
+        const int loads = browser()->previewLoads();
+
+        for (const QString &name : made)
+            QVERIFY(QDir(shown).mkdir(name));
+        for (const QString &name : removed)
+            QVERIFY(QDir(shown).rmdir(name));
+
+        QTRY_COMPARE(rows(dir).mid(chain), subfolders);
+        // A highlighted folder that went leaves the shown folder's own row current.
+        QCOMPARE(dir->currentItem()->text(), removed.contains(current) ? QStringLiteral("shown") : current);
+        QCOMPARE(dir->path(), shown);
+        QCOMPARE(rows(rig->files()), files);
+        QCOMPARE(browser()->previewLoads(), loads);
+        QCOMPARE(boxes(rig->modals), QStringList());
+    }
+
+    void shownFolderGone_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("toParent");
+        QTest::addColumn<QStringList>("subfolders"); // of the folder shown afterwards
+        QTest::addColumn<QStringList>("files");
+
+        QTest::newRow("deleted") << "deleted" << true << QStringList() << QStringList{"top.bmp"};
+        QTest::newRow("renamed") << "renamed" << true << QStringList{"moved"} << QStringList{"top.bmp"};
+        QTest::newRow("made anew") << "made anew" << false << QStringList() << QStringList{"d.bmp"};
+    }
+
+    void shownFolderGone()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, toParent);
+        QFETCH(QStringList, subfolders);
+        QFETCH(QStringList, files);
+        const QString parent = rig->root.path();
+        QVERIFY(writePicture(parent + QStringLiteral("/top.bmp"), sizeOf(QStringLiteral("a.bmp"))));
+        const int loads = browser()->previewLoads();
+        const qint64 picture = rig->image1()->pixmap().cacheKey();
+
+        if (how == QLatin1String("renamed")) {
+            QVERIFY(QDir(parent).rename(QStringLiteral("shown"), QStringLiteral("moved")));
+        } else {
+            QVERIFY(QDir(shown).removeRecursively());
+            if (how == QLatin1String("made anew")) {
+                QVERIFY(QDir(parent).mkdir(QStringLiteral("shown")));
+                QVERIFY(writePicture(at(QStringLiteral("d.bmp")), sizeOf(QStringLiteral("d.bmp"))));
+            }
+        }
+
+        const QString now = toParent ? parent : shown;
+        QTRY_COMPARE(rig->dir()->path(), now);
+        QTRY_COMPARE(rows(rig->files()), files);
+        QCOMPARE(rig->files()->path(), now);
+        QCOMPARE(rows(rig->dir()).mid(rig->dir()->currentRow() + 1), subfolders);
+        QCOMPARE(browser()->previewLoads(), loads);
+        QCOMPARE(rig->image1()->pixmap().cacheKey(), picture);
+        QCOMPARE(boxes(rig->modals), QStringList());
+
+        // The lists follow the folder they show now.
+        QVERIFY(writePicture(now + QStringLiteral("/z.bmp"), sizeOf(QStringLiteral("z.bmp"))));
+        QVERIFY(QDir(now).mkdir(QStringLiteral("later")));
+        files << QStringLiteral("z.bmp");
+        QTRY_COMPARE(rows(rig->files()), files);
+        QTRY_VERIFY(rows(rig->dir()).contains(QStringLiteral("later")));
     }
 
     void burstListedOnce()

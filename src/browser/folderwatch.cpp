@@ -41,19 +41,14 @@ void FolderWatch::setFolder(const QString &folder)
 
 void FolderWatch::onChanged(const QString &path)
 {
-    if (path == m_folder) {
-        noteChange();
-        return;
-    }
-    // A sibling coming or going is no change here; the folder going, or coming back as a new
-    // folder the old watch no longer sees, is.
     const bool isFolder = LocalPath::stat(m_folder).isFolder;
-    const bool watched = m_watcher.directories().contains(m_folder);
-    if (!isFolder || !watched) {
-        if (isFolder && canWatch(m_folder))
-            m_watcher.addPath(m_folder);
+    // A folder made anew under the same name is another folder to the old watch, which has ended.
+    const bool madeAnew = isFolder && !m_watcher.directories().contains(m_folder) && canWatch(m_folder);
+    if (madeAnew)
+        m_watcher.addPath(m_folder);
+    // A sibling coming or going in the parent is no change here.
+    if (path == m_folder || !isFolder || madeAnew)
         noteChange();
-    }
 }
 
 void FolderWatch::noteChange()
