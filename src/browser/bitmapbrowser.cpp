@@ -31,6 +31,9 @@ BitmapBrowser::BitmapBrowser(QWidget *window, DriveListBox *drives, DirListBox *
     connect(m_folders, &DirListBox::openFailed, this, [this](const QString &folder) {
         showError(QStringLiteral("The folder %1 cannot be opened.").arg(QDir::toNativeSeparators(folder)));
     });
+    // The folder went away under the operator, who did not ask to go anywhere: show the nearest
+    // one left without a box or a preview, so the lists hold no files that are gone.
+    connect(m_folders, &DirListBox::folderGone, this, [this](const QString &nearest) { showFolder(nearest); });
 }
 
 bool BitmapBrowser::preview(QLabel *target, const QString &path)

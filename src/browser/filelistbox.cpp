@@ -6,6 +6,7 @@
 #include <QCollator>
 #include <QDir>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringListModel>
 
 #include <algorithm>
@@ -20,6 +21,7 @@ FileListBox::FileListBox(QWidget *parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true); // keeps a folder of thousands of names quick to lay out
+    connect(&m_watch, &FolderWatch::changed, this, &FileListBox::followDisk);
 }
 
 QStringList FileListBox::listFolder(const QString &dir, const QString &pattern)
@@ -59,6 +61,7 @@ bool FileListBox::comesBefore(const QString &a, const QString &b)
 void FileListBox::setPath(const QString &dir)
 {
     m_path = dir;
+    m_watch.setFolder(dir);
     refill();
 }
 
@@ -71,6 +74,59 @@ void FileListBox::setPattern(const QString &pattern)
 void FileListBox::refill()
 {
     m_model->setStringList(listFolder(m_path, m_pattern));
+}
+
+void FileListBox::syncWithDisk()
+{
+    m_watch.clearPending();
+    followDisk();
+}
+
+void FileListBox::followDisk()
+{
+    ++m_relists;
+    const QStringList fresh = listFolder(m_path, m_pattern);
+    const QStringList shown = m_model->stringList();
+    if (fresh == shown)
+        return;
+    const QPersistentModelIndex top(indexAt(QPoint(0, 0)));
+
+    // Rows, not a reset: the selection model keeps what the operator chose on the rows that stay,
+    // and the choice watcher knows a current item moved by the model is no click.
+    const QSet<QString> wanted(fresh.cbegin(), fresh.cend());
+    for (int row = int(shown.size()); row > 0;) {
+        if (wanted.contains(shown.at(row - 1))) {
+            --row;
+            continue;
+        }
+        const int end = row;
+        while (row > 0 && !wanted.contains(shown.at(row - 1)))
+            --row;
+        m_model->removeRows(row, end - row);
+    }
+    const QStringList kept = m_model->stringList();
+    int row = 0;
+    qsizetype next = 0; // in kept
+    for (qsizetype i = 0; i < fresh.size();) {
+        if (next < kept.size() && kept.at(next) == fresh.at(i)) {
+            ++next;
+            ++i;
+            ++row;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < fresh.size() && !(next < kept.size() && kept.at(next) == fresh.at(end)))
+            ++end;
+        m_model->insertRows(row, int(end - i));
+        for (; i < end; ++i, ++row)
+            m_model->setData(m_model->index(row), fresh.at(i));
+    }
+    // Only when the kept names were not in the fresh order (a collation that changed its mind).
+    if (row < m_model->rowCount())
+        m_model->removeRows(row, m_model->rowCount() - row);
+
+    if (top.isValid())
+        scrollTo(top, QAbstractItemView::PositionAtTop);
 }
 
 int FileListBox::ListCount() const

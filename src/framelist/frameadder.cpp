@@ -104,6 +104,8 @@ QVector<FrameAdder::File> FrameAdder::listedFiles(bool selectedOnly) const
 
 void FrameAdder::cmdCopy_Click()
 {
+    // The list may not have caught up with the folder yet: add what is there now.
+    m_files->syncWithDisk();
     if (!addFiles(listedFiles(true)))
         return; // a cancelled or refused prompt keeps the selection
     // Whatever the answers to the questions, no file stays selected.
@@ -115,6 +117,7 @@ void FrameAdder::cmdCopy_Click()
 
 void FrameAdder::cmdCopyAll_Click()
 {
+    m_files->syncWithDisk();
     addFiles(listedFiles(false));
 }
 
