@@ -11,14 +11,14 @@
 #include "testsettings.h"
 
 #include "app/frmmain.h"
-#include "browser/bitmapbrowser.h"
+#include "browser/widgets/bitmapbrowser.h"
 #include "app/mainwindowcontrols.h"
-#include "framelist/framelistmodel.h"
-#include "upload/clock.h"
-#include "upload/framebitmap.h"
-#include "upload/uploadcontroller.h"
-#include "upload/wiredecoder.h"
-#include "upload/wireformat.h"
+#include "framelist/core/framelistmodel.h"
+#include "core/clock.h"
+#include "core/framebitmap.h"
+#include "upload/widgets/uploadcontroller.h"
+#include "core/wiredecoder.h"
+#include "core/wireformat.h"
 
 #include <QApplication>
 #include <QDir>

@@ -8,11 +8,11 @@
 #include "testsettings.h"
 
 #include "app/frmmain.h"
-#include "framelist/framelistmodel.h"
-#include "serial/serialportcomponent.h"
-#include "upload/framebitmap.h"
-#include "upload/uploadcontroller.h"
-#include "upload/wireformat.h"
+#include "framelist/core/framelistmodel.h"
+#include "serial/core/serialportcomponent.h"
+#include "core/framebitmap.h"
+#include "upload/widgets/uploadcontroller.h"
+#include "core/wireformat.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,8 +3,8 @@
 // byte that tells fuzz_wiredecoder how to cut the rest, followed by encoder output, whole or
 // damaged.
 #include "bmpwriter.h"
-#include "upload/framebitmap.h"
-#include "upload/wireformat.h"
+#include "core/framebitmap.h"
+#include "core/wireformat.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -7,4 +7,4 @@ cmake --preset default >/dev/null
 cmake --build --preset default
 # Opens on the sample frames drawn by the build.
 cd build/default/samples/frames
-exec ../../src/drelin "$@"
+exec ../../bin/drelin "$@"

@@ -19,11 +19,11 @@ export XDG_CONFIG_HOME="$work/config" DISPLAY=:97
 mkdir -p "$XDG_CONFIG_HOME"
 Xvfb :97 -screen 0 1100x640x24 >/dev/null 2>&1 &
 sleep 1
-"$build/src/drelin-device" --pty --quiet >"$work/device" &
+"$build/bin/drelin-device" --pty --quiet >"$work/device" &
 for _ in $(seq 50); do [ -s "$work/device" ] && break; sleep 0.1; done
 printf '[Ports]\nCom2=%s\n' "$(head -n1 "$work/device")" >"$XDG_CONFIG_HOME/VELM Moving Logo Inserter - Image loader.conf"
 
-(cd "$folder" && "$build/src/drelin") &
+(cd "$folder" && "$build/bin/drelin") &
 window=""
 for _ in $(seq 100); do
     window=$(xdotool search --name '^Drelin Image uploader$' 2>/dev/null | head -n1) && [ -n "$window" ] && break

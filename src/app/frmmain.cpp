@@ -1,25 +1,25 @@
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "about/frmabout.h"
-#include "app/appinfo.h"
-#include "artwork.h"
-#include "formstyle.h"
-#include "itemchoice.h"
-#include "screenplacement.h"
-#include "browser/bitmapbrowser.h"
-#include "browser/drivelistbox.h"
-#include "browser/filelistbox.h"
-#include "framelist/frameadder.h"
-#include "framelist/frameeditor.h"
-#include "framelist/frameentrydelegate.h"
-#include "framelist/framelistmodel.h"
-#include "modals.h"
-#include "serial/frmproperties.h"
-#include "serial/serialportcomponent.h"
-#include "serial/serialsetup.h"
-#include "twips.h"
-#include "upload/localpath.h"
-#include "upload/uploadcontroller.h"
+#include "about/widgets/frmabout.h"
+#include "core/appinfo.h"
+#include "widgets/artwork.h"
+#include "widgets/formstyle.h"
+#include "widgets/itemchoice.h"
+#include "widgets/screenplacement.h"
+#include "browser/widgets/bitmapbrowser.h"
+#include "browser/widgets/drivelistbox.h"
+#include "browser/widgets/filelistbox.h"
+#include "framelist/widgets/frameadder.h"
+#include "framelist/widgets/frameeditor.h"
+#include "framelist/widgets/frameentrydelegate.h"
+#include "framelist/core/framelistmodel.h"
+#include "widgets/modals.h"
+#include "serial/widgets/frmproperties.h"
+#include "serial/core/serialportcomponent.h"
+#include "serial/core/serialsetup.h"
+#include "widgets/twips.h"
+#include "core/localpath.h"
+#include "upload/widgets/uploadcontroller.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -60,9 +60,9 @@ frmMain::frmMain(QWidget *parent)
     m_browser = new BitmapBrowser(this, ui.Drive1, ui.Dir1, ui.File1, ui.Image1, ui.Image2, m_frames);
     // Only listed here: the first bitmap is selected and previewed once, by the start-up sequence.
     m_browser->showFolder(LocalPath::currentFolder());
-    m_upload = new UploadController(this, ui, m_comm, m_frames, m_clock);
+    m_upload = new UploadController(this, ui.forUpload(), m_comm, m_frames, m_clock, [this] { mnuProperties_Click(); });
     m_editor = new FrameEditor(this, ui.ListView1, m_frames, ui.Timer2);
-    m_adder = new FrameAdder(this, m_frames, ui.File1, m_browser, ui.ListView1);
+    m_adder = new FrameAdder(this, m_frames, m_browser, ui.ListView1);
     connect(ui.cmdCopy, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopy_Click);
     connect(ui.cmdCopyAll, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopyAll_Click);
     connect(ui.cmdRemove, &QPushButton::clicked, m_editor, &FrameEditor::cmdRemove_Click);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "mainwindowcontrols.h"
-#include "serial/portsettings.h"
-#include "upload/clock.h"
+#include "app/mainwindowcontrols.h"
+#include "serial/core/portsettings.h"
+#include "core/clock.h"
 
 #include <QMainWindow>
 

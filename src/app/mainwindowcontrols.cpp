@@ -1,11 +1,11 @@
-#include "mainwindowcontrols.h"
+#include "app/mainwindowcontrols.h"
 
-#include "app/appinfo.h"
-#include "artwork.h"
-#include "browser/dirlistbox.h"
-#include "browser/drivelistbox.h"
-#include "browser/filelistbox.h"
-#include "twips.h"
+#include "core/appinfo.h"
+#include "widgets/artwork.h"
+#include "browser/widgets/dirlistbox.h"
+#include "browser/widgets/drivelistbox.h"
+#include "browser/widgets/filelistbox.h"
+#include "widgets/twips.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -137,13 +137,18 @@ void MainWindowControls::build(QMainWindow *window, QWidget *client)
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
 }
 
-void MainWindowControls::setPanel(int n, const QString &text) const
+UploadControls MainWindowControls::forUpload() const
 {
-    Panels.at(n - 1)->setText(text);
-}
-
-void MainWindowControls::setAllPanels(const QString &text) const
-{
-    for (QLabel *panel : Panels)
-        panel->setText(text);
+    UploadControls controls;
+    controls.cmdSaljiSve = cmdSaljiSve;
+    controls.cmdStopLoading = cmdStopLoading;
+    controls.ProgressBar1 = ProgressBar1;
+    controls.Panels = Panels;
+    controls.Image2 = Image2;
+    controls.Timer1 = Timer1;
+    controls.ListView1 = ListView1;
+    controls.Text1 = Text1;
+    controls.locked = {cmdCopy, cmdCopyAll, cmdRemove, cmdRemoveAll, Drive1, File1, Dir1, ListView1};
+    controls.menus = {mnuFileExit, mnuProperties, mnuAbout};
+    return controls;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "upload/widgets/uploadcontrols.h"
+
 #include <QList>
 
 class DirListBox;
@@ -47,7 +49,6 @@ struct MainWindowControls
     // Creates the controls on client (the window's client area) and the menu bar on window.
     void build(QMainWindow *window, QWidget *client);
 
-    // Sets panel n (1-5) of the status bar.
-    void setPanel(int n, const QString &text) const;
-    void setAllPanels(const QString &text) const;
+    // What the upload drives and locks.
+    UploadControls forUpload() const;
 };

@@ -1,7 +1,7 @@
-#include "module2.h"
+#include "app/module2.h"
 
-#include "app/appinfo.h"
-#include "frmmain.h"
+#include "core/appinfo.h"
+#include "app/frmmain.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
-#include "upload/devicecommand.h"
+#include "cli/devicecommand.h"
 
-#include "upload/localpath.h"
+#include "core/localpath.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

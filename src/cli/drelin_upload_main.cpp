@@ -1,6 +1,6 @@
-#include "upload/uploadcommand.h"
+#include "cli/uploadcommand.h"
 
-#include "upload/localpath.h"
+#include "core/localpath.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -1,9 +1,9 @@
 #include "browserrig.h"
 
-#include "browser/bitmapbrowser.h"
-#include "browser/dirlistbox.h"
-#include "browser/drivelistbox.h"
-#include "browser/filelistbox.h"
+#include "browser/widgets/bitmapbrowser.h"
+#include "browser/widgets/dirlistbox.h"
+#include "browser/widgets/drivelistbox.h"
+#include "browser/widgets/filelistbox.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "upload/clock.h"
+#include "core/clock.h"
 
 // Monotonic time without the waiting: pauses return at once, so an upload runs at line speed.
 class FastClock : public Clock

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "upload/clock.h"
+#include "core/clock.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "upload/clock.h"
-#include "upload/seriallink.h"
+#include "core/clock.h"
+#include "core/seriallink.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/modals.h"
+#include "widgets/modals.h"
 
 #include <QList>
 #include <QStringList>

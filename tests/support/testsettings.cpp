@@ -1,6 +1,6 @@
 #include "testsettings.h"
 
-#include "app/appinfo.h"
+#include "core/appinfo.h"
 
 #include <QFile>
 #include <QSettings>

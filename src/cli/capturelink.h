@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/clock.h"
+#include "core/seriallink.h"
+
+#include <QString>
+
+class QIODevice;
+
+// A line that writes exactly what a port would send into a file: no drains and no pauses, so a
+// whole upload is captured at once.
+class CaptureLink : public SerialLink, public Clock
+{
+public:
+    explicit CaptureLink(QIODevice *out);
+
+    bool write(const QByteArray &data) override;
+    bool drain() override { return true; }
+    QString errorDescription() const override { return m_error; }
+
+    qint64 nowMs() const override;
+    void pauseMs(qint64) override {}
+
+private:
+    QIODevice *m_out;
+    QString m_error;
+    SteadyClock m_clock;
+};

@@ -1,0 +1,269 @@
+#include "cli/devicecommand.h"
+
+#include "serial/core/linesettings.h"
+#include "serial/core/serialsetup.h"
+#include "core/wiredecoder.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSerialPort>
+#include <QTextStream>
+
+#include <functional>
+
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+std::atomic<int> DeviceCommand::s_interrupts{0};
+
+namespace {
+
+// Takes what arrives, reports every frame that ends, and closes a frame the line left hanging.
+class Listener
+{
+public:
+    Listener(const DeviceCommand::Options &options, QTextStream &out, QTextStream &err)
+        : m_options(options), m_out(out), m_err(err)
+    {
+        m_quiet.start();
+    }
+
+    void take(const QByteArray &bytes)
+    {
+        if (!bytes.isEmpty()) {
+            m_decoder.feed(bytes);
+            m_quiet.restart();
+        } else if (m_decoder.inFrame() && m_quiet.elapsed() >= DeviceCommand::QuietMs) {
+            m_decoder.finish();
+        }
+        report();
+    }
+
+    void end()
+    {
+        m_decoder.finish();
+        report();
+    }
+
+    bool failed() const { return m_failed; }
+
+private:
+    void report()
+    {
+        for (const DecodedFrame &frame : m_decoder.takeFrames()) {
+            if (!m_options.quiet)
+                m_out << DeviceCommand::describe(frame) << Qt::endl;
+            if (!m_options.outDir.isEmpty() && frame.number >= 0) {
+                const QString path = QDir(m_options.outDir).filePath(DeviceCommand::pictureName(frame));
+                if (!frame.toImage().save(path, "PNG")) {
+                    m_err << QStringLiteral("Cannot write %1").arg(path) << Qt::endl;
+                    m_failed = true;
+                }
+            }
+        }
+    }
+
+    const DeviceCommand::Options &m_options;
+    QTextStream &m_out;
+    QTextStream &m_err;
+    WireDecoder m_decoder;
+    QElapsedTimer m_quiet;
+    bool m_failed = false;
+};
+
+int readCapture(const QString &path, Listener &listener, QTextStream &err)
+{
+    QFile capture(path);
+    if (!capture.open(QIODevice::ReadOnly)) {
+        err << QStringLiteral("Cannot read %1: %2").arg(path, capture.errorString()) << Qt::endl;
+        return DeviceCommand::Failure;
+    }
+    while (!capture.atEnd())
+        listener.take(capture.read(1 << 16));
+    listener.end();
+    return DeviceCommand::Success;
+}
+
+int listenOnDevice(const QString &path, Listener &listener, QTextStream &err, const std::atomic<int> &interrupts)
+{
+    QSerialPort port(path);
+    const auto line = LineSettings::parse(QString::fromLatin1(SerialSetup::LineSettingsText));
+    port.setBaudRate(line->baudRate);
+    port.setParity(line->parity);
+    port.setDataBits(line->dataBits);
+    port.setStopBits(line->stopBits);
+    port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!port.open(QIODevice::ReadOnly)) {
+        err << QStringLiteral("Cannot open %1: %2").arg(path, port.errorString()) << Qt::endl;
+        return DeviceCommand::Failure;
+    }
+    while (interrupts.load() == 0) {
+        port.waitForReadyRead(200);
+        if (port.error() == QSerialPort::ResourceError) {
+            err << QStringLiteral("%1 went away: %2").arg(path, port.errorString()) << Qt::endl;
+            listener.end();
+            return DeviceCommand::Failure;
+        }
+        listener.take(port.readAll());
+    }
+    listener.end();
+    return DeviceCommand::Success;
+}
+
+#ifndef Q_OS_WIN
+int listenOnPty(Listener &listener, QTextStream &out, QTextStream &err, const std::atomic<int> &interrupts)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        err << QStringLiteral("Cannot make a pseudo-terminal: %1").arg(QString::fromLocal8Bit(strerror(errno)))
+            << Qt::endl;
+        return DeviceCommand::Failure;
+    }
+    const QByteArray slaveName = ::ptsname(master);
+    // Holding the far end open keeps the line up between uploads, so reads never see a hang-up.
+    const int slave = ::open(slaveName.constData(), O_RDWR | O_NOCTTY);
+    termios raw{};
+    for (const int fd : {master, slave}) {
+        if (fd >= 0 && ::tcgetattr(fd, &raw) == 0) {
+            ::cfmakeraw(&raw);
+            ::tcsetattr(fd, TCSANOW, &raw);
+        }
+    }
+    out << slaveName << Qt::endl;
+
+    char buffer[65536];
+    while (interrupts.load() == 0) {
+        pollfd wait{master, POLLIN, 0};
+        QByteArray bytes;
+        if (::poll(&wait, 1, 200) > 0 && (wait.revents & POLLIN)) {
+            const ssize_t got = ::read(master, buffer, sizeof buffer);
+            if (got > 0)
+                bytes = QByteArray(buffer, int(got));
+        }
+        listener.take(bytes);
+    }
+    listener.end();
+    if (slave >= 0)
+        ::close(slave);
+    ::close(master);
+    return DeviceCommand::Success;
+}
+#endif
+
+} // namespace
+
+QString DeviceCommand::usage()
+{
+    return QStringLiteral(
+        "Usage: drelin-device (--pty | --device PATH | --capture FILE) [--out DIR] [--quiet]\n"
+        "Plays the moving-logo inserter: decodes the frames that arrive and reports each.\n"
+        "\n"
+        "  --pty           make a pseudo-terminal, print its path on the first line, listen until interrupted\n"
+        "  --device PATH   listen on a serial device at 38400,N,8,2\n"
+        "  --capture FILE  decode a stream captured by drelin-upload --capture\n"
+        "  --out DIR       write each frame's picture to DIR/NNN-name.png\n"
+        "  --quiet         no line per frame\n");
+}
+
+std::optional<DeviceCommand::Options> DeviceCommand::parse(const QStringList &arguments, QString *error)
+{
+    Options options;
+    int sources = 0;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        const bool takesValue = argument == QLatin1String("--device") || argument == QLatin1String("--capture")
+                                || argument == QLatin1String("--out");
+        if (takesValue && i + 1 >= arguments.size()) {
+            *error = QStringLiteral("%1 needs a value").arg(argument);
+            return std::nullopt;
+        }
+        if (argument == QLatin1String("--pty")) {
+            options.source = Source::Pty;
+            ++sources;
+        } else if (argument == QLatin1String("--device") || argument == QLatin1String("--capture")) {
+            options.source = argument == QLatin1String("--device") ? Source::Device : Source::Capture;
+            options.path = arguments.at(++i);
+            ++sources;
+        } else if (argument == QLatin1String("--out")) {
+            options.outDir = arguments.at(++i);
+        } else if (argument == QLatin1String("--quiet")) {
+            options.quiet = true;
+        } else {
+            *error = QStringLiteral("unknown argument %1").arg(argument);
+            return std::nullopt;
+        }
+    }
+    if (sources != 1) {
+        *error = QStringLiteral("give one of --pty, --device and --capture");
+        return std::nullopt;
+    }
+    return options;
+}
+
+void DeviceCommand::interrupt()
+{
+    s_interrupts.fetch_add(1);
+}
+
+QString DeviceCommand::describe(const DecodedFrame &frame)
+{
+    const QString number = frame.number < 0 ? QStringLiteral("?")
+                                            : QStringLiteral("%1 (%2)").arg(frame.number).arg(frame.number, 4, 10,
+                                                                                              QLatin1Char('0'));
+    QString line = QStringLiteral("frame %1 \"%2\": %3, %4 characters")
+                       .arg(number, QString::fromLatin1(frame.nameField),
+                            frame.complete ? QStringLiteral("complete") : QStringLiteral("partial"))
+                       .arg(frame.characters);
+    if (!frame.complete)
+        line += QStringLiteral(" (%1 colours, %2 of 8192 pixel groups): %3")
+                    .arg(frame.coloursReceived)
+                    .arg(frame.groupsReceived)
+                    .arg(frame.problem);
+    return line;
+}
+
+QString DeviceCommand::pictureName(const DecodedFrame &frame)
+{
+    QString name;
+    for (const char c : frame.nameField.trimmed()) {
+        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-'
+                          || c == '_';
+        name += safe ? QChar::fromLatin1(c) : QLatin1Char('_');
+    }
+    const QString number = QStringLiteral("%1").arg(frame.number, 3, 10, QLatin1Char('0'));
+    return name.isEmpty() ? number + QStringLiteral(".png") : number + QLatin1Char('-') + name + QStringLiteral(".png");
+}
+
+int DeviceCommand::run(const Options &options, QTextStream &out, QTextStream &err)
+{
+    if (!options.outDir.isEmpty() && !QDir().mkpath(options.outDir)) {
+        err << QStringLiteral("Cannot make the folder %1").arg(options.outDir) << Qt::endl;
+        return Failure;
+    }
+    Listener listener(options, out, err);
+    int result = Failure;
+    switch (options.source) {
+    case Source::Capture:
+        result = readCapture(options.path, listener, err);
+        break;
+    case Source::Device:
+        result = listenOnDevice(options.path, listener, err, s_interrupts);
+        break;
+    case Source::Pty:
+#ifndef Q_OS_WIN
+        result = listenOnPty(listener, out, err, s_interrupts);
+#else
+        err << QStringLiteral("--pty is not available on this system") << Qt::endl;
+#endif
+        break;
+    }
+    return listener.failed() ? Failure : result;
+}

@@ -1,0 +1,123 @@
+#include "core/wireformat.h"
+
+#include "core/framebitmap.h"
+
+#include <QList>
+
+namespace WireFormat {
+
+namespace {
+constexpr char HexDigits[] = "0123456789ABCDEF";
+}
+
+QString FormatHex2(qint64 value)
+{
+    QString text = QString::number(value, 16).toUpper();
+    if (text.size() == 1)
+        text.prepend(QLatin1Char('0'));
+    return text;
+}
+
+void appendHex2(QByteArray &out, quint8 value)
+{
+    out.append(HexDigits[value >> 4]);
+    out.append(HexDigits[value & 0x0F]);
+}
+
+std::array<quint8, 4> encodePixelGroup(quint8 p0, quint8 p1, quint8 p2, quint8 p3)
+{
+    const quint8 p[4] = {p0, p1, p2, p3};
+    std::array<quint8, 4> out{};
+    for (int k = 0; k < 4; ++k) {
+        // A: planes 0 and 1, p0 in the high bit of each nibble.
+        out[0] |= quint8(((p[k] >> 0) & 1) << (7 - k));
+        out[0] |= quint8(((p[k] >> 1) & 1) << (3 - k));
+        // B, C, D: planes 2n (low nibble) and 2n+1 (high nibble), p0 in the low bit.
+        for (int n = 1; n <= 3; ++n) {
+            out[n] |= quint8(((p[k] >> (2 * n)) & 1) << k);
+            out[n] |= quint8(((p[k] >> (2 * n + 1)) & 1) << (k + 4));
+        }
+    }
+    return out;
+}
+
+std::array<quint8, 4> decodePixelGroup(quint8 a, quint8 b, quint8 c, quint8 d)
+{
+    const quint8 bytes[4] = {a, b, c, d};
+    std::array<quint8, 4> p{};
+    for (int k = 0; k < 4; ++k) {
+        p[k] |= quint8((a >> (7 - k)) & 1);
+        p[k] |= quint8(((a >> (3 - k)) & 1) << 1);
+        for (int n = 1; n <= 3; ++n) {
+            p[k] |= quint8(((bytes[n] >> k) & 1) << (2 * n));
+            p[k] |= quint8(((bytes[n] >> (k + 4)) & 1) << (2 * n + 1));
+        }
+    }
+    return p;
+}
+
+QByteArray nameField(const QString &name)
+{
+    QByteArray field;
+    field.reserve(NameLength);
+    // Counted in characters as the operator sees them, not in UTF-16 units.
+    for (const uint code : name.toUcs4()) {
+        if (field.size() == NameLength)
+            break;
+        field.append(code < 0x80 ? char(code) : '?');
+    }
+    while (field.size() < NameLength)
+        field.append(' ');
+    return field;
+}
+
+QByteArray pixelGroupText(const FrameBitmap &frame, int row, int group)
+{
+    const char *p = frame.pixels.constData() + row * FrameBitmap::Width + group * 4;
+    const auto bytes = encodePixelGroup(quint8(p[0]), quint8(p[1]), quint8(p[2]), quint8(p[3]));
+    QByteArray text;
+    text.reserve(8);
+    for (const quint8 byte : bytes)
+        appendHex2(text, byte);
+    return text;
+}
+
+QByteArray colourTableText(const FrameBitmap &frame)
+{
+    QByteArray text;
+    text.reserve(ColourTableCharacters);
+    for (const QRgb entry : frame.palette) {
+        appendHex2(text, sixBits(qRed(entry)));
+        appendHex2(text, sixBits(qGreen(entry)));
+        appendHex2(text, sixBits(qBlue(entry)));
+    }
+    return text;
+}
+
+QByteArray pixelText(const FrameBitmap &frame)
+{
+    QByteArray text;
+    text.reserve(PixelCharacters);
+    for (int row = 0; row < FrameBitmap::Height; ++row) {
+        for (int group = 0; group < FrameBitmap::Width / 4; ++group)
+            text += pixelGroupText(frame, row, group);
+    }
+    return text;
+}
+
+QByteArray frameText(int frameNumber, const QString &name, const FrameBitmap &frame)
+{
+    QByteArray text;
+    text.reserve(FrameCharacters);
+    text += FrameOpen;
+    text += FrameClose;
+    text += FrameOpen;
+    text += FormatHex2(frameNumber).toLatin1();
+    text += nameField(name);
+    text += colourTableText(frame);
+    text += pixelText(frame);
+    text += FrameClose;
+    return text;
+}
+
+} // namespace WireFormat

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "browser/core/filechoice.h"
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+class FrameListModel;
+class QAbstractItemView;
+class QMimeData;
+class QWidget;
+
+// Adds files from the bitmap browser to the frame list: ">" the selected files, ">>" all of
+// them, numbered from an offset the operator types, asking before a taken number is replaced.
+// Bitmaps dropped on the frame list from a file manager are added as ">" adds the same files.
+class FrameAdder : public QObject
+{
+    Q_OBJECT
+public:
+    using File = FileChoice::File;
+
+    FrameAdder(QWidget *window, FrameListModel *frames, FileChoice *files, QAbstractItemView *list);
+
+    void cmdCopy_Click();
+    void cmdCopyAll_Click();
+
+    // Asks for the offset and numbers `files` from it in the order given. Returns false when the
+    // operator cancelled the prompt or typed a number that is refused.
+    bool addFiles(const QVector<File> &files);
+
+    // The dropped files that are bitmaps, in file-list order, and how many others were dropped.
+    static QVector<File> droppedBitmaps(const QMimeData *data, int *others = nullptr);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void addDropped(const QVector<File> &files, int others);
+
+    QWidget *m_window;
+    FrameListModel *m_frames;
+    FileChoice *m_files;
+};

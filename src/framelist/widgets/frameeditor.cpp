@@ -1,0 +1,91 @@
+#include "framelist/widgets/frameeditor.h"
+
+#include "widgets/modals.h"
+#include "framelist/core/framelistmodel.h"
+#include "framelist/core/framelookup.h"
+#include "framelist/core/framenumber.h"
+#include "framelist/widgets/frmmsgboxreplace.h"
+
+#include <QTimer>
+#include <QTreeView>
+
+FrameEditor::FrameEditor(QWidget *window, QTreeView *view, FrameListModel *frames, QTimer *resortTimer)
+    : QObject(window)
+    , m_window(window)
+    , m_view(view)
+    , m_frames(frames)
+    , m_timer(resortTimer)
+{
+    connect(m_timer, &QTimer::timeout, this, &FrameEditor::Timer2_Timer);
+    // Queued: the in-place editor has closed before any message about the typed text appears.
+    connect(m_frames, &FrameListModel::textEdited, this, &FrameEditor::ListView1_AfterLabelEdit,
+            Qt::QueuedConnection);
+}
+
+void FrameEditor::ListView1_AfterLabelEdit(int position, const QString &newText)
+{
+    if (position < 1 || position > m_frames->count())
+        return;
+    const auto value = FrameNumber::parseTyped(newText);
+    if (!value) {
+        Modals::message(m_window, QString::fromLatin1(FrameNumber::RangeMessage), QStringLiteral("Error"),
+                        QMessageBox::Critical, QMessageBox::Ok);
+        return;
+    }
+    const QString text = FrameNumber::FormatFrameNumber(*value);
+    // The entry being edited is the row the in-place editor was opened on (F2 edits the current
+    // row), whatever else is selected.
+    const FrameEntry &edited = m_frames->entry(position);
+    if (edited.text == text)
+        return; // the same number it has
+    const QString editedPath = edited.path;
+    const int taken = FrameLookup::FindFrame(*m_frames, text);
+
+    // The re-sort timer may run while the question is open, so entries are followed, not counted.
+    const QPersistentModelIndex editedRow = m_frames->index(position - 1, 0);
+    if (taken != -1) {
+        const QPersistentModelIndex other = m_frames->index(taken - 1, 0);
+        const FrameEntry &existing = m_frames->entry(taken);
+        const int answer = AskReplaceFrame(m_window, existing.text + QStringLiteral("  Frame name: ") + existing.path,
+                                           text + QStringLiteral(" ") + editedPath);
+        if (!editedRow.isValid() || !other.isValid())
+            return;
+        switch (answer) {
+        case frmMsgBoxReplace::Yes:
+        case frmMsgBoxReplace::YesToAll:
+            // The edited entry's file moves onto the typed number; its old number goes.
+            m_frames->setPath(other.row() + 1, editedPath);
+            m_frames->remove(editedRow.row() + 1);
+            m_timer->start();
+            return;
+        case frmMsgBoxReplace::No:
+        case frmMsgBoxReplace::Cancel:
+            return;
+        default: // closed: the number is taken as typed, so two entries carry it
+            break;
+        }
+    }
+    m_frames->setText(editedRow.row() + 1, text);
+    m_timer->start();
+}
+
+void FrameEditor::cmdRemove_Click()
+{
+    const int position = FrameLookup::firstSelected(*m_frames, m_view->selectionModel());
+    if (position > 0)
+        m_frames->remove(position);
+}
+
+void FrameEditor::cmdRemoveAll_Click()
+{
+    if (Modals::message(m_window, QStringLiteral("Remove all frames from list?"), QStringLiteral("Question"),
+                        QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel)
+        == QMessageBox::Ok)
+        m_frames->clear();
+}
+
+void FrameEditor::Timer2_Timer()
+{
+    m_frames->setSorted(true);
+    m_timer->stop();
+}

@@ -1,0 +1,80 @@
+#include "framelist/widgets/frameentrydelegate.h"
+
+#include "framelist/core/framelistmodel.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+
+FrameEntryDelegate::Caption FrameEntryDelegate::caption(const QModelIndex &index)
+{
+    const QAbstractItemModel *model = index.model();
+    if (!model)
+        return {};
+    const QString path = model->index(index.row(), FrameListModel::PathColumn).data().toString();
+    const QString check = model->index(index.row(), FrameListModel::CheckColumn).data().toString();
+    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    // A byte that is not UTF-8 is held as a lone surrogate (see LocalPath); it shows as U+FFFD.
+    QString name = path.mid(slash + 1);
+    for (QChar &c : name) {
+        if (c.isSurrogate())
+            c = QChar::ReplacementCharacter;
+    }
+    return {name, check == QLatin1String("OK") ? QString() : check};
+}
+
+void FrameEntryDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::paint(painter, option, index);
+    if (index.column() != FrameListModel::FrameColumn)
+        return;
+
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QFontMetrics metrics(opt.font);
+    const int margin = metrics.horizontalAdvance(QLatin1Char(' ')) * 2;
+    // The number takes its own width; the rest of the visible part of the row is the caption's.
+    int left = opt.rect.left() + margin + metrics.horizontalAdvance(QStringLiteral("0000")) + margin;
+    int right = opt.rect.right() - margin;
+    if (const auto *view = qobject_cast<const QAbstractItemView *>(opt.widget))
+        right = std::min(right, view->viewport()->width() - margin);
+    if (right <= left)
+        return;
+
+    const Caption shown = caption(index);
+    const bool selected = opt.state.testFlag(QStyle::State_Selected);
+    const QColor plain = opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    const QColor refused = selected ? plain : QColor(Qt::red).darker(130);
+    const QColor accepted = selected ? plain : QColor(Qt::darkGreen);
+
+    painter->save();
+    painter->setFont(opt.font);
+    const int nameWidth = (right - left) * 2 / 5;
+    const QRect nameRect(left, opt.rect.top(), nameWidth, opt.rect.height());
+    painter->setPen(shown.problem.isEmpty() ? plain : refused);
+    painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter,
+                      metrics.elidedText(shown.fileName, Qt::ElideMiddle, nameRect.width()));
+
+    left = nameRect.right() + margin;
+    const QRect markRect(left, opt.rect.top(), right - left, opt.rect.height());
+    if (!shown.problem.isEmpty()) {
+        painter->setPen(refused);
+        painter->drawText(markRect, Qt::AlignLeft | Qt::AlignVCenter,
+                          metrics.elidedText(shown.problem, Qt::ElideRight, markRect.width()));
+    } else {
+        // Drawn rather than a glyph, so no font has to have a check mark.
+        const qreal h = std::min(metrics.ascent(), markRect.height() - 2);
+        const QPointF base(markRect.left(), markRect.center().y() + h / 2.0);
+        QPainterPath tick;
+        tick.moveTo(base + QPointF(0, -h * 0.45));
+        tick.lineTo(base + QPointF(h * 0.35, -h * 0.1));
+        tick.lineTo(base + QPointF(h, -h));
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(accepted, std::max(1.5, h / 6.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter->drawPath(tick);
+    }
+    painter->restore();
+}

@@ -1,0 +1,164 @@
+#include "serial/core/serialportcomponent.h"
+
+#include "serial/core/portmap.h"
+#include "serial/core/serialportworker.h"
+
+#ifndef Q_OS_WIN
+#include <csignal>
+#include <pthread.h>
+#endif
+
+SerialPortComponent::SerialPortComponent(QObject *parent)
+    : QObject(parent)
+    , m_worker(new SerialPortWorker)
+{
+    m_thread.setObjectName(QStringLiteral("serial I/O"));
+    m_worker->moveToThread(&m_thread);
+    connect(m_worker, &SerialPortWorker::openChanged, this, [this](bool open) { m_open = open; },
+            Qt::DirectConnection);
+    // Told again on this component's thread, also when the port closed itself on a lost line.
+    connect(m_worker, &SerialPortWorker::openChanged, this, &SerialPortComponent::portOpenChanged,
+            Qt::QueuedConnection);
+    connect(m_worker, &SerialPortWorker::lineStalled, this, &SerialPortComponent::lineStalled, Qt::QueuedConnection);
+    m_thread.start();
+#ifndef Q_OS_WIN
+    // A signal landing on the serial thread would cut a wait for the line short and read as a
+    // line failure; interrupts are for the program's main thread.
+    QMetaObject::invokeMethod(
+        m_worker,
+        [] {
+            sigset_t blocked;
+            sigemptyset(&blocked);
+            for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
+                sigaddset(&blocked, signal);
+            pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
+        },
+        Qt::BlockingQueuedConnection);
+#endif
+}
+
+SerialPortComponent::~SerialPortComponent()
+{
+    m_abort = true;
+    QMetaObject::invokeMethod(m_worker, [this] { m_worker->shutdown(); }, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+    delete m_worker;
+}
+
+bool SerialPortComponent::refuse(const QString &description)
+{
+    m_error = description;
+    return false;
+}
+
+bool SerialPortComponent::refuseWhileBusy()
+{
+    return refuse(QStringLiteral("The serial port is busy with an upload."));
+}
+
+bool SerialPortComponent::setCommPort(int port)
+{
+    if (port < PortMap::FirstPort || port > PortMap::LastPort)
+        return refuse(QStringLiteral("Invalid port number %1: choose Com1 to Com16.").arg(port));
+    if (PortOpen())
+        return refuse(QStringLiteral("The port is already open; close it before changing the number."));
+    m_commPort = port;
+    return true;
+}
+
+bool SerialPortComponent::setSettings(const QString &settings)
+{
+    const auto parsed = LineSettings::parse(settings);
+    if (!parsed)
+        return refuse(QStringLiteral("Invalid line settings \"%1\".").arg(settings));
+    if (isBusy())
+        return refuseWhileBusy();
+    bool ok = true;
+    QString error;
+    QMetaObject::invokeMethod(
+        m_worker, [&] { ok = m_worker->applyLineSettings(*parsed, &error); }, Qt::BlockingQueuedConnection);
+    if (!ok)
+        return refuse(error);
+    m_line = *parsed;
+    return true;
+}
+
+bool SerialPortComponent::setInputMode(int mode)
+{
+    if (mode != InputModeText && mode != InputModeBinary)
+        return refuse(QStringLiteral("Invalid input mode."));
+    // Received data is only ever discarded, so both modes read it the same way.
+    m_inputMode = mode;
+    return true;
+}
+
+bool SerialPortComponent::setRTSEnable(bool enable)
+{
+    if (isBusy())
+        return refuseWhileBusy();
+    m_rts = enable;
+    QMetaObject::invokeMethod(m_worker, [&] { m_worker->applyRts(enable); }, Qt::BlockingQueuedConnection);
+    return true;
+}
+
+bool SerialPortComponent::setNullDiscard(bool discard)
+{
+    m_nullDiscard = discard;
+    return true;
+}
+
+bool SerialPortComponent::setPortOpen(bool open)
+{
+    if (open == PortOpen())
+        return open ? refuse(QStringLiteral("The port is already open.")) : true;
+    if (isBusy())
+        return refuseWhileBusy();
+
+    bool ok = true;
+    QString error;
+    if (open) {
+        const QString path = devicePath();
+        QMetaObject::invokeMethod(
+            m_worker, [&] { ok = m_worker->open(m_commPort, path, m_line, m_rts, &error); },
+            Qt::BlockingQueuedConnection);
+    } else {
+        QMetaObject::invokeMethod(m_worker, [&] { m_worker->close(); }, Qt::BlockingQueuedConnection);
+    }
+    if (!ok)
+        return refuse(error);
+    emit portOpenChanged(open); // at once; a close of the port's own is told through the event loop
+    return true;
+}
+
+QString SerialPortComponent::devicePath() const
+{
+    return m_device.isEmpty() ? PortMap::devicePath(m_commPort, m_settings) : m_device;
+}
+
+qint64 SerialPortComponent::discardedBytes() const
+{
+    return m_worker->discardedBytes();
+}
+
+bool SerialPortComponent::startJob(std::function<void(SerialLink &)> job, const std::atomic<bool> *stop)
+{
+    if (m_busy.exchange(true))
+        return false;
+    m_abort = false;
+    QMetaObject::invokeMethod(
+        m_worker,
+        [this, stop, stallAfterMs = m_stallAfterMs, job = std::move(job)] {
+            m_worker->run(job, m_abort, stop, stallAfterMs);
+            m_busy = false;
+            // Reported on the component's own thread, so receivers there see it like any event.
+            QMetaObject::invokeMethod(this, &SerialPortComponent::jobFinished, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+    return true;
+}
+
+void SerialPortComponent::cancelJob()
+{
+    m_abort = true;
+}

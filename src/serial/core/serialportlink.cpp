@@ -1,0 +1,117 @@
+#include "serial/core/serialportlink.h"
+
+#include "serial/core/porterror.h"
+
+#include <QSerialPort>
+
+#include <chrono>
+#include <thread>
+
+#ifndef Q_OS_WIN
+#include <sys/ioctl.h>
+#include <termios.h>
+#endif
+
+namespace {
+constexpr int WaitSliceMs = 50;
+}
+
+SerialPortLink::SerialPortLink(QSerialPort *port, QString devicePath, QString notOpenReason,
+                               const std::atomic<bool> &abort, const std::atomic<bool> *stop)
+    : m_port(port)
+    , m_devicePath(std::move(devicePath))
+    , m_notOpenReason(std::move(notOpenReason))
+    , m_abort(abort)
+    , m_stop(stop)
+{
+}
+
+bool SerialPortLink::write(const QByteArray &data)
+{
+    if (!m_port || !m_port->isOpen())
+        return fail(m_notOpenReason, false);
+    if (m_port->write(data) != data.size())
+        return failFromPort();
+    return waitUntilQueued(QueueLimit);
+}
+
+bool SerialPortLink::drain()
+{
+    if (!m_port || !m_port->isOpen())
+        return fail(m_notOpenReason, false);
+    return waitUntilQueued(0) && waitForKernelQueue();
+}
+
+QString SerialPortLink::errorDescription() const
+{
+    return m_error;
+}
+
+bool SerialPortLink::waitUntilQueued(qint64 limit)
+{
+    while (m_port->bytesToWrite() > limit) {
+        m_stall.waiting(m_port->bytesToWrite());
+        if (m_abort.load())
+            return fail(QStringLiteral("The transmission was cancelled."), false);
+        // A stopped upload does not wait for the line, which may never move again; one look
+        // still tells a line that has failed.
+        const bool stop = stopRequested();
+        if (!m_port->waitForBytesWritten(stop ? 0 : WaitSliceMs)) {
+            const auto error = m_port->error();
+            if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError)
+                return failFromPort();
+            m_port->clearError();
+        }
+        discardInput();
+        if (stop)
+            break;
+    }
+    m_stall.moved();
+    return true;
+}
+
+bool SerialPortLink::waitForKernelQueue()
+{
+#ifndef Q_OS_WIN
+    // Qt's buffer is empty; now wait for the driver's own queue, polling so a cancel still gets through.
+    const int fd = int(m_port->handle());
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0 || stopRequested()) {
+            m_stall.moved();
+            return true;
+        }
+        m_stall.waiting(queued);
+        if (m_abort.load())
+            return fail(QStringLiteral("The transmission was cancelled."), false);
+        // One character takes about 0.3 ms at 38400 bit/s; sleep roughly as long as the queue needs.
+        const auto wait = std::chrono::microseconds(std::min(queued * 250, 10000));
+        std::this_thread::sleep_for(wait);
+    }
+#else
+    return m_port->flush() || m_port->bytesToWrite() == 0;
+#endif
+}
+
+bool SerialPortLink::fail(const QString &description, bool lineLost)
+{
+    m_error = description;
+    m_lineLost = m_lineLost || lineLost;
+    return false;
+}
+
+bool SerialPortLink::failFromPort()
+{
+    const auto error = m_port->error();
+    const QString text = PortError::describeWriteError(m_devicePath, error, m_port->errorString(),
+                                                       PortError::lineHungUp(m_port->handle()));
+    m_port->clearError();
+    return fail(text, true);
+}
+
+void SerialPortLink::discardInput()
+{
+    // Nothing the device sends back is used.
+    if (m_port->bytesAvailable() > 0)
+        m_port->readAll();
+}

@@ -1,0 +1,128 @@
+#include "serial/core/serialportworker.h"
+
+#include "serial/core/porterror.h"
+#include "serial/core/serialportlink.h"
+
+#include <QSerialPort>
+
+SerialPortWorker::SerialPortWorker() = default;
+
+SerialPortWorker::~SerialPortWorker() = default;
+
+bool SerialPortWorker::open(int port, const QString &devicePath, const LineSettings &line, bool rts,
+                            QString *error)
+{
+    if (!m_port) {
+        m_port = std::make_unique<QSerialPort>();
+        connect(m_port.get(), &QSerialPort::readyRead, this, &SerialPortWorker::MSComm1_OnComm);
+        connect(m_port.get(), &QSerialPort::errorOccurred, this,
+                [this](QSerialPort::SerialPortError e) { onErrorOccurred(e); });
+    }
+    m_devicePath = devicePath;
+    if (devicePath.isEmpty()) {
+        *error = PortError::describeOpenError(port, devicePath, QSerialPort::DeviceNotFoundError, QString());
+        return false;
+    }
+    m_port->setPortName(devicePath);
+    m_port->setBaudRate(line.baudRate);
+    m_port->setParity(line.parity);
+    m_port->setDataBits(line.dataBits);
+    m_port->setStopBits(line.stopBits);
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        *error = PortError::describeOpenError(port, devicePath, m_port->error(), m_port->errorString());
+        m_port->clearError();
+        return false;
+    }
+    applyRts(rts);
+    m_lostReason.clear();
+    emit openChanged(true);
+    return true;
+}
+
+void SerialPortWorker::close()
+{
+    // Flushing may report a dead line, whose handler closes the port: no second close from there.
+    if (m_port && m_port->isOpen() && !m_closing) {
+        m_closing = true;
+        m_port->flush(); // what a stopped frame left queued still goes, as far as the line takes it
+        m_port->close();
+        m_closing = false;
+        emit openChanged(false);
+    }
+}
+
+bool SerialPortWorker::isOpen() const
+{
+    return m_port && m_port->isOpen();
+}
+
+bool SerialPortWorker::applyLineSettings(const LineSettings &line, QString *error)
+{
+    if (!isOpen())
+        return true; // taken at the next opening
+    const bool ok = m_port->setBaudRate(line.baudRate) && m_port->setParity(line.parity)
+                    && m_port->setDataBits(line.dataBits) && m_port->setStopBits(line.stopBits);
+    if (!ok) {
+        *error = QStringLiteral("%1 does not accept the line settings %2 (%3).")
+                     .arg(m_devicePath, line.toString(), m_port->errorString());
+        m_port->clearError();
+    }
+    return ok;
+}
+
+void SerialPortWorker::applyRts(bool rts)
+{
+    // A device without modem lines (a pseudo-terminal) refuses RTS; that is no concern of the operator's.
+    if (isOpen() && !m_port->setRequestToSend(rts))
+        m_port->clearError();
+}
+
+void SerialPortWorker::run(const std::function<void(SerialLink &)> &job, const std::atomic<bool> &abort,
+                           const std::atomic<bool> *stop, qint64 stallAfterMs)
+{
+    const QString notOpen =
+        !m_lostReason.isEmpty()
+            ? m_lostReason
+            : PortError::describeWriteError(m_devicePath, QSerialPort::NotOpenError, QString(), false);
+    SerialPortLink link(isOpen() ? m_port.get() : nullptr, m_devicePath, notOpen, abort, stop);
+    link.watchForStalls(stallAfterMs, [this](bool stalled) { emit lineStalled(stalled); });
+    m_running = true;
+    job(link);
+    m_running = false;
+    if (link.lineLost()) {
+        m_lostReason = link.errorDescription();
+        close();
+    }
+}
+
+void SerialPortWorker::shutdown()
+{
+    close();
+    m_port.reset();
+}
+
+void SerialPortWorker::MSComm1_OnComm()
+{
+    // Received data is read and discarded; the device's answers mean nothing to the program.
+    if (m_port)
+        m_discarded += m_port->readAll().size();
+}
+
+void SerialPortWorker::onErrorOccurred(int error)
+{
+    // A line lost while idle (adapter pulled out, far end hung up): close, so the operator sees a
+    // closed port and can reopen it, and Qt stops reporting the dead line over and over.
+    // During a transmission the link reports the failure itself.
+    if (m_running || !isOpen())
+        return;
+    const bool lost = error == QSerialPort::ResourceError
+                      || ((error == QSerialPort::ReadError || error == QSerialPort::WriteError)
+                          && PortError::lineHungUp(m_port->handle()));
+    if (lost) {
+        m_lostReason = PortError::describeWriteError(m_devicePath, QSerialPort::SerialPortError(error),
+                                                     m_port->errorString(), true);
+        m_port->clearError();
+        close();
+    }
+}

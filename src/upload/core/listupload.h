@@ -1,0 +1,62 @@
+#pragma once
+
+#include "upload/core/frametransmitter.h"
+
+#include <QString>
+#include <QVector>
+
+// One entry of the frame list as the upload takes it.
+struct UploadJob
+{
+    QString text; // the entry's four-digit number text
+    QString path; // the bitmap file
+};
+
+// What the list upload tells the window besides what each frame tells.
+class UploadObserver : public TransmitObserver
+{
+public:
+    // Entry `position` of `count` is about to go out under `name`.
+    virtual void frameStarting(int position, int count, const UploadJob &job, const QString &name)
+    {
+        Q_UNUSED(position);
+        Q_UNUSED(count);
+        Q_UNUSED(job);
+        Q_UNUSED(name);
+    }
+    // Entry `position` went out; the whole upload is expected to take estimatedTotalMs.
+    virtual void frameFinished(int position, int count, qint64 estimatedTotalMs)
+    {
+        Q_UNUSED(position);
+        Q_UNUSED(count);
+        Q_UNUSED(estimatedTotalMs);
+    }
+};
+
+struct UploadOutcome
+{
+    enum Result { Finished, Stopped, Failed };
+    Result result = Finished;
+    QString error;      // after Failed
+    int framesSent = 0; // frames that went out whole
+};
+
+// Sends every entry in list order, one frame after the other, and ends early on a stop or a
+// failure. Runs on the serial thread; the caller prepares the UploadState.
+class ListUpload
+{
+public:
+    ListUpload(SerialLink &link, Clock &clock, UploadState &state, UploadObserver *observer = nullptr);
+
+    UploadOutcome run(const QVector<UploadJob> &jobs);
+
+    // The frame number an entry text spells ("0042" is 42).
+    static int frameNumberOf(const QString &text);
+
+private:
+    Clock &m_clock;
+    UploadState &m_state;
+    UploadObserver *m_observer;
+    UploadObserver m_silent;
+    FrameTransmitter m_transmitter;
+};

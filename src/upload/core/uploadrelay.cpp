@@ -1,0 +1,56 @@
+#include "upload/core/uploadrelay.h"
+
+#include <chrono>
+
+namespace {
+qint64 monotonicMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+} // namespace
+
+void UploadRelay::frameStarting(int position, int count, const UploadJob &job, const QString &name)
+{
+    emit frameStartingSignal(position, count, job.text, name, job.path);
+}
+
+void UploadRelay::frameFinished(int position, int count, qint64 estimatedTotalMs)
+{
+    emit frameFinishedSignal(position, count, estimatedTotalMs);
+}
+
+void UploadRelay::frameBegun()
+{
+    emit frameBegunSignal();
+}
+
+void UploadRelay::tickerStarted()
+{
+    emit tickerStartedSignal();
+}
+
+void UploadRelay::progressed(int progressValue)
+{
+    // 8192 groups a frame; the window needs to hear of only a few of them.
+    const qint64 now = monotonicMs();
+    if (now - m_lastProgressMs.load() < ProgressIntervalMs && progressValue % 32768 != 0)
+        return;
+    m_lastProgressMs = now;
+    emit progressSignal(progressValue);
+}
+
+void UploadRelay::frameEnded()
+{
+    emit frameEndedSignal();
+}
+
+void UploadRelay::frameCutShort()
+{
+    emit frameCutShortSignal();
+}
+
+void UploadRelay::report(const UploadOutcome &outcome)
+{
+    emit outcomeSignal(int(outcome.result), outcome.error);
+}

@@ -1,0 +1,290 @@
+#include "upload/widgets/uploadcontroller.h"
+
+#include "widgets/modals.h"
+#include "widgets/preview.h"
+#include "core/clock.h"
+#include "core/duration.h"
+#include "framelist/core/framelistmodel.h"
+#include "serial/core/serialportcomponent.h"
+#include "upload/core/uploadcheck.h"
+#include "upload/core/uploadrelay.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+constexpr int ProgressPerFrame = 32768;
+constexpr const char *LineStalledText = "The line takes nothing";
+}
+
+UploadController::UploadController(QWidget *window, const UploadControls &controls, SerialPortComponent *port,
+                                   FrameListModel *frames, Clock &clock, std::function<void()> choosePort)
+    : QObject(window)
+    , m_window(window)
+    , ui(controls)
+    , m_choosePort(std::move(choosePort))
+    , m_port(port)
+    , m_frames(frames)
+    , m_clock(clock)
+    , m_relay(new UploadRelay(this))
+{
+    connect(ui.cmdSaljiSve, &QPushButton::clicked, this, &UploadController::cmdSaljiSve_Click);
+    connect(ui.cmdStopLoading, &QPushButton::clicked, this, &UploadController::cmdStopLoading_Click);
+    connect(ui.Timer1, &QTimer::timeout, this, &UploadController::Timer1_Timer);
+
+    connect(m_relay, &UploadRelay::frameStartingSignal, this, &UploadController::onFrameStarting);
+    connect(m_relay, &UploadRelay::frameFinishedSignal, this, &UploadController::onFrameFinished);
+    connect(m_relay, &UploadRelay::progressSignal, this, &UploadController::onProgress);
+    connect(m_relay, &UploadRelay::outcomeSignal, this, &UploadController::onOutcome);
+    connect(m_relay, &UploadRelay::frameBegunSignal, this, [this] {
+        if (stopped())
+            return;
+        ui.cmdStopLoading->setVisible(true);
+        ui.cmdStopLoading->setFocus(); // the one thing to press while frames go out
+    });
+    connect(m_relay, &UploadRelay::tickerStartedSignal, this, [this] {
+        if (!stopped())
+            ui.Timer1->start();
+    });
+    connect(m_relay, &UploadRelay::frameEndedSignal, this, [this] {
+        if (stopped())
+            return;
+        ui.cmdStopLoading->setVisible(false);
+        ui.Timer1->stop();
+    });
+    connect(m_relay, &UploadRelay::frameCutShortSignal, ui.Timer1, &QTimer::stop);
+    connect(m_port, &SerialPortComponent::jobFinished, this, &UploadController::onTransmissionReturned);
+    connect(m_port, &SerialPortComponent::lineStalled, this, &UploadController::showLineStalled);
+    for (const auto changed : {&FrameListModel::rowsInserted, &FrameListModel::rowsRemoved})
+        connect(m_frames, changed, this, &UploadController::showExpectedDuration);
+    connect(m_frames, &FrameListModel::modelReset, this, &UploadController::showExpectedDuration);
+    showExpectedDuration();
+}
+
+void UploadController::showExpectedDuration()
+{
+    const int count = m_frames->count();
+    if (count == 0) {
+        ui.cmdSaljiSve->setToolTip(QStringLiteral("No frames in the list"));
+        return;
+    }
+    const LineSettings line = m_port->lineSettings();
+    ui.cmdSaljiSve->setToolTip(QStringLiteral("%1 %2, about %3 at %4 bit/s")
+                                   .arg(count)
+                                   .arg(count == 1 ? QStringLiteral("frame") : QStringLiteral("frames"))
+                                   .arg(formatDuration(expectedUploadMs(count, line.baudRate, line.bitsPerCharacter())))
+                                   .arg(line.baudRate));
+}
+
+UploadController::~UploadController() = default;
+
+void UploadController::lockWindow(bool locked)
+{
+    // With the rest disabled the focus would fall into the pattern box, which swallows keys: the
+    // window holds it until the stop button shows.
+    ui.Text1->setFocusPolicy(locked ? Qt::NoFocus : Qt::StrongFocus);
+    if (locked) {
+        QWidget *focused = QApplication::focusWidget();
+        m_focusBefore = focused && m_window->isAncestorOf(focused) ? focused : nullptr;
+        if (m_focusBefore)
+            m_window->setFocus();
+        ui.cmdStopLoading->setEnabled(true);
+    }
+    // The upload button waits for a stopped transmission to return, so two never overlap.
+    ui.cmdSaljiSve->setEnabled(!locked && !m_uploading);
+    for (QWidget *control : ui.locked)
+        control->setEnabled(!locked);
+    for (QAction *menu : ui.menus)
+        menu->setEnabled(!locked);
+    if (!locked) {
+        restoreFocus();
+        ui.cmdStopLoading->setEnabled(false); // last, so the focus does not wander when it goes
+    }
+}
+
+void UploadController::restoreFocus()
+{
+    QWidget *target = m_focusBefore;
+    if (!target || !target->isEnabled() || !target->isVisible())
+        target = ui.ListView1; // until the upload button is back
+    else
+        m_focusBefore = nullptr;
+    target->setFocus();
+}
+
+void UploadController::showLineStalled(bool stalled)
+{
+    if (!m_uploading || stopped())
+        return;
+    ui.setPanel(1, stalled ? QString::fromLatin1(LineStalledText) : QStringLiteral("Loading frame..."));
+    ui.Panels.first()->setToolTip(stalled ? QStringLiteral("The device has taken no characters for %1 seconds: check "
+                                                           "the cable and that the device is on. Stop ends the upload.")
+                                                .arg(m_port->stallAfterMs() / 1000)
+                                          : QString());
+}
+
+
+void UploadController::cmdSaljiSve_Click()
+{
+    if (m_uploading)
+        return;
+    const int count = m_frames->count();
+    if (count < 1) {
+        Modals::message(m_window, QStringLiteral("Nothing to upload"), QString(), QMessageBox::Warning,
+                        QMessageBox::Ok);
+        return;
+    }
+    if (!m_port->PortOpen()) {
+        // Said before anything starts: nothing was sent, so nothing was stopped.
+        Modals::message(m_window,
+                        QStringLiteral("No serial port is open, so nothing was sent. Choose a working port in "
+                                       "Properties, then upload again."),
+                        QString(), QMessageBox::Warning, QMessageBox::Ok);
+        return;
+    }
+    QVector<UploadJob> jobs;
+    for (const FrameEntry &entry : m_frames->entries())
+        jobs.append({entry.text, entry.path});
+    const auto problems = UploadCheck::check(jobs);
+    if (!problems.isEmpty()) {
+        Modals::message(m_window, UploadCheck::describe(problems), QString(), QMessageBox::Critical,
+                        QMessageBox::Ok);
+        return;
+    }
+
+    m_state.StopRequested = false;
+    m_state.ProgressValue = 0;
+    m_state.UploadStartTime = m_clock.nowMs();
+    m_uploading = true;
+    m_stopShown = false;
+    m_outcome = UploadOutcome();
+    lockWindow(true);
+    ui.ProgressBar1->setValue(0);
+    ui.ProgressBar1->setMaximum(count * ProgressPerFrame);
+
+    UploadState *state = &m_state;
+    UploadRelay *relay = m_relay;
+    Clock *pacing = m_transmitClock;
+    const bool started = m_port->startJob([jobs, state, relay, pacing](SerialLink &link) {
+        SteadyClock steady;
+        ListUpload upload(link, pacing ? *pacing : steady, *state, relay);
+        relay->report(upload.run(jobs));
+    }, &m_state.StopRequested);
+    if (!started) { // cannot happen while m_uploading guards the button; never leave the window locked
+        m_uploading = false;
+        lockWindow(false);
+    }
+}
+
+void UploadController::onFrameStarting(int position, int count, const QString &text, const QString &name,
+                                       const QString &path)
+{
+    if (stopped())
+        return;
+    ui.setPanel(1, QStringLiteral("Loading frame..."));
+    ui.setPanel(2, QStringLiteral("Frame number: %1   (%2/%3)").arg(text).arg(position).arg(count));
+    ui.setPanel(3, QStringLiteral("Name: ") + name);
+    Preview::load(ui.Image2, path); // the file was checked; a failed preview changes nothing
+}
+
+void UploadController::onFrameFinished(int, int, qint64 estimatedTotalMs)
+{
+    if (!stopped())
+        ui.setPanel(5, QStringLiteral("Estimated: ") + formatDuration(estimatedTotalMs));
+}
+
+void UploadController::onProgress(int progressValue)
+{
+    if (!stopped())
+        ui.ProgressBar1->setValue(progressValue);
+}
+
+void UploadController::Timer1_Timer()
+{
+    ui.setPanel(4, QStringLiteral("Total loading time: ") + formatDuration(m_clock.nowMs() - m_state.UploadStartTime));
+}
+
+void UploadController::cmdStopLoading_Click()
+{
+    m_state.StopRequested = true;
+    m_stopShown = true;
+    ui.Timer1->stop();
+    lockWindow(false);
+    // The transmission may return while the box is open; what it brings is shown after the box.
+    m_stopBoxOpen = true;
+    Modals::message(m_window, QStringLiteral("Upload stopped!"), QStringLiteral("Info"), QMessageBox::Information,
+                    QMessageBox::Ok);
+    m_stopBoxOpen = false;
+    ui.ProgressBar1->setValue(0);
+    ui.setAllPanels(QStringLiteral(" "));
+    if (m_returnedDuringStopBox) {
+        m_returnedDuringStopBox = false;
+        onTransmissionReturned();
+    }
+}
+
+void UploadController::stopForClose(std::function<void()> then)
+{
+    m_afterClose = std::move(then);
+    // The frame ends as a stop ends it, so the device gets the same bytes.
+    m_state.StopRequested = true;
+}
+
+void UploadController::onOutcome(int result, const QString &error)
+{
+    m_outcome.result = UploadOutcome::Result(result);
+    m_outcome.error = error;
+}
+
+void UploadController::onTransmissionReturned()
+{
+    if (!m_uploading)
+        return;
+    if (m_stopBoxOpen) {
+        m_returnedDuringStopBox = true;
+        return;
+    }
+    m_uploading = false;
+    if (m_outcome.result == UploadOutcome::Finished && stopped())
+        m_outcome.result = UploadOutcome::Stopped; // stop pressed after the last group went out
+    if (m_afterClose) {
+        const auto close = std::move(m_afterClose);
+        m_afterClose = nullptr;
+        close();
+        return;
+    }
+
+    switch (m_outcome.result) {
+    case UploadOutcome::Finished:
+        ui.Timer1->stop();
+        Modals::message(m_window,
+                        QStringLiteral("Upload finished!\r\n\r\nTotal upload time: ")
+                            + formatDuration(m_clock.nowMs() - m_state.UploadStartTime),
+                        QStringLiteral("Info"), QMessageBox::Information, QMessageBox::Ok);
+        lockWindow(false);
+        ui.setAllPanels(QStringLiteral(" "));
+        break;
+    case UploadOutcome::Stopped:
+        // The stop action has restored the window; only the upload button waited for this.
+        ui.cmdSaljiSve->setEnabled(!ui.cmdStopLoading->isEnabled());
+        if (m_focusBefore == ui.cmdSaljiSve && ui.ListView1->hasFocus())
+            restoreFocus();
+        break;
+    case UploadOutcome::Failed: {
+        // After the operator's own stop the stop box has been shown already: one stop, one box.
+        if (!m_stopShown)
+            cmdStopLoading_Click();
+        else
+            lockWindow(false); // the upload button waited for the transmission
+        Modals::message(m_window, m_outcome.error, QString(), QMessageBox::Warning, QMessageBox::Ok);
+        m_choosePort();
+        break;
+    }
+    }
+    emit uploadEnded();
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "upload/core/listupload.h"
+#include "upload/core/uploadstate.h"
+#include "upload/widgets/uploadcontrols.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class Clock;
+class FrameListModel;
+class QWidget;
+class SerialPortComponent;
+class UploadRelay;
+
+// The upload as the main window runs it: the upload button, the stop button, the elapsed-time
+// ticker, the status panels, and the lock that keeps the list still while frames go out. The
+// frames themselves go out on the serial thread; this side only shows what happens.
+class UploadController : public QObject
+{
+    Q_OBJECT
+public:
+    // choosePort shows the Properties dialog, as the failure path asks.
+    UploadController(QWidget *window, const UploadControls &controls, SerialPortComponent *port,
+                     FrameListModel *frames, Clock &clock, std::function<void()> choosePort);
+    ~UploadController() override;
+
+    void cmdSaljiSve_Click();
+    void cmdStopLoading_Click();
+    void Timer1_Timer();
+
+    // True from the start of an upload until its transmission has returned.
+    bool isUploading() const { return m_uploading; }
+    // The window is closing: stop as the stop button does but without its box, and call `then`
+    // when the transmission has returned.
+    void stopForClose(std::function<void()> then);
+
+    UploadState &state() { return m_state; }
+
+    // The clock the frames are paced by on the serial thread (its pauses); by default the steady
+    // clock. Tests and the soak benchmark give one without pauses. Must outlive the uploads.
+    void setTransmitClock(Clock *clock) { m_transmitClock = clock; }
+
+signals:
+    // The transmission has returned and the window has shown what it had to.
+    void uploadEnded();
+
+private:
+    void lockWindow(bool locked);
+    // Back to where the operator was before the upload, once that control can take it again.
+    void restoreFocus();
+    void showLineStalled(bool stalled);
+    // The upload button tells, before it is pressed, how many frames go and how long it takes.
+    void showExpectedDuration();
+    void onFrameStarting(int position, int count, const QString &text, const QString &name, const QString &path);
+    void onFrameFinished(int position, int count, qint64 estimatedTotalMs);
+    void onProgress(int progressValue);
+    void onOutcome(int result, const QString &error);
+    void onTransmissionReturned();
+    bool stopped() const { return m_state.StopRequested.load(); }
+
+    QWidget *m_window;
+    const UploadControls ui;
+    std::function<void()> m_choosePort;
+    SerialPortComponent *m_port;
+    FrameListModel *m_frames;
+    Clock &m_clock;
+    Clock *m_transmitClock = nullptr;
+    UploadState m_state;
+    UploadRelay *m_relay;
+    bool m_uploading = false;
+    bool m_stopShown = false;             // this upload's "Upload stopped!" has been shown
+    bool m_stopBoxOpen = false;
+    bool m_returnedDuringStopBox = false;
+    UploadOutcome m_outcome;
+    std::function<void()> m_afterClose;
+    QPointer<QWidget> m_focusBefore;
+};

@@ -1,0 +1,56 @@
+#include "widgets/modals.h"
+
+#include "core/appinfo.h"
+
+#include <QDialog>
+#include <QInputDialog>
+
+ModalResponder *Modals::s_responder = nullptr;
+
+static QString titleOrDefault(const QString &title)
+{
+    return title.isEmpty() ? QString::fromUtf8(AppInfo::ApplicationTitle) : title;
+}
+
+QMessageBox::StandardButton Modals::message(QWidget *parent, const QString &text, const QString &title,
+                                            QMessageBox::Icon icon, QMessageBox::StandardButtons buttons)
+{
+    MessageRequest request{text, titleOrDefault(title), icon, buttons};
+    if (s_responder)
+        return s_responder->answerMessage(request);
+
+    QMessageBox box(icon, request.title, text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString Modals::input(QWidget *parent, const QString &prompt, const QString &defaultText, const QString &title)
+{
+    InputRequest request{prompt, titleOrDefault(title), defaultText};
+    if (s_responder)
+        return s_responder->answerInput(request);
+
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(request.title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.textValue();
+}
+
+int Modals::exec(QDialog *dialog)
+{
+    if (s_responder)
+        return s_responder->answerDialog(dialog);
+    return dialog->exec();
+}
+
+void Modals::setResponder(ModalResponder *responder)
+{
+    s_responder = responder;
+}
+
+ModalResponder *Modals::responder()
+{
+    return s_responder;
+}

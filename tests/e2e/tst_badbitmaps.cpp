@@ -1,0 +1,404 @@
+// Broken bitmaps of every kind, refused with their reason everywhere a file can be used: by the
+// reader, by drelin-upload, by the window's upload (before anything is sent) and, without a crash
+// or a hang, by the preview. The valid shapes still go out whole.
+#include "asuser.h"
+#include "badbitmaps.h"
+#include "bmpwriter.h"
+#include "farend.h"
+#include "ptypair.h"
+#include "scriptedmodals.h"
+#include "testsettings.h"
+
+#include "app/frmmain.h"
+#include "browser/widgets/bitmapbrowser.h"
+#include "browser/widgets/dirlistbox.h"
+#include "browser/widgets/filelistbox.h"
+#include "framelist/core/framelistmodel.h"
+#include "serial/core/serialportcomponent.h"
+#include "core/framebitmap.h"
+#include "upload/widgets/uploadcontroller.h"
+#include "core/wiredecoder.h"
+#include "core/wireformat.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+Q_DECLARE_METATYPE(BadBitmap)
+
+namespace {
+
+using Kind = BadBitmap::Kind;
+using Preview = BadBitmap::Preview;
+
+// The main window on a pseudo-terminal at Com2, its start-up boxes (if any) forgotten.
+struct Window
+{
+    TestSettings store;
+    PtyPair pty;
+    ScriptedModals modals;
+    std::unique_ptr<frmMain> window;
+
+    Window()
+    {
+        store.setValue(QStringLiteral("Ports/Com2"), pty.devicePath());
+        window = std::make_unique<frmMain>();
+        window->Form_Load();
+        window->show();
+        modals.clear();
+    }
+
+    template <typename T = QWidget>
+    T *get(const char *name) const { return window->findChild<T *>(QString::fromLatin1(name)); }
+    FrameListModel *list() const { return window->frameList(); }
+    QStringList entries() const
+    {
+        QStringList result;
+        for (const FrameEntry &entry : list()->entries())
+            result << entry.text + QLatin1Char('=') + entry.path;
+        return result;
+    }
+};
+
+// The entry is refused only to a process without root's rights, and this one has them.
+bool needsUser(const BadBitmap &entry)
+{
+    return entry.asUser && ::geteuid() == 0;
+}
+
+// Drops to the unprivileged user for the rest of the scope when the entry needs it.
+#define AS_USER_IF_NEEDED(entry, user)                                                                     \
+    std::optional<AsUser> user;                                                                           \
+    if (needsUser(entry)) {                                                                               \
+        if (!AsUser::possible())                                                                          \
+            QSKIP("no unprivileged user to drop to");                                                     \
+        user.emplace();                                                                                   \
+        QVERIFY(user->active());                                                                          \
+    }
+
+bool setMode(const QString &path, mode_t mode)
+{
+    return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
+}
+
+// Rows with runs of odd and even lengths and changing indices, so RLE8 uses runs and literals.
+QByteArray picture(int indexMask)
+{
+    QByteArray pixels;
+    for (int r = 0; r < FrameBitmap::Height; ++r) {
+        for (int c = 0; c < FrameBitmap::Width; ++c) {
+            const int block = c / (3 + r % 5);
+            pixels.append(char((block % 2 == 0 ? r + block : r * 31 + c * 7) & indexMask));
+        }
+    }
+    return pixels;
+}
+
+QVector<QRgb> colours(int count)
+{
+    QVector<QRgb> palette;
+    for (int e = 0; e < count; ++e)
+        palette.append(qRgb((e * 11 + 5) & 0xFF, (e * 3) & 0xFF, (250 - e) & 0xFF));
+    return palette;
+}
+
+} // namespace
+
+class TestBadBitmaps : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_root;
+    QString m_corpusFolder;
+    QVector<BadBitmap> m_corpus;
+    QString m_programCopy; // drelin-upload where an unprivileged user can run it
+    QString m_out;         // captures and settings, writable by anyone
+    QString m_good;
+
+    void corpusRows()
+    {
+        QTest::addColumn<BadBitmap>("entry");
+        for (const BadBitmap &entry : std::as_const(m_corpus))
+            QTest::newRow(qPrintable(entry.row)) << entry;
+    }
+
+    struct Run { int exitCode; QByteArray out, err; };
+
+    Run upload(const QStringList &arguments, bool unprivileged)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_out + QStringLiteral("/config"));
+        process.setProcessEnvironment(environment);
+        if (unprivileged) {
+            // Qt will not run with real and effective users apart; make the child wholly that user.
+            process.setChildProcessModifier([] {
+                if (::setregid(::getegid(), ::getegid()) != 0 || ::setreuid(::geteuid(), ::geteuid()) != 0)
+                    ::_exit(99);
+            });
+        }
+        process.start(unprivileged ? m_programCopy : QStringLiteral(DRELIN_UPLOAD), arguments);
+        if (!process.waitForFinished(30000))
+            process.kill();
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_root.isValid());
+        // Reachable by the unprivileged user: the permission entry must fail on itself alone.
+        m_corpusFolder = m_root.filePath(QStringLiteral("corpus"));
+        m_out = m_root.filePath(QStringLiteral("out"));
+        m_programCopy = m_root.filePath(QStringLiteral("bin/drelin-upload")); // the build folder may be closed
+        QVERIFY(QDir().mkpath(m_corpusFolder) && QDir().mkpath(m_out) && QDir().mkpath(m_root.filePath("bin")));
+        QVERIFY(setMode(m_root.path(), 0755) && setMode(m_corpusFolder, 0755) && setMode(m_out, 0777));
+        QVERIFY(setMode(m_root.filePath("bin"), 0755));
+        QVERIFY(QFile::copy(QStringLiteral(DRELIN_UPLOAD), m_programCopy) && setMode(m_programCopy, 0755));
+
+        m_corpus = writeBadBitmaps(m_corpusFolder);
+        QVERIFY(m_corpus.size() >= 50);
+        m_good = m_root.filePath(QStringLiteral("good.bmp"));
+        QFile good(m_good);
+        QVERIFY(good.open(QIODevice::WriteOnly) && good.write(goodFrameFile()) > 0 && good.flush());
+        QVERIFY(FrameBitmapReader::readFile(m_good).bitmap);
+    }
+
+    void readerRefuses_data() { corpusRows(); }
+    void readerRefuses()
+    {
+        QFETCH(BadBitmap, entry);
+        AS_USER_IF_NEEDED(entry, user);
+        const FrameBitmapReader::Result result = FrameBitmapReader::readFile(entry.path);
+        QVERIFY(!result.bitmap);
+        QVERIFY2(result.error.contains(entry.phrase), qPrintable(result.error));
+    }
+
+    void commandRefuses_data() { corpusRows(); }
+    void commandRefuses()
+    {
+        QFETCH(BadBitmap, entry);
+        const QString capture = m_out + QStringLiteral("/refused.cap");
+        QFile::remove(capture);
+        const bool unprivileged = needsUser(entry);
+        AS_USER_IF_NEEDED(entry, user);
+
+        const Run refused = upload({QStringLiteral("--capture"), capture, entry.path}, unprivileged);
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains(entry.path.toUtf8()), refused.err.constData());
+        QVERIFY2(refused.err.contains(entry.phrase.toUtf8()), refused.err.constData());
+        QVERIFY(refused.out.isEmpty());
+        QVERIFY(!QFile::exists(capture));
+
+        if (unprivileged) {
+            // The same user sends the same file once it may read it: the refusal was about the right.
+            user.reset();
+            QVERIFY(QFile::setPermissions(entry.path, QFileDevice::ReadOwner | QFileDevice::ReadOther));
+            user.emplace();
+            const Run sent = upload({QStringLiteral("--capture"), capture, entry.path}, true);
+            user.reset();
+            QVERIFY(QFile::setPermissions(entry.path, QFileDevice::Permissions()));
+            QVERIFY2(sent.exitCode == 0, sent.err.constData());
+            QVERIFY(QFile::exists(capture));
+        }
+    }
+
+    void windowRefusesBeforeSending_data() { corpusRows(); }
+    void windowRefusesBeforeSending()
+    {
+        QFETCH(BadBitmap, entry);
+        Window rig;
+        QVERIFY(rig.window->MSComm1().PortOpen());
+        FarEnd device(rig.pty);
+        rig.list()->add(QStringLiteral("0000"), m_good); // a good frame first: still nothing goes out
+        rig.list()->add(QStringLiteral("0001"), entry.path);
+        const QStringList before = rig.entries();
+        rig.modals.queueMessageAnswer(QMessageBox::Ok);
+        {
+            AS_USER_IF_NEEDED(entry, user);
+            QTest::mouseClick(rig.get<QPushButton>("cmdSaljiSve"), Qt::LeftButton);
+        }
+
+        QCOMPARE(rig.modals.shown().size(), 1);
+        const ShownModal &box = rig.modals.shown().first();
+        QCOMPARE(box.kind, ShownModal::Message);
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QVERIFY2(box.text.contains(entry.path) && box.text.contains(entry.phrase), qPrintable(box.text));
+        QVERIFY2(!box.text.contains(m_good), qPrintable(box.text));
+        QVERIFY(rig.modals.unexpected().isEmpty());
+        QVERIFY(!rig.window->upload()->isUploading());
+        for (const char *name : {"cmdSaljiSve", "cmdCopy", "ListView1"})
+            QVERIFY2(rig.get(name)->isEnabled(), name);
+        QCOMPARE(rig.entries(), before);
+        QTest::qWait(200);
+        QCOMPARE(device.receivedCount(), qint64(0));
+    }
+
+    void windowListsEveryBadEntryInOneMessage()
+    {
+        Window rig;
+        FarEnd device(rig.pty);
+        rig.list()->add(QStringLiteral("0000"), m_good);
+        int number = 1;
+        for (const BadBitmap &entry : std::as_const(m_corpus)) {
+            if (!entry.asUser)
+                rig.list()->add(QStringLiteral("%1").arg(number++, 4, 10, QLatin1Char('0')), entry.path);
+        }
+        rig.modals.queueMessageAnswer(QMessageBox::Ok);
+        QTest::mouseClick(rig.get<QPushButton>("cmdSaljiSve"), Qt::LeftButton);
+
+        QCOMPARE(rig.modals.shown().size(), 1);
+        const QStringList lines = rig.modals.shown().first().text.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), number); // the heading, then one line per bad entry
+        QVERIFY2(lines.first().contains(QString::number(number - 1)), qPrintable(lines.first()));
+        int line = 1;
+        for (const BadBitmap &entry : std::as_const(m_corpus)) {
+            if (entry.asUser)
+                continue;
+            QVERIFY2(lines[line].contains(entry.path) && lines[line].contains(entry.phrase), qPrintable(lines[line]));
+            ++line;
+        }
+        QTest::qWait(200);
+        QCOMPARE(device.receivedCount(), qint64(0));
+    }
+
+    void previewShowsOrRefuses_data() { corpusRows(); }
+    void previewShowsOrRefuses()
+    {
+        QFETCH(BadBitmap, entry);
+        TestSettings store;
+        ScriptedModals modals;
+        frmMain window;
+        window.show();
+        QVERIFY(window.browser()->openFolder(m_corpusFolder));
+        modals.clear(); // the first file's preview on opening
+        auto *files = window.findChild<FileListBox *>(QStringLiteral("File1"));
+        auto *folders = window.findChild<DirListBox *>(QStringLiteral("Dir1"));
+        auto *image = window.findChild<QLabel *>(QStringLiteral("Image1"));
+        const QString name = QFileInfo(entry.path).fileName();
+        int row = -1;
+        for (int i = 0; i < files->ListCount(); ++i) {
+            if (files->List(i) == name)
+                row = i;
+        }
+        if (entry.kind == Kind::Folder) {
+            QCOMPARE(row, -1);
+            QVERIFY(!folders->findItems(name, Qt::MatchEndsWith).isEmpty());
+            return;
+        }
+        if (entry.kind == Kind::Unlisted) {
+            QCOMPARE(row, -1);
+            return;
+        }
+        QVERIFY2(row >= 0 || entry.kind == Kind::Pipe, "a file named .bmp is listed");
+        if (row < 0)
+            return;
+
+        image->setPixmap(QPixmap(3, 3));
+        const qint64 before = image->pixmap().cacheKey();
+        modals.queueMessageAnswer(QMessageBox::Ok);
+        {
+            AS_USER_IF_NEEDED(entry, user);
+            const QModelIndex index = files->model()->index(row, 0);
+            files->scrollTo(index);
+            QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(index).center());
+        }
+        QCOMPARE(files->ListIndex(), row);
+        const bool refused = !modals.shown().isEmpty();
+        if (refused) {
+            QCOMPARE(modals.shown().size(), 1);
+            const ShownModal &box = modals.shown().first();
+            QCOMPARE(box.text, QStringLiteral("Unknown error!"));
+            QCOMPARE(box.title, QStringLiteral("Error"));
+            QCOMPARE(box.icon, QMessageBox::Critical);
+            QCOMPARE(image->pixmap().cacheKey(), before);
+        } else {
+            QVERIFY(image->pixmap().cacheKey() != before);
+        }
+        if (entry.preview == Preview::Refused)
+            QVERIFY2(refused, "previewed");
+        if (entry.preview == Preview::Picture) {
+            QVERIFY2(!refused, "not previewed");
+            QVERIFY(image->pixmap().width() > 3);
+        }
+    }
+
+    void validShapesArriveWhole_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QVector<QRgb>>("palette"); // all 256 entries as the device must get them
+        QTest::addColumn<QByteArray>("pixels");     // top row first
+
+        const QVector<QRgb> full = colours(256);
+        QVector<QRgb> sixteen = colours(16);
+        sixteen.resize(256, qRgb(0, 0, 0)); // the entries the file does not hold are black
+        const auto shape = [&](int headerSize, quint32 compression, bool topDown, int count) {
+            BmpWriter writer;
+            writer.headerSize = headerSize;
+            writer.compression = compression;
+            writer.topDown = topDown;
+            writer.palette = colours(count);
+            writer.colorsUsed = count == 256 ? 0 : quint32(count);
+            writer.pixels = picture(count - 1);
+            return writer.build();
+        };
+        QTest::newRow("standard") << shape(40, BmpWriter::Rgb, false, 256) << full << picture(255);
+        QTest::newRow("124-byte header") << shape(124, BmpWriter::Rgb, false, 256) << full << picture(255);
+        QTest::newRow("RLE8") << shape(40, BmpWriter::Rle8, false, 256) << full << picture(255);
+        QTest::newRow("top-down") << shape(40, BmpWriter::Rgb, true, 256) << full << picture(255);
+        QTest::newRow("16 colours") << shape(40, BmpWriter::Rgb, false, 16) << sixteen << picture(15);
+    }
+
+    void validShapesArriveWhole()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QVector<QRgb>, palette);
+        QFETCH(QByteArray, pixels);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("shape.v1.bmp"));
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+        out.close();
+
+        Window rig;
+        FarEnd device(rig.pty);
+        QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
+        rig.list()->add(QStringLiteral("0042"), path);
+        rig.modals.queueMessageAnswer(QMessageBox::Ok); // "Upload finished!"
+        QTest::mouseClick(rig.get<QPushButton>("cmdSaljiSve"), Qt::LeftButton);
+        QVERIFY(ended.wait(20000));
+        QCOMPARE(rig.modals.shown().size(), 1);
+        QCOMPARE(rig.modals.shown().first().icon, QMessageBox::Information);
+        QVERIFY(rig.modals.unexpected().isEmpty());
+
+        QTRY_COMPARE(device.receivedCount(), qint64(WireFormat::FrameCharacters));
+        WireDecoder decoder;
+        decoder.feed(device.received());
+        decoder.finish();
+        const QList<DecodedFrame> frames = decoder.takeFrames();
+        QCOMPARE(frames.size(), 1);
+        QVERIFY2(frames[0].complete, qPrintable(frames[0].problem));
+        QCOMPARE(frames[0].number, 42);
+        QCOMPARE(frames[0].nameField, QByteArray("shape   "));
+        for (int e = 0; e < 256; ++e) {
+            const auto &got = frames[0].sixBitPalette[size_t(e)];
+            QCOMPARE(QList<int>({got[0], got[1], got[2]}),
+                     QList<int>({qRed(palette[e]) / 4, qGreen(palette[e]) / 4, qBlue(palette[e]) / 4}));
+        }
+        QCOMPARE(frames[0].pixels, pixels);
+    }
+};
+
+QTEST_MAIN(TestBadBitmaps)
+#include "tst_badbitmaps.moc"

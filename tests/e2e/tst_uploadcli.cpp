@@ -1,0 +1,208 @@
+// drelin-upload as an operator's script runs it: usage errors, capture files, refused frames,
+// ports by number and by path, and interrupts.
+#include "bmpwriter.h"
+#include "farend.h"
+#include "ptypair.h"
+
+#include "core/framebitmap.h"
+#include "core/wiredecoder.h"
+#include "core/wireformat.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QByteArray pixels(int seed)
+{
+    QByteArray result(FrameBitmap::PixelCount, '\0');
+    for (int i = 0; i < result.size(); ++i)
+        result[i] = char((i / 3 + seed * 50) & 0xFF);
+    return result;
+}
+
+QVector<QRgb> colours(int seed)
+{
+    QVector<QRgb> result;
+    for (int e = 0; e < 256; ++e)
+        result.append(qRgb(e, (e + seed) & 0xFF, 7));
+    return result;
+}
+
+} // namespace
+
+class TestUploadCli : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_logo;
+    QString m_intro;
+
+    QProcess *start(const QStringList &arguments)
+    {
+        auto *process = new QProcess(this);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        process->setProcessEnvironment(environment);
+        process->start(QStringLiteral(DRELIN_UPLOAD), arguments);
+        process->waitForStarted();
+        return process;
+    }
+
+    Run run(const QStringList &arguments, int timeoutMs = 30000)
+    {
+        std::unique_ptr<QProcess> process(start(arguments));
+        process->waitForFinished(timeoutMs);
+        return {process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1,
+                process->readAllStandardOutput(), process->readAllStandardError()};
+    }
+
+    void writeConfig(const QString &text)
+    {
+        QDir().mkpath(m_dir.filePath(QStringLiteral("config")));
+        QFile config(m_dir.filePath(QStringLiteral("config/VELM Moving Logo Inserter - Image loader.conf")));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(text.toUtf8());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_logo = m_dir.filePath(QStringLiteral("logo.final.bmp"));
+        m_intro = m_dir.filePath(QStringLiteral("my intro.bmp"));
+        QFile logo(m_logo), intro(m_intro);
+        QVERIFY(logo.open(QIODevice::WriteOnly) && intro.open(QIODevice::WriteOnly));
+        logo.write(BmpWriter::standardFrame(colours(0), pixels(0)));
+        intro.write(BmpWriter::standardFrame(colours(1), pixels(1)));
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("no frames") << QStringList{"--quiet"} << "no frames";
+        QTest::newRow("number out of range") << QStringList{"256=a.bmp"} << "not within 0-255";
+        QTest::newRow("number given twice") << QStringList{"4=a.bmp", "4=b.bmp"} << "given twice";
+        QTest::newRow("bare paths run past 255") << QStringList{"--offset", "255", "a.bmp", "b.bmp"} << "not within 0-255";
+        QTest::newRow("bare path meets a given number") << QStringList{"1=a.bmp", "b.bmp", "c.bmp"} << "given twice";
+        QTest::newRow("unknown option") << QStringList{"--fast", "a.bmp"} << "unknown option";
+        QTest::newRow("two targets") << QStringList{"--port", "3", "--capture", "x", "a.bmp"} << "only one";
+        QTest::newRow("port out of range") << QStringList{"--port", "17", "a.bmp"} << "1 to 16";
+        QTest::newRow("missing value") << QStringList{"a.bmp", "--capture"} << "needs a value";
+    }
+
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, says);
+        const Run result = run(arguments);
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(says.toUtf8()), result.err.constData());
+        QVERIFY(result.err.contains("Usage: drelin-upload"));
+    }
+
+    void captureHoldsExactlyTheStream()
+    {
+        const QString capture = m_dir.filePath(QStringLiteral("both.cap"));
+        const Run result = run({"--capture", capture, "--offset", "7", m_logo, "200=" + m_intro});
+        QCOMPARE(result.exitCode, 0);
+        const QList<QByteArray> lines = result.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines[0].contains("0007") && lines[0].contains("logo"));
+        QVERIFY(lines[1].contains("0200") && lines[1].contains("my intro"));
+        QVERIFY(result.err.isEmpty()); // not a terminal: no progress line
+
+        QFile file(capture);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray expected = WireFormat::frameText(7, QStringLiteral("logo"), *FrameBitmapReader::readFile(m_logo).bitmap)
+                                    + WireFormat::frameText(200, QStringLiteral("my intro"),
+                                                            *FrameBitmapReader::readFile(m_intro).bitmap);
+        QCOMPARE(file.readAll(), expected);
+
+        const Run quiet = run({"--quiet", "--capture", capture, m_logo});
+        QCOMPARE(quiet.exitCode, 0);
+        QVERIFY(quiet.out.isEmpty());
+    }
+
+    void badFramesStopEverything()
+    {
+        const QString capture = m_dir.filePath(QStringLiteral("never.cap"));
+        QFile notAFrame(m_dir.filePath(QStringLiteral("text.bmp")));
+        QVERIFY(notAFrame.open(QIODevice::WriteOnly));
+        notAFrame.write("just text");
+        notAFrame.close();
+        const Run result = run({"--capture", capture, m_logo, notAFrame.fileName(), m_dir.filePath("gone.bmp")});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY(result.err.contains("text.bmp"));
+        QVERIFY(result.err.contains("gone.bmp"));
+        QVERIFY(!QFile::exists(capture));
+        QVERIFY(result.out.isEmpty());
+    }
+
+    void portFailureIsReported()
+    {
+        const Run result = run({"--device", "/dev/no-such-inserter", m_logo});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.contains("/dev/no-such-inserter"), result.err.constData());
+    }
+
+    void uploadsOverDeviceAndStoredPort_data()
+    {
+        QTest::addColumn<bool>("byNumber");
+        QTest::newRow("--device PATH") << false;
+        QTest::newRow("--port N mapped in the settings") << true;
+    }
+
+    void uploadsOverDeviceAndStoredPort()
+    {
+        QFETCH(bool, byNumber);
+        PtyPair pty;
+        FarEnd device(pty);
+        writeConfig(QStringLiteral("[Ports]\nCom4=%1\n").arg(pty.devicePath()));
+        const QStringList target = byNumber ? QStringList{"--port", "4"} : QStringList{"--device", pty.devicePath()};
+        const Run result = run(target + QStringList{"9=" + m_intro});
+        QCOMPARE(result.exitCode, 0);
+        QTRY_COMPARE(device.receivedCount(), qint64(67090));
+        WireDecoder decoder;
+        decoder.feed(device.received());
+        const QList<DecodedFrame> frames = decoder.takeFrames();
+        QCOMPARE(frames.size(), 1);
+        QVERIFY(frames[0].complete);
+        QCOMPARE(frames[0].number, 9);
+        QCOMPARE(frames[0].pixels, pixels(1));
+    }
+
+    void interruptStopsAtTheNextStopCheck()
+    {
+        PtyPair pty;
+        FarEnd device(pty, false); // the line fills, the pixels wait
+        std::unique_ptr<QProcess> process(start({"--device", pty.devicePath(), m_logo, m_intro}));
+        QTest::qWait(3500); // past the header's pauses, into the pixels
+        ::kill(pid_t(process->processId()), SIGINT);
+        // The interrupt no longer waits for the full line: the program may be gone already.
+        QTest::qWait(200);
+        device.setReading(true);
+        QVERIFY(process->state() == QProcess::NotRunning || process->waitForFinished(10000));
+        QCOMPARE(process->exitCode(), 130);
+        const QByteArray said = process->readAllStandardError();
+        QVERIFY2(said.contains("Interrupted after 0 of 2 frames"), said.constData());
+        QTest::qWait(100);
+        QVERIFY(!device.received().endsWith("] "));
+        QVERIFY(device.received().size() < 67090);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUploadCli)
+#include "tst_uploadcli.moc"

@@ -1,0 +1,343 @@
+// The upload from the main window over a pseudo-terminal: what arrives, decoded and compared with
+// the pictures; the window's lock, panels and messages; a stop in the pixels; a lost line; the
+// window closed during an upload.
+#include "bmpwriter.h"
+#include "farend.h"
+#include "gateclock.h"
+#include "ptypair.h"
+#include "scriptedmodals.h"
+#include "testsettings.h"
+
+#include "app/frmmain.h"
+#include "framelist/core/framelistmodel.h"
+#include "serial/core/serialportcomponent.h"
+#include "core/framebitmap.h"
+#include "upload/widgets/uploadcontroller.h"
+#include "core/wiredecoder.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+namespace {
+
+QByteArray picture(int seed)
+{
+    QByteArray pixels(FrameBitmap::PixelCount, '\0');
+    for (int i = 0; i < pixels.size(); ++i)
+        pixels[i] = char((i * (seed + 3) + (i >> 8) * seed) & 0xFF);
+    return pixels;
+}
+
+QVector<QRgb> palette(int seed)
+{
+    QVector<QRgb> colours;
+    for (int e = 0; e < 256; ++e)
+        colours.append(qRgb((e + seed * 40) & 0xFF, (e * 3) & 0xFF, (255 - e) & 0xFF));
+    return colours;
+}
+
+// The main window on a pseudo-terminal at Com2, with two frames in its list.
+struct Rig
+{
+    TestSettings store;
+    PtyPair pty;
+    QTemporaryDir dir;
+    ScriptedModals modals;
+    std::unique_ptr<frmMain> window;
+    QStringList paths;
+
+    Rig()
+    {
+        store.setValue(QStringLiteral("Ports/Com2"), pty.devicePath());
+        window = std::make_unique<frmMain>();
+        window->Form_Load();
+        window->show();
+        for (int i = 0; i < 2; ++i) {
+            paths << dir.filePath(QStringLiteral("frame%1.final.bmp").arg(i));
+            QFile file(paths.last());
+            file.open(QIODevice::WriteOnly);
+            file.write(BmpWriter::standardFrame(palette(i), picture(i)));
+        }
+        window->frameList()->add(QStringLiteral("0003"), paths[0]);
+        window->frameList()->add(QStringLiteral("0010"), paths[1]);
+    }
+
+    template <typename T = QWidget>
+    T *get(const char *name) const
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
+    QString panel(int n) const { return get<QLabel>(QStringLiteral("Panel%1").arg(n).toLatin1().constData())->text(); }
+    void click(const char *button) const { QTest::mouseClick(get<QPushButton>(button), Qt::LeftButton); }
+
+    // True when everything the lock disables is usable again (the stop button aside).
+    bool unlocked() const
+    {
+        for (const char *name : {"cmdCopy", "cmdCopyAll", "cmdRemove", "cmdRemoveAll", "Drive1", "Dir1", "File1",
+                                 "ListView1"}) {
+            if (!get(name)->isEnabled())
+                return false;
+        }
+        for (const char *name : {"mnuFileExit", "mnuProperties", "mnuAbout"}) {
+            if (!get<QAction>(name)->isEnabled())
+                return false;
+        }
+        return true;
+    }
+};
+
+void compareFrame(const DecodedFrame &frame, int number, const char *name, int seed)
+{
+    QVERIFY2(frame.complete, qPrintable(frame.problem));
+    QCOMPARE(frame.number, number);
+    QCOMPARE(frame.nameField, QByteArray(name));
+    const QVector<QRgb> colours = palette(seed);
+    for (int e = 0; e < 256; ++e) {
+        QCOMPARE(int(frame.sixBitPalette[e][0]), qRed(colours[e]) / 4);
+        QCOMPARE(int(frame.sixBitPalette[e][1]), qGreen(colours[e]) / 4);
+        QCOMPARE(int(frame.sixBitPalette[e][2]), qBlue(colours[e]) / 4);
+    }
+    QCOMPARE(frame.pixels, picture(seed));
+}
+
+} // namespace
+
+class TestUploadGui : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void twoFramesArriveIntact()
+    {
+        Rig rig;
+        FarEnd device(rig.pty);
+        QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
+        rig.modals.queueMessageAnswer(QMessageBox::Ok); // "Upload finished!"
+
+        rig.click("cmdSaljiSve");
+        QVERIFY(!rig.get("cmdSaljiSve")->isEnabled());
+        QVERIFY(rig.get("cmdStopLoading")->isEnabled());
+        QVERIFY(!rig.get("ListView1")->isEnabled());
+        QVERIFY(!rig.get<QAction>("mnuProperties")->isEnabled());
+        QCOMPARE(rig.get<QProgressBar>("ProgressBar1")->maximum(), 2 * 32768);
+
+        QTRY_COMPARE(rig.panel(2), QStringLiteral("Frame number: 0003   (1/2)"));
+        QCOMPARE(rig.panel(1), QStringLiteral("Loading frame..."));
+        QCOMPARE(rig.panel(3), QStringLiteral("Name: frame0"));
+        QTRY_VERIFY(rig.get("cmdStopLoading")->isVisible());
+        QVERIFY(!rig.get<QLabel>("Image2")->pixmap().isNull());
+        QTRY_VERIFY_WITH_TIMEOUT(rig.panel(4).startsWith(QLatin1String("Total loading time: 00:00:0")), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.panel(2), QStringLiteral("Frame number: 0010   (2/2)"), 8000);
+        QVERIFY(rig.panel(5).startsWith(QLatin1String("Estimated: 00:00:0")));
+
+        QVERIFY(ended.wait(15000));
+        QVERIFY(rig.modals.unexpected().isEmpty());
+        const ShownModal &box = rig.modals.shown().last();
+        QVERIFY2(box.text.startsWith(QLatin1String("Upload finished!\r\n\r\nTotal upload time: 00:00:0")),
+                 qPrintable(box.text));
+        QCOMPARE(box.title, QStringLiteral("Info"));
+        QCOMPARE(box.icon, QMessageBox::Information);
+        QVERIFY(rig.unlocked());
+        QVERIFY(rig.get("cmdSaljiSve")->isEnabled());
+        QVERIFY(rig.get("cmdStopLoading")->isHidden());
+        QCOMPARE(rig.get<QProgressBar>("ProgressBar1")->value(), 2 * 32768);
+        for (int n = 1; n <= 5; ++n)
+            QCOMPARE(rig.panel(n), QStringLiteral(" "));
+
+        QTRY_COMPARE(device.receivedCount(), qint64(2 * 67090));
+        WireDecoder decoder;
+        decoder.feed(device.received());
+        decoder.finish();
+        const QList<DecodedFrame> frames = decoder.takeFrames();
+        QCOMPARE(frames.size(), 2);
+        compareFrame(frames[0], 3, "frame0  ", 0);
+        compareFrame(frames[1], 10, "frame1  ", 1);
+    }
+
+    void stopDuringPixels()
+    {
+        Rig rig;
+        FarEnd device(rig.pty, false); // the line fills up and the pixels wait for room
+        QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
+        rig.click("cmdSaljiSve");
+        QTRY_VERIFY_WITH_TIMEOUT(rig.get<QProgressBar>("ProgressBar1")->value() > 0, 10000);
+
+        rig.modals.queueMessageAnswer(QMessageBox::Ok); // "Upload stopped!"
+        rig.click("cmdStopLoading");
+        const ShownModal &box = rig.modals.shown().last();
+        QCOMPARE(box.text, QStringLiteral("Upload stopped!"));
+        QCOMPARE(box.title, QStringLiteral("Info"));
+        QCOMPARE(box.icon, QMessageBox::Information);
+        QVERIFY(rig.unlocked());
+        QVERIFY(!rig.get("cmdStopLoading")->isEnabled());
+        QCOMPARE(rig.get<QProgressBar>("ProgressBar1")->value(), 0);
+        for (int n = 1; n <= 5; ++n)
+            QCOMPARE(rig.panel(n), QStringLiteral(" "));
+        // The transmission is still waiting for room on the line: no second upload may start yet.
+        QVERIFY(!rig.get("cmdSaljiSve")->isEnabled());
+
+        device.setReading(true);
+        QVERIFY(ended.wait(10000));
+        QVERIFY(rig.get("cmdSaljiSve")->isEnabled());
+        QVERIFY(rig.get("cmdStopLoading")->isVisible());
+        QVERIFY(!rig.get("cmdStopLoading")->isEnabled());
+        QCOMPARE(rig.window->frameList()->count(), 2);
+        QCOMPARE(rig.modals.shown().size(), 1);
+
+        QTest::qWait(100);
+        const QByteArray received = device.received();
+        QVERIFY(received.size() < 67090);
+        QVERIFY(!received.endsWith("] "));
+        WireDecoder decoder;
+        decoder.feed(received);
+        decoder.finish();
+        const QList<DecodedFrame> frames = decoder.takeFrames();
+        QCOMPARE(frames.size(), 1);
+        QVERIFY(!frames[0].complete);
+        QCOMPARE(frames[0].number, 3);
+        QCOMPARE(frames[0].coloursReceived, 256);
+        QVERIFY(frames[0].groupsReceived > 0 && frames[0].groupsReceived < 8192);
+    }
+
+    void lineLostDuringPixels()
+    {
+        Rig rig;
+        QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
+        rig.click("cmdSaljiSve");
+        QTRY_VERIFY_WITH_TIMEOUT(rig.get<QProgressBar>("ProgressBar1")->value() > 0, 10000);
+
+        rig.modals.queueMessageAnswer(QMessageBox::Ok); // "Upload stopped!"
+        rig.modals.queueMessageAnswer(QMessageBox::Ok); // the error
+        bool portClosedInDialog = false;
+        rig.modals.queueDialog([&](QDialog *) { portClosedInDialog = !rig.window->MSComm1().PortOpen(); });
+        rig.pty.hangUp();
+        QVERIFY(ended.wait(10000));
+
+        QVERIFY(rig.modals.unexpected().isEmpty());
+        QCOMPARE(rig.modals.shown().size(), 3);
+        QCOMPARE(rig.modals.shown()[0].text, QStringLiteral("Upload stopped!"));
+        const ShownModal &error = rig.modals.shown()[1];
+        QCOMPARE(error.title, QStringLiteral("VELM Moving Logo Inserter - Image loader"));
+        QCOMPARE(error.icon, QMessageBox::Warning);
+        QVERIFY2(error.text.contains(rig.pty.devicePath()), qPrintable(error.text));
+        QCOMPARE(rig.modals.shown()[2].dialogName, QStringLiteral("frmProperties"));
+        QVERIFY(portClosedInDialog);
+        QVERIFY(rig.unlocked());
+        QVERIFY(rig.get("cmdSaljiSve")->isEnabled());
+        QCOMPARE(rig.window->frameList()->count(), 2);
+    }
+
+    // The operator stops in the first pause and the line then fails: one stop box, then the
+    // failure's error and Properties.
+    void stopThenLineFailureShowsOneStopBox()
+    {
+        Rig rig;
+        GateClock clock;
+        rig.window->upload()->setTransmitClock(&clock);
+        QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
+        rig.click("cmdSaljiSve");
+        QTRY_COMPARE(clock.pauses(), 1);
+        rig.modals.queueMessageAnswer(QMessageBox::Ok); // "Upload stopped!"
+        rig.click("cmdStopLoading");
+        rig.modals.queueMessageAnswer(QMessageBox::Ok); // the error
+        rig.modals.queueDialog([](QDialog *) {});
+        rig.pty.hangUp();
+        clock.open();
+        QVERIFY(ended.wait(10000));
+
+        QVERIFY2(rig.modals.unexpected().isEmpty(), qPrintable(rig.modals.unexpected().join('\n')));
+        QStringList shown;
+        for (const ShownModal &box : rig.modals.shown()) {
+            const bool error = box.icon == QMessageBox::Warning && box.text.contains(rig.pty.devicePath());
+            shown << (box.kind == ShownModal::Dialog ? box.dialogName : error ? QStringLiteral("the error") : box.text);
+        }
+        QCOMPARE(shown, QStringList({"Upload stopped!", "the error", "frmProperties"}));
+        QVERIFY(rig.unlocked());
+        QVERIFY(rig.get("cmdSaljiSve")->isEnabled());
+    }
+
+    // Closing the window mid-frame leaves the device the bytes a stop leaves: the header to the
+    // end of the name field, no colour.
+    void closingMidFrameSendsWhatAStopSends()
+    {
+        Rig rig;
+        FarEnd device(rig.pty);
+        GateClock clock;
+        rig.window->upload()->setTransmitClock(&clock);
+        rig.click("cmdSaljiSve");
+        QTRY_COMPARE(clock.pauses(), 1);
+        QVERIFY(!rig.window->close());
+        QVERIFY(!rig.window->isVisible()); // at once, not when the line is let go
+        clock.open();
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.window->MSComm1().PortOpen(), 10000);
+        QVERIFY(rig.modals.shown().isEmpty());
+
+        QTRY_VERIFY(device.received().endsWith("frame0  ")); // read by the far end in its own time
+        WireDecoder decoder;
+        decoder.feed(device.received());
+        decoder.finish();
+        const QList<DecodedFrame> frames = decoder.takeFrames();
+        QCOMPARE(frames.size(), 1);
+        QCOMPARE(frames[0].number, 3);
+        QCOMPARE(frames[0].nameField, QByteArray("frame0  "));
+        QCOMPARE(frames[0].coloursReceived, 0);
+        QVERIFY(!frames[0].complete);
+    }
+
+    void refusedBeforeAnythingIsSent_data()
+    {
+        QTest::addColumn<bool>("emptyList");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("icon");
+        QTest::newRow("empty list") << true << "Nothing to upload" << int(QMessageBox::Warning);
+        QTest::newRow("a missing file") << false << "gone.bmp" << int(QMessageBox::Critical);
+    }
+
+    void refusedBeforeAnythingIsSent()
+    {
+        QFETCH(bool, emptyList);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        Rig rig;
+        FarEnd device(rig.pty);
+        if (emptyList)
+            rig.window->frameList()->clear();
+        else
+            rig.window->frameList()->add(QStringLiteral("0020"), rig.dir.filePath(QStringLiteral("gone.bmp")));
+        rig.get<QProgressBar>("ProgressBar1")->setValue(7);
+        rig.modals.queueMessageAnswer(QMessageBox::Ok);
+        rig.click("cmdSaljiSve");
+
+        QCOMPARE(rig.modals.shown().size(), 1);
+        QVERIFY(rig.modals.shown()[0].text.contains(message));
+        QCOMPARE(int(rig.modals.shown()[0].icon), icon);
+        QCOMPARE(rig.modals.shown()[0].title, QStringLiteral("VELM Moving Logo Inserter - Image loader"));
+        QVERIFY(!rig.window->upload()->isUploading());
+        QVERIFY(rig.unlocked());
+        QCOMPARE(rig.get<QProgressBar>("ProgressBar1")->value(), 7);
+        QTest::qWait(200);
+        QCOMPARE(device.receivedCount(), qint64(0));
+    }
+
+    void closingDuringUploadStopsQuietly()
+    {
+        Rig rig;
+        FarEnd device(rig.pty, false);
+        rig.click("cmdSaljiSve");
+        QTRY_VERIFY_WITH_TIMEOUT(rig.get<QProgressBar>("ProgressBar1")->value() > 0, 10000);
+        QVERIFY(!rig.window->close()); // waits for the transmission first, out of sight
+        QVERIFY(!rig.window->isVisible());
+        // The line takes nothing, yet the stop ends the frame and the port is let go.
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.window->MSComm1().PortOpen(), 10000);
+        QVERIFY(rig.modals.shown().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestUploadGui)
+#include "tst_uploadgui.moc"

@@ -1,0 +1,237 @@
+// What the window gives operators beyond the list itself: the check column, bitmaps dropped from
+// a file manager, and the upload button's expected duration.
+#include "bmpwriter.h"
+#include "scriptedmodals.h"
+#include "testsettings.h"
+
+#include "app/frmmain.h"
+#include "framelist/widgets/frameentrydelegate.h"
+#include "framelist/core/framelistmodel.h"
+#include "serial/core/serialportcomponent.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <QUrl>
+
+namespace {
+
+QByteArray frameFile(int seed)
+{
+    return BmpWriter::standardFrame({qRgb(seed, 0, 0)}, QByteArray(32768, char(seed)));
+}
+
+struct Rig
+{
+    TestSettings store;
+    QTemporaryDir dir;
+    ScriptedModals modals;
+    std::unique_ptr<frmMain> window;
+
+    Rig() { window = std::make_unique<frmMain>(); }
+
+    QString write(const QString &name, const QByteArray &bytes) const
+    {
+        QFile file(dir.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    }
+    FrameListModel *list() const { return window->frameList(); }
+    QString check(int position) const
+    {
+        return list()->index(position - 1, FrameListModel::CheckColumn).data().toString();
+    }
+    QStringList entries() const
+    {
+        QStringList result;
+        for (const FrameEntry &entry : list()->entries())
+            result << entry.text + QLatin1Char('=') + QFileInfo(entry.path).fileName();
+        return result;
+    }
+
+    // Drops files on the frame list as a file manager does; returns whether the drop was taken.
+    bool drop(const QStringList &paths) const
+    {
+        auto *view = window->findChild<QTreeView *>(QStringLiteral("ListView1"));
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString &path : paths)
+            urls << QUrl::fromLocalFile(path);
+        data.setUrls(urls);
+        const QPoint at = view->viewport()->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &dropped);
+        return dropped.isAccepted();
+    }
+};
+
+} // namespace
+
+class TestOperatorAids : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void checkColumn_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // empty: no such file
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("a frame bitmap") << frameFile(1) << "OK";
+        QTest::newRow("missing file") << QByteArray() << "No such file";
+        QTest::newRow("not a bitmap") << QByteArray("hello") << "does not start with \"BM\"";
+        QTest::newRow("wrong size") << [] {
+            BmpWriter writer;
+            writer.width = 320;
+            writer.height = 240;
+            return writer.build();
+        }() << "320 x 240";
+    }
+
+    // The file and its check show beside the number, inside the part of the row the list shows:
+    // a green mark for a frame bitmap, the reason in red for a refused one.
+    void fileAndCheckArePaintedBesideTheNumber()
+    {
+        Rig rig;
+        rig.list()->add(QStringLiteral("0001"), rig.write(QStringLiteral("good.bmp"), frameFile(1)));
+        rig.list()->add(QStringLiteral("0002"), rig.dir.filePath(QStringLiteral("gone.bmp")));
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        auto *view = rig.window->findChild<QTreeView *>(QStringLiteral("ListView1"));
+        view->clearSelection();
+        const QImage shot = view->viewport()->grab().toImage();
+        const int numberEnd = view->fontMetrics().horizontalAdvance(QStringLiteral("0000   "));
+        const auto count = [&](int row, const std::function<bool(QColor)> &kind) {
+            const QRect rect = view->visualRect(rig.list()->index(row, 0)).intersected(shot.rect());
+            int found = 0;
+            for (int y = rect.top(); y <= rect.bottom(); ++y) {
+                for (int x = numberEnd; x < shot.width(); ++x)
+                    found += kind(shot.pixelColor(x, y)) ? 1 : 0;
+            }
+            return found;
+        };
+        const auto green = [](QColor c) { return c.green() > c.red() + 50 && c.green() > c.blue() + 50; };
+        const auto red = [](QColor c) { return c.red() > c.green() + 60 && c.red() > c.blue() + 60; };
+        const auto ink = [](QColor c) { return c.lightness() < 100; };
+        QVERIFY(count(0, green) > 5);
+        QVERIFY(count(0, ink) > 20); // the file name
+        QCOMPARE(count(0, red), 0);
+        QVERIFY(count(1, red) > 20); // the name and the reason
+        QCOMPARE(count(1, green), 0);
+    }
+
+    void checkColumn()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        Rig rig;
+        const QString path = bytes.isEmpty() ? rig.dir.filePath(QStringLiteral("gone.bmp"))
+                                             : rig.write(QStringLiteral("f.bmp"), bytes);
+        rig.list()->add(QStringLiteral("0001"), path);
+        QCOMPARE(rig.list()->headerData(FrameListModel::CheckColumn, Qt::Horizontal).toString(),
+                 QStringLiteral("Check"));
+        QVERIFY2(rig.check(1).contains(shown), qPrintable(rig.check(1)));
+        const QString tip = rig.list()->index(0, 0).data(Qt::ToolTipRole).toString();
+        QVERIFY(tip.startsWith(path));
+        const FrameEntryDelegate::Caption caption = FrameEntryDelegate::caption(rig.list()->index(0, 0));
+        QCOMPARE(caption.fileName, QFileInfo(path).fileName());
+        QCOMPARE(caption.problem, shown == QLatin1String("OK") ? QString() : rig.check(1));
+        QCOMPARE(tip.contains(shown), shown != QLatin1String("OK"));
+    }
+
+    void checkFollowsTheFile()
+    {
+        Rig rig;
+        const QString good = rig.write(QStringLiteral("good.bmp"), frameFile(1));
+        const QString other = rig.write(QStringLiteral("other.bmp"), "not a bitmap");
+        rig.list()->add(QStringLiteral("0001"), good);
+        QCOMPARE(rig.check(1), QStringLiteral("OK"));
+
+        rig.list()->setPath(1, other); // another file for the entry
+        QVERIFY(rig.check(1) != QLatin1String("OK"));
+        rig.list()->setPath(1, good);
+        QCOMPARE(rig.check(1), QStringLiteral("OK"));
+
+        rig.write(QStringLiteral("good.bmp"), "overwritten"); // the file changes on disk
+        QTRY_VERIFY(rig.check(1) != QLatin1String("OK"));
+        QFile::remove(good);
+        QTRY_VERIFY(rig.check(1).contains(QLatin1String("No such file")));
+        rig.write(QStringLiteral("good.bmp"), frameFile(2)); // and comes back
+        QTRY_COMPARE(rig.check(1), QStringLiteral("OK"));
+    }
+
+    void dropAddsAsAddFrameWould()
+    {
+        Rig rig;
+        rig.list()->add(QStringLiteral("0006"), rig.write(QStringLiteral("old.bmp"), frameFile(9)));
+        // Dropped out of order; added in file-list order, numbered from the typed offset.
+        const QStringList paths = {rig.write(QStringLiteral("c.bmp"), frameFile(3)),
+                                   rig.write(QStringLiteral("A.BMP"), frameFile(1)),
+                                   rig.write(QStringLiteral("notes.txt"), "text"),
+                                   rig.write(QStringLiteral("b.bmp"), frameFile(2))};
+        rig.modals.queueInputAnswer(QStringLiteral("5"));
+        QStringList question;
+        rig.modals.queueDialog([&](QDialog *dialog) {
+            question << dialog->findChild<QLabel *>(QStringLiteral("Label1"))->toolTip()
+                     << dialog->findChild<QLabel *>(QStringLiteral("Label2"))->toolTip();
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnNo")), Qt::LeftButton);
+        });
+        rig.modals.queueMessageAnswer(QMessageBox::Ok);
+
+        QVERIFY(rig.drop(paths));
+        QTRY_COMPARE(rig.modals.pending(), 0);
+        QVERIFY(rig.modals.unexpected().isEmpty());
+        QCOMPARE(rig.modals.shown().first().text, QStringLiteral("Ofset:"));
+        QCOMPARE(rig.modals.shown().first().defaultText, QStringLiteral("0007"));
+        QCOMPARE(question, QStringList({QStringLiteral("Would you like to replace existing frame number: 0006  Frame name:")
+                                            + rig.dir.filePath(QStringLiteral("old.bmp")),
+                                        QStringLiteral("with this one: 0006  b.bmp ?")}));
+        QCOMPARE(rig.entries(), QStringList({"0006=old.bmp", "0005=A.BMP", "0007=c.bmp"}));
+        QCOMPARE(rig.modals.shown().last().text, QStringLiteral("1 dropped file is not a bitmap (.bmp) and was left out."));
+    }
+
+    void dropOfNoBitmapIsRefused()
+    {
+        Rig rig;
+        QVERIFY(!rig.drop({rig.write(QStringLiteral("notes.txt"), "text")}));
+        QVERIFY(!rig.drop({rig.dir.path()}));
+        QTest::qWait(20);
+        QVERIFY(rig.modals.shown().isEmpty());
+    }
+
+    void uploadButtonTellsExpectedDuration_data()
+    {
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<QString>("tip");
+        // A frame is 67090 characters of 11 bits at 38400 bit/s (19.2 s) and three 1 s pauses.
+        QTest::newRow("empty list") << 0 << "No frames in the list";
+        QTest::newRow("one frame") << 1 << "1 frame, about 00:00:22 at 38400 bit/s";
+        QTest::newRow("six frames") << 6 << "6 frames, about 00:02:13 at 38400 bit/s";
+        QTest::newRow("all 256") << 256 << "256 frames, about 01:34:47 at 38400 bit/s";
+    }
+
+    void uploadButtonTellsExpectedDuration()
+    {
+        QFETCH(int, frames);
+        QFETCH(QString, tip);
+        Rig rig;
+        QVERIFY(rig.window->MSComm1().setSettings(QStringLiteral("38400,N,8,2")));
+        const QString path = rig.write(QStringLiteral("f.bmp"), frameFile(1));
+        rig.list()->add(QStringLiteral("0300"), path); // the tip follows every change of the list
+        rig.list()->clear();
+        for (int i = 0; i < frames; ++i)
+            rig.list()->add(QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')), path);
+        QCOMPARE(rig.window->findChild<QPushButton *>(QStringLiteral("cmdSaljiSve"))->toolTip(), tip);
+    }
+};
+
+QTEST_MAIN(TestOperatorAids)
+#include "tst_operatoraids.moc"
