@@ -267,11 +267,18 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
             err << port.errorDescription() << Qt::endl;
             return Failure;
         }
-        port.startJob([&](SerialLink &link) {
-            SteadyClock clock;
-            outcome = ListUpload(link, clock, state, &observer).run(options.jobs);
-            returned = true;
-        }, &state.StopRequested);
+        // No event loop here: the outcome is taken on the serial thread, and this thread polls.
+        port.startJob<UploadOutcome>(
+            [&](SerialLink &link) {
+                SteadyClock clock;
+                return ListUpload(link, clock, state, &observer).run(options.jobs);
+            },
+            nullptr,
+            [&](const UploadOutcome &result) {
+                outcome = result;
+                returned = true;
+            },
+            &state.StopRequested);
         watch(returned, [&port] { port.cancelJob(); }, s_interrupts);
     }
     observer.finish();

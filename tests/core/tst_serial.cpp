@@ -25,10 +25,12 @@ namespace {
 // Runs a transmission on the component and waits for it to return.
 bool runJob(SerialPortComponent &port, const std::function<void(SerialLink &)> &job)
 {
-    QSignalSpy finished(&port, &SerialPortComponent::jobFinished);
-    if (!port.startJob(job))
+    bool returned = false;
+    QObject receiver;
+    if (!port.startJob<bool>([&job](SerialLink &link) { job(link); return true; }, &receiver,
+                             [&returned](bool) { returned = true; }))
         return false;
-    return finished.wait(10000);
+    return QTest::qWaitFor([&returned] { return returned; }, 10000);
 }
 
 // Device nodes as plain files in a folder, one listed as an adapter, a by-id link to it, and a
@@ -383,17 +385,19 @@ private slots:
     {
         SerialPortComponent port;
         std::atomic<bool> release{false};
-        QSignalSpy finished(&port, &SerialPortComponent::jobFinished);
-        QVERIFY(port.startJob([&](SerialLink &) {
+        bool returned = false;
+        const auto wait = [&](SerialLink &) {
             while (!release.load())
                 QThread::msleep(1);
-        }));
+            return 0;
+        };
+        QVERIFY(port.startJob<int>(wait, this, [&returned](int) { returned = true; }));
         QVERIFY(port.isBusy());
-        QVERIFY(!port.startJob([](SerialLink &) {}));
+        QVERIFY(!port.startJob<int>([](SerialLink &) { return 0; }, this, [](int) {}));
         QVERIFY(!port.setPortOpen(true)); // the window never waits on a busy port
         release = true;
-        QVERIFY(finished.wait(5000));
-        QVERIFY(!port.isBusy());
+        QTRY_VERIFY(returned);
+        QVERIFY(!port.isBusy()); // free before its result is handed over
     }
 };
 

@@ -1,5 +1,6 @@
 #include "scriptedmodals.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 
 ScriptedModals::ScriptedModals()
@@ -35,9 +36,16 @@ void ScriptedModals::clear()
     m_unexpected.clear();
 }
 
+void ScriptedModals::whileOpen()
+{
+    // A real box runs the event loop until it is answered: what is waiting happens meanwhile.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
 QMessageBox::StandardButton ScriptedModals::answerMessage(const MessageRequest &request)
 {
     m_shown.append({ShownModal::Message, request.title, request.text, request.icon, request.buttons, {}, {}});
+    whileOpen();
     if (!m_script.isEmpty() && std::holds_alternative<QMessageBox::StandardButton>(m_script.first()))
         return std::get<QMessageBox::StandardButton>(m_script.takeFirst());
     m_unexpected.append(QStringLiteral("message: ") + request.text);
@@ -52,6 +60,7 @@ QMessageBox::StandardButton ScriptedModals::answerMessage(const MessageRequest &
 QString ScriptedModals::answerInput(const InputRequest &request)
 {
     m_shown.append({ShownModal::Input, request.title, request.prompt, QMessageBox::NoIcon, {}, request.defaultText, {}});
+    whileOpen();
     if (!m_script.isEmpty() && std::holds_alternative<QString>(m_script.first()))
         return std::get<QString>(m_script.takeFirst());
     m_unexpected.append(QStringLiteral("input: ") + request.prompt);
@@ -69,6 +78,7 @@ int ScriptedModals::answerDialog(QDialog *dialog)
     const DialogWork work = std::get<DialogWork>(m_script.takeFirst());
     dialog->setResult(QDialog::Rejected);
     dialog->show();
+    whileOpen();
     work(dialog);
     if (dialog->isVisible())
         dialog->close(); // the close box

@@ -48,6 +48,8 @@ public:
     int answerDialog(QDialog *dialog) override;
 
 private:
+    void whileOpen();
+
     using Step = std::variant<QMessageBox::StandardButton, QString, DialogWork>;
     QList<Step> m_script;
     QList<ShownModal> m_shown;

@@ -2,6 +2,7 @@
 
 #include "serial/core/portmap.h"
 #include "serial/core/serialportworker.h"
+#include "core/threadcheck.h"
 
 #ifndef Q_OS_WIN
 #include <csignal>
@@ -59,6 +60,7 @@ bool SerialPortComponent::refuseWhileBusy()
 
 bool SerialPortComponent::setCommPort(int port)
 {
+    DRELIN_ASSERT_THREAD(this);
     if (port < PortMap::FirstPort || port > PortMap::LastPort)
         return refuse(QStringLiteral("Invalid port number %1: choose Com1 to Com16.").arg(port));
     if (PortOpen())
@@ -69,6 +71,7 @@ bool SerialPortComponent::setCommPort(int port)
 
 bool SerialPortComponent::setSettings(const QString &settings)
 {
+    DRELIN_ASSERT_THREAD(this);
     const auto parsed = LineSettings::parse(settings);
     if (!parsed)
         return refuse(QStringLiteral("Invalid line settings \"%1\".").arg(settings));
@@ -95,6 +98,7 @@ bool SerialPortComponent::setInputMode(int mode)
 
 bool SerialPortComponent::setRTSEnable(bool enable)
 {
+    DRELIN_ASSERT_THREAD(this);
     if (isBusy())
         return refuseWhileBusy();
     m_rts = enable;
@@ -110,6 +114,7 @@ bool SerialPortComponent::setNullDiscard(bool discard)
 
 bool SerialPortComponent::setPortOpen(bool open)
 {
+    DRELIN_ASSERT_THREAD(this);
     if (open == PortOpen())
         return open ? refuse(QStringLiteral("The port is already open.")) : true;
     if (isBusy())
@@ -141,18 +146,24 @@ qint64 SerialPortComponent::discardedBytes() const
     return m_worker->discardedBytes();
 }
 
-bool SerialPortComponent::startJob(std::function<void(SerialLink &)> job, const std::atomic<bool> *stop)
+bool SerialPortComponent::start(std::function<std::function<void()>(SerialLink &)> job, QObject *receiver,
+                                const std::atomic<bool> *stop)
 {
+    DRELIN_ASSERT_THREAD(this);
     if (m_busy.exchange(true))
         return false;
     m_abort = false;
     QMetaObject::invokeMethod(
         m_worker,
-        [this, stop, stallAfterMs = m_stallAfterMs, job = std::move(job)] {
-            m_worker->run(job, m_abort, stop, stallAfterMs);
+        [this, receiver, stop, stallAfterMs = m_stallAfterMs, job = std::move(job)] {
+            std::function<void()> deliver;
+            m_worker->run([&](SerialLink &link) { deliver = job(link); }, m_abort, stop, stallAfterMs);
             m_busy = false;
-            // Reported on the component's own thread, so receivers there see it like any event.
-            QMetaObject::invokeMethod(this, &SerialPortComponent::jobFinished, Qt::QueuedConnection);
+            // The result goes after the port is free, so what it sets off may use the port.
+            if (receiver)
+                QMetaObject::invokeMethod(receiver, std::move(deliver), Qt::QueuedConnection);
+            else
+                deliver();
         },
         Qt::QueuedConnection);
     return true;

@@ -57,9 +57,21 @@ public:
     qint64 discardedBytes() const;
 
     // Runs a transmission on the serial thread over the port as it is (a closed port makes every
-    // write fail). Returns false when one is already running. jobFinished() follows when it returns.
-    // Once *stop is set, the link no longer waits for the line (the job ends at its own checks).
-    bool startJob(std::function<void(SerialLink &)> job, const std::atomic<bool> *stop = nullptr);
+    // write fail); false when one is already running. When the job has returned and the component
+    // is free again, `returned` gets its result, in one event on receiver's thread (or at once on
+    // the serial thread when receiver is null). Once *stop is set the link no longer waits for the
+    // line; the job ends at its own checks. The receiver outlives the job (the component's
+    // destructor waits for it).
+    template <typename Result>
+    bool startJob(std::function<Result(SerialLink &)> job, QObject *receiver, std::function<void(Result)> returned,
+                  const std::atomic<bool> *stop = nullptr)
+    {
+        return start(
+            [job = std::move(job), returned = std::move(returned)](SerialLink &link) -> std::function<void()> {
+                return [returned, result = job(link)] { returned(result); };
+            },
+            receiver, stop);
+    }
     bool isBusy() const { return m_busy.load(); }
     // Makes a running transmission's waits give up at once (the program is closing).
     void cancelJob();
@@ -69,13 +81,14 @@ public:
     void setStallAfterMs(qint64 ms) { m_stallAfterMs = ms; }
 
 signals:
-    void jobFinished();
     // The port was opened or closed (by the program, or by itself when the line was lost).
     void portOpenChanged(bool open);
     // A transmission has waited stallAfterMs() for a line that takes no characters; or it moves again.
     void lineStalled(bool stalled);
 
 private:
+    bool start(std::function<std::function<void()>(SerialLink &)> job, QObject *receiver,
+               const std::atomic<bool> *stop);
     bool refuse(const QString &description);
     bool refuseWhileBusy();
 

@@ -2,6 +2,7 @@
 
 #include "serial/core/porterror.h"
 #include "serial/core/serialportlink.h"
+#include "core/threadcheck.h"
 
 #include <QSerialPort>
 
@@ -12,6 +13,7 @@ SerialPortWorker::~SerialPortWorker() = default;
 bool SerialPortWorker::open(int port, const QString &devicePath, const LineSettings &line, bool rts,
                             QString *error)
 {
+    DRELIN_ASSERT_THREAD(this);
     if (!m_port) {
         m_port = std::make_unique<QSerialPort>();
         connect(m_port.get(), &QSerialPort::readyRead, this, &SerialPortWorker::MSComm1_OnComm);
@@ -42,6 +44,7 @@ bool SerialPortWorker::open(int port, const QString &devicePath, const LineSetti
 
 void SerialPortWorker::close()
 {
+    DRELIN_ASSERT_THREAD(this);
     // Flushing may report a dead line, whose handler closes the port: no second close from there.
     if (m_port && m_port->isOpen() && !m_closing) {
         m_closing = true;
@@ -59,6 +62,7 @@ bool SerialPortWorker::isOpen() const
 
 bool SerialPortWorker::applyLineSettings(const LineSettings &line, QString *error)
 {
+    DRELIN_ASSERT_THREAD(this);
     if (!isOpen())
         return true; // taken at the next opening
     const bool ok = m_port->setBaudRate(line.baudRate) && m_port->setParity(line.parity)
@@ -73,6 +77,7 @@ bool SerialPortWorker::applyLineSettings(const LineSettings &line, QString *erro
 
 void SerialPortWorker::applyRts(bool rts)
 {
+    DRELIN_ASSERT_THREAD(this);
     // A device without modem lines (a pseudo-terminal) refuses RTS; that is no concern of the operator's.
     if (isOpen() && !m_port->setRequestToSend(rts))
         m_port->clearError();
@@ -81,6 +86,7 @@ void SerialPortWorker::applyRts(bool rts)
 void SerialPortWorker::run(const std::function<void(SerialLink &)> &job, const std::atomic<bool> &abort,
                            const std::atomic<bool> *stop, qint64 stallAfterMs)
 {
+    DRELIN_ASSERT_THREAD(this);
     const QString notOpen =
         !m_lostReason.isEmpty()
             ? m_lostReason
@@ -98,12 +104,14 @@ void SerialPortWorker::run(const std::function<void(SerialLink &)> &job, const s
 
 void SerialPortWorker::shutdown()
 {
+    DRELIN_ASSERT_THREAD(this);
     close();
     m_port.reset();
 }
 
 void SerialPortWorker::MSComm1_OnComm()
 {
+    DRELIN_ASSERT_THREAD(this);
     // Received data is read and discarded; the device's answers mean nothing to the program.
     if (m_port)
         m_discarded += m_port->readAll().size();

@@ -2,6 +2,7 @@
 
 #include "upload/core/frametransmitter.h"
 
+#include <QMetaType>
 #include <QString>
 #include <QVector>
 
@@ -33,6 +34,7 @@ public:
     }
 };
 
+// How an upload ended: the one thing the transmission hands back to the window when it returns.
 struct UploadOutcome
 {
     enum Result { Finished, Stopped, Failed };
@@ -40,6 +42,7 @@ struct UploadOutcome
     QString error;      // after Failed
     int framesSent = 0; // frames that went out whole
 };
+Q_DECLARE_METATYPE(UploadOutcome)
 
 // Sends every entry in list order, one frame after the other, and ends early on a stop or a
 // failure. Runs on the serial thread; the caller prepares the UploadState.

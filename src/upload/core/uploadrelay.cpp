@@ -49,8 +49,3 @@ void UploadRelay::frameCutShort()
 {
     emit frameCutShortSignal();
 }
-
-void UploadRelay::report(const UploadOutcome &outcome)
-{
-    emit outcomeSignal(int(outcome.result), outcome.error);
-}

@@ -21,7 +21,6 @@ public:
     void progressed(int progressValue) override;
     void frameEnded() override;
     void frameCutShort() override;
-    void report(const UploadOutcome &outcome);
 
     // The progress bar is only so fast: at most one update per this many milliseconds.
     static constexpr qint64 ProgressIntervalMs = 20;
@@ -34,7 +33,6 @@ signals:
     void progressSignal(int progressValue);
     void frameEndedSignal();
     void frameCutShortSignal();
-    void outcomeSignal(int result, const QString &error);
 
 private:
     std::atomic<qint64> m_lastProgressMs{0};

@@ -4,6 +4,7 @@
 #include "widgets/preview.h"
 #include "core/clock.h"
 #include "core/duration.h"
+#include "core/threadcheck.h"
 #include "framelist/core/framelistmodel.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/core/uploadcheck.h"
@@ -40,7 +41,6 @@ UploadController::UploadController(QWidget *window, const UploadControls &contro
     connect(m_relay, &UploadRelay::frameStartingSignal, this, &UploadController::onFrameStarting);
     connect(m_relay, &UploadRelay::frameFinishedSignal, this, &UploadController::onFrameFinished);
     connect(m_relay, &UploadRelay::progressSignal, this, &UploadController::onProgress);
-    connect(m_relay, &UploadRelay::outcomeSignal, this, &UploadController::onOutcome);
     connect(m_relay, &UploadRelay::frameBegunSignal, this, [this] {
         if (stopped())
             return;
@@ -58,7 +58,6 @@ UploadController::UploadController(QWidget *window, const UploadControls &contro
         ui.Timer1->stop();
     });
     connect(m_relay, &UploadRelay::frameCutShortSignal, ui.Timer1, &QTimer::stop);
-    connect(m_port, &SerialPortComponent::jobFinished, this, &UploadController::onTransmissionReturned);
     connect(m_port, &SerialPortComponent::lineStalled, this, &UploadController::showLineStalled);
     for (const auto changed : {&FrameListModel::rowsInserted, &FrameListModel::rowsRemoved})
         connect(m_frames, changed, this, &UploadController::showExpectedDuration);
@@ -131,6 +130,7 @@ void UploadController::showLineStalled(bool stalled)
 
 void UploadController::cmdSaljiSve_Click()
 {
+    DRELIN_ASSERT_THREAD(this);
     if (m_uploading)
         return;
     const int count = m_frames->count();
@@ -162,7 +162,6 @@ void UploadController::cmdSaljiSve_Click()
     m_state.UploadStartTime = m_clock.nowMs();
     m_uploading = true;
     m_stopShown = false;
-    m_outcome = UploadOutcome();
     lockWindow(true);
     ui.ProgressBar1->setValue(0);
     ui.ProgressBar1->setMaximum(count * ProgressPerFrame);
@@ -170,11 +169,12 @@ void UploadController::cmdSaljiSve_Click()
     UploadState *state = &m_state;
     UploadRelay *relay = m_relay;
     Clock *pacing = m_transmitClock;
-    const bool started = m_port->startJob([jobs, state, relay, pacing](SerialLink &link) {
-        SteadyClock steady;
-        ListUpload upload(link, pacing ? *pacing : steady, *state, relay);
-        relay->report(upload.run(jobs));
-    }, &m_state.StopRequested);
+    const bool started = m_port->startJob<UploadOutcome>(
+        [jobs, state, relay, pacing](SerialLink &link) {
+            SteadyClock steady;
+            return ListUpload(link, pacing ? *pacing : steady, *state, relay).run(jobs);
+        },
+        this, [this](const UploadOutcome &outcome) { onTransmissionReturned(outcome); }, &m_state.StopRequested);
     if (!started) { // cannot happen while m_uploading guards the button; never leave the window locked
         m_uploading = false;
         lockWindow(false);
@@ -184,6 +184,7 @@ void UploadController::cmdSaljiSve_Click()
 void UploadController::onFrameStarting(int position, int count, const QString &text, const QString &name,
                                        const QString &path)
 {
+    DRELIN_ASSERT_THREAD(this);
     if (stopped())
         return;
     ui.setPanel(1, QStringLiteral("Loading frame..."));
@@ -206,11 +207,13 @@ void UploadController::onProgress(int progressValue)
 
 void UploadController::Timer1_Timer()
 {
+    DRELIN_ASSERT_THREAD(this);
     ui.setPanel(4, QStringLiteral("Total loading time: ") + formatDuration(m_clock.nowMs() - m_state.UploadStartTime));
 }
 
 void UploadController::cmdStopLoading_Click()
 {
+    DRELIN_ASSERT_THREAD(this);
     m_state.StopRequested = true;
     m_stopShown = true;
     ui.Timer1->stop();
@@ -222,36 +225,34 @@ void UploadController::cmdStopLoading_Click()
     m_stopBoxOpen = false;
     ui.ProgressBar1->setValue(0);
     ui.setAllPanels(QStringLiteral(" "));
-    if (m_returnedDuringStopBox) {
-        m_returnedDuringStopBox = false;
-        onTransmissionReturned();
-    }
+    if (const auto returned = std::exchange(m_returnedDuringStopBox, std::nullopt))
+        finish(*returned);
 }
 
 void UploadController::stopForClose(std::function<void()> then)
 {
+    DRELIN_ASSERT_THREAD(this);
     m_afterClose = std::move(then);
     // The frame ends as a stop ends it, so the device gets the same bytes.
     m_state.StopRequested = true;
 }
 
-void UploadController::onOutcome(int result, const QString &error)
+void UploadController::onTransmissionReturned(UploadOutcome outcome)
 {
-    m_outcome.result = UploadOutcome::Result(result);
-    m_outcome.error = error;
+    DRELIN_ASSERT_THREAD(this);
+    // Decided before any box is shown: a stop pressed after the last group went out is a stop.
+    if (outcome.result == UploadOutcome::Finished && stopped())
+        outcome.result = UploadOutcome::Stopped;
+    // The stop box is open (a real one runs the event loop): what came back is told after it.
+    if (m_stopBoxOpen)
+        m_returnedDuringStopBox = outcome;
+    else
+        finish(outcome);
 }
 
-void UploadController::onTransmissionReturned()
+void UploadController::finish(const UploadOutcome &outcome)
 {
-    if (!m_uploading)
-        return;
-    if (m_stopBoxOpen) {
-        m_returnedDuringStopBox = true;
-        return;
-    }
     m_uploading = false;
-    if (m_outcome.result == UploadOutcome::Finished && stopped())
-        m_outcome.result = UploadOutcome::Stopped; // stop pressed after the last group went out
     if (m_afterClose) {
         const auto close = std::move(m_afterClose);
         m_afterClose = nullptr;
@@ -259,7 +260,7 @@ void UploadController::onTransmissionReturned()
         return;
     }
 
-    switch (m_outcome.result) {
+    switch (outcome.result) {
     case UploadOutcome::Finished:
         ui.Timer1->stop();
         Modals::message(m_window,
@@ -281,7 +282,7 @@ void UploadController::onTransmissionReturned()
             cmdStopLoading_Click();
         else
             lockWindow(false); // the upload button waited for the transmission
-        Modals::message(m_window, m_outcome.error, QString(), QMessageBox::Warning, QMessageBox::Ok);
+        Modals::message(m_window, outcome.error, QString(), QMessageBox::Warning, QMessageBox::Ok);
         m_choosePort();
         break;
     }

@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <optional>
 
 class Clock;
 class FrameListModel;
@@ -57,8 +58,9 @@ private:
     void onFrameStarting(int position, int count, const QString &text, const QString &name, const QString &path);
     void onFrameFinished(int position, int count, qint64 estimatedTotalMs);
     void onProgress(int progressValue);
-    void onOutcome(int result, const QString &error);
-    void onTransmissionReturned();
+    // The transmission has returned with this outcome; the port is free again.
+    void onTransmissionReturned(UploadOutcome outcome);
+    void finish(const UploadOutcome &outcome);
     bool stopped() const { return m_state.StopRequested.load(); }
 
     QWidget *m_window;
@@ -73,8 +75,7 @@ private:
     bool m_uploading = false;
     bool m_stopShown = false;             // this upload's "Upload stopped!" has been shown
     bool m_stopBoxOpen = false;
-    bool m_returnedDuringStopBox = false;
-    UploadOutcome m_outcome;
+    std::optional<UploadOutcome> m_returnedDuringStopBox;
     std::function<void()> m_afterClose;
     QPointer<QWidget> m_focusBefore;
 };
