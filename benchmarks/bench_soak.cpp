@@ -6,6 +6,7 @@
 //
 // --fast gives the upload a clock whose pauses return at once, so the soak takes seconds.
 #include "bmpwriter.h"
+#include "wireoracle.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
@@ -175,7 +176,7 @@ void noteProblem(FarEndReport &report, const QString &problem)
 
     // The raw stream is checked as it comes, so no more than one due frame is held at a time.
     int rawFrame = 0;
-    QByteArray rawDue = WireFormat::frameText(0, frameName(0), picture(0));
+    QByteArray rawDue = WireOracle::frameText(0, frameName(0), picture(0));
     qsizetype rawOffset = 0;
 
     auto checkDecoded = [&] {
@@ -225,7 +226,7 @@ void noteProblem(FarEndReport &report, const QString &problem)
             if (++rawOffset == rawDue.size()) {
                 rawOffset = 0;
                 if (++rawFrame < frames)
-                    rawDue = WireFormat::frameText(rawFrame, frameName(rawFrame), picture(rawFrame));
+                    rawDue = WireOracle::frameText(rawFrame, frameName(rawFrame), picture(rawFrame));
             }
         }
         decoder.feed(data);

@@ -3,6 +3,7 @@
 //
 //   bench_upload [frames]      (default 3)
 #include "bmpwriter.h"
+#include "wireoracle.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
@@ -80,7 +81,7 @@ int main(int argc, char *argv[])
     const int encodeRounds = 200;
     qint64 checksum = 0;
     for (int i = 0; i < encodeRounds; ++i)
-        checksum += WireFormat::frameText(i & 0xFF, QStringLiteral("bench"), bitmap).size();
+        checksum += WireOracle::frameText(i & 0xFF, QStringLiteral("bench"), bitmap).size();
     const double encodeMs = encodeTimer.nsecsElapsed() / 1e6 / encodeRounds;
 
     // The device: a child process that reads everything at once and throws it away.

@@ -3,6 +3,7 @@
 // byte that tells fuzz_wiredecoder how to cut the rest, followed by encoder output, whole or
 // damaged.
 #include "bmpwriter.h"
+#include "wireoracle.h"
 #include "core/framebitmap.h"
 #include "core/wireformat.h"
 
@@ -134,13 +135,13 @@ QByteArray cutBy(char control, const QByteArray &stream)
 Seeds streamSeeds()
 {
     const FrameBitmap frame = seedFrame();
-    const QByteArray whole = WireFormat::frameText(5, QStringLiteral("SEED"), frame);
+    const QByteArray whole = WireOracle::frameText(5, QStringLiteral("SEED"), frame);
     const int pixelsAt = 4 + 4 + WireFormat::NameLength + WireFormat::ColourTableCharacters;
 
     Seeds seeds;
     seeds.append({"frame", cutBy(0, whole)});
     seeds.append({"frame-in-pieces", cutBy(7, whole)});
-    seeds.append({"two-frames", cutBy(2, whole + WireFormat::frameText(255, QStringLiteral("] [] [x"), frame))});
+    seeds.append({"two-frames", cutBy(2, whole + WireOracle::frameText(255, QStringLiteral("] [] [x"), frame))});
     seeds.append({"cut-frame", cutBy(1, whole.left(30000))});
     seeds.append({"cut-in-colours", cutBy(0, whole.left(400))});
     QByteArray bad = whole;

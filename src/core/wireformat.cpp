@@ -82,42 +82,4 @@ QByteArray pixelGroupText(const FrameBitmap &frame, int row, int group)
     return text;
 }
 
-QByteArray colourTableText(const FrameBitmap &frame)
-{
-    QByteArray text;
-    text.reserve(ColourTableCharacters);
-    for (const QRgb entry : frame.palette) {
-        appendHex2(text, sixBits(qRed(entry)));
-        appendHex2(text, sixBits(qGreen(entry)));
-        appendHex2(text, sixBits(qBlue(entry)));
-    }
-    return text;
-}
-
-QByteArray pixelText(const FrameBitmap &frame)
-{
-    QByteArray text;
-    text.reserve(PixelCharacters);
-    for (int row = 0; row < FrameBitmap::Height; ++row) {
-        for (int group = 0; group < FrameBitmap::Width / 4; ++group)
-            text += pixelGroupText(frame, row, group);
-    }
-    return text;
-}
-
-QByteArray frameText(int frameNumber, const QString &name, const FrameBitmap &frame)
-{
-    QByteArray text;
-    text.reserve(FrameCharacters);
-    text += FrameOpen;
-    text += FrameClose;
-    text += FrameOpen;
-    text += FormatHex2(frameNumber).toLatin1();
-    text += nameField(name);
-    text += colourTableText(frame);
-    text += pixelText(frame);
-    text += FrameClose;
-    return text;
-}
-
 } // namespace WireFormat

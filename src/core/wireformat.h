@@ -47,11 +47,5 @@ inline quint8 sixBits(int component)
 
 // The 8 characters of pixel group `group` (0-63) of row `row` (0 = top of the picture).
 QByteArray pixelGroupText(const FrameBitmap &frame, int row, int group);
-// The 1536 characters of the colour table, entry 0 first, red, green, blue.
-QByteArray colourTableText(const FrameBitmap &frame);
-// The 65536 characters of the pixel part.
-QByteArray pixelText(const FrameBitmap &frame);
-// Everything one frame sends, in order (no pauses: those are not characters).
-QByteArray frameText(int frameNumber, const QString &name, const FrameBitmap &frame);
 
 } // namespace WireFormat

@@ -1,4 +1,5 @@
 #include "bmpwriter.h"
+#include "wireoracle.h"
 #include "core/framebitmap.h"
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"
@@ -174,7 +175,7 @@ void TestFrameBitmap::acceptedShapes()
 
     // Over the line and back: every pixel index exact, the colours cut to 6 bits.
     WireDecoder decoder;
-    decoder.feed(WireFormat::frameText(42, QStringLiteral("shape"), *result.bitmap));
+    decoder.feed(WireOracle::frameText(42, QStringLiteral("shape"), *result.bitmap));
     const QList<DecodedFrame> frames = decoder.takeFrames();
     QCOMPARE(frames.size(), 1);
     QVERIFY2(frames[0].complete, qPrintable(frames[0].problem));

@@ -1,6 +1,7 @@
 // One frame on the line, and the list upload: the exact characters, drains and pauses in order,
 // stops in each phase, failures, and what the window is told.
 #include "bmpwriter.h"
+#include "wireoracle.h"
 #include "recordinglink.h"
 
 #include "core/duration.h"
@@ -151,7 +152,7 @@ private slots:
         for (int i = 0; i < expected.size(); ++i)
             QVERIFY2(line.events[i] == expected[i], qPrintable(QStringLiteral("event %1 differs").arg(i)));
         QCOMPARE(line.written().size(), 67090);
-        QCOMPARE(line.written(), WireFormat::frameText(5, QStringLiteral("logo"), *FrameBitmapReader::readFile(m_frame).bitmap));
+        QCOMPARE(line.written(), WireOracle::frameText(5, QStringLiteral("logo"), *FrameBitmapReader::readFile(m_frame).bitmap));
         QCOMPARE(state.ProgressValue.load(), 32768);
         QCOMPARE(notes.lastProgress, 32768);
         QCOMPARE(notes.log, QStringList({"begun", "ticker", "ended"}));
@@ -189,7 +190,7 @@ private slots:
         QCOMPARE(transmitter.SendFrame(7, m_frame, QStringLiteral("logo")), FrameTransmitter::Result::Stopped);
         QCOMPARE(line.written().size(), charactersSent);
         const FrameBitmap frame = *FrameBitmapReader::readFile(m_frame).bitmap;
-        QCOMPARE(line.written(), WireFormat::frameText(7, QStringLiteral("logo"), frame).left(charactersSent));
+        QCOMPARE(line.written(), WireOracle::frameText(7, QStringLiteral("logo"), frame).left(charactersSent));
         QCOMPARE(notes.log.last(), QStringLiteral("cut"));
         QVERIFY(!notes.log.contains(QStringLiteral("ended")));
     }

@@ -1,6 +1,7 @@
 // The stream decoder against the encoder: round trips, any split of the stream, cut-off and
 // damaged frames, garbage between frames, and random bytes.
 #include "core/framebitmap.h"
+#include "wireoracle.h"
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"
 
@@ -129,7 +130,7 @@ private slots:
         QFETCH(QString, name);
         const FrameBitmap sent = makePicture(picture);
         WireDecoder decoder;
-        decoder.feed(WireFormat::frameText(number, name, sent));
+        decoder.feed(WireOracle::frameText(number, name, sent));
         const auto frames = decoder.takeFrames();
         QCOMPARE(frames.size(), 1);
         VERIFY_NO_DIFFERENCE(wholeFrame(frames.first(), number, sent));
@@ -186,11 +187,11 @@ private slots:
     {
         QFETCH(int, maxChunk);
         // Complete frames among a damaged one, a cut-off one and garbage with false starts.
-        QByteArray damaged = WireFormat::frameText(2, QStringLiteral("DAMAGED"), makePicture(Gradient));
+        QByteArray damaged = WireOracle::frameText(2, QStringLiteral("DAMAGED"), makePicture(Gradient));
         damaged[FrameOffset + PixelStart + 40] = 'x';
-        const QByteArray stream = "noise ] [" + WireFormat::frameText(1, QStringLiteral("FIRST"), makePicture(Random))
-            + damaged + QByteArray("\0\xff [", 4) + WireFormat::frameText(3, QString(), makePicture(EveryIndex))
-            + WireFormat::frameText(4, QStringLiteral("CUT"), makePicture(Zeros)).left(5000);
+        const QByteArray stream = "noise ] [" + WireOracle::frameText(1, QStringLiteral("FIRST"), makePicture(Random))
+            + damaged + QByteArray("\0\xff [", 4) + WireOracle::frameText(3, QString(), makePicture(EveryIndex))
+            + WireOracle::frameText(4, QStringLiteral("CUT"), makePicture(Zeros)).left(5000);
         const auto whole = decode(stream);
         QString completeness;
         for (const DecodedFrame &frame : whole)
@@ -232,9 +233,9 @@ private slots:
         QFETCH(bool, nextDecodes);
         const FrameBitmap sent = makePicture(Random);
         const FrameBitmap nextSent = makePicture(Gradient);
-        const QByteArray text = WireFormat::frameText(0x2A, QStringLiteral("CUTCUTCU"), sent);
+        const QByteArray text = WireOracle::frameText(0x2A, QStringLiteral("CUTCUTCU"), sent);
         const QByteArray cut = text.left(FrameOffset + cutAt);
-        const QByteArray next = WireFormat::frameText(0x2B, QStringLiteral("NEXT"), nextSent);
+        const QByteArray next = WireOracle::frameText(0x2B, QStringLiteral("NEXT"), nextSent);
         const auto checkPartial = [&](const DecodedFrame &frame) {
             QVERIFY(!frame.complete);
             QCOMPARE(frame.number, cutAt >= 4 ? 0x2A : -1);
@@ -302,9 +303,9 @@ private slots:
         QFETCH(int, lost);
         const FrameBitmap a = makePicture(Random, 1);
         const FrameBitmap b = makePicture(Random, 2);
-        QByteArray bText = WireFormat::frameText(2, QStringLiteral("B"), b);
+        QByteArray bText = WireOracle::frameText(2, QStringLiteral("B"), b);
         bText.remove(FrameOffset + 1 - lost, lost);
-        const QByteArray aText = WireFormat::frameText(1, QStringLiteral("A"), a);
+        const QByteArray aText = WireOracle::frameText(1, QStringLiteral("A"), a);
         const auto frames = decode(garbage + aText + garbage + bText + garbage);
         QCOMPARE(frames.size(), 2 + 3 * falseStarts);
         const int first = falseStarts, second = 2 * falseStarts + 1;
@@ -371,10 +372,10 @@ private slots:
         QFETCH(QStringList, mentions);
         const FrameBitmap sent = makePicture(EveryIndex);
         const FrameBitmap nextSent = makePicture(Random);
-        QByteArray damaged = WireFormat::frameText(0x3C, QStringLiteral("DAMAGED"), sent);
+        QByteArray damaged = WireOracle::frameText(0x3C, QStringLiteral("DAMAGED"), sent);
         damaged.replace(FrameOffset + position, length, replacement);
 
-        const auto frames = decode(damaged + WireFormat::frameText(0x3D, QStringLiteral("NEXT"), nextSent));
+        const auto frames = decode(damaged + WireOracle::frameText(0x3D, QStringLiteral("NEXT"), nextSent));
         QCOMPARE(frames.size(), 2);
         const DecodedFrame &broken = frames.first();
         QVERIFY(!broken.complete);

@@ -1,6 +1,7 @@
 // drelin-upload as an operator's script runs it: usage errors, capture files, refused frames,
 // ports by number and by path, and interrupts.
 #include "bmpwriter.h"
+#include "wireoracle.h"
 #include "farend.h"
 #include "ptypair.h"
 
@@ -126,8 +127,8 @@ private slots:
 
         QFile file(capture);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray expected = WireFormat::frameText(7, QStringLiteral("logo"), *FrameBitmapReader::readFile(m_logo).bitmap)
-                                    + WireFormat::frameText(200, QStringLiteral("my intro"),
+        const QByteArray expected = WireOracle::frameText(7, QStringLiteral("logo"), *FrameBitmapReader::readFile(m_logo).bitmap)
+                                    + WireOracle::frameText(200, QStringLiteral("my intro"),
                                                             *FrameBitmapReader::readFile(m_intro).bitmap);
         QCOMPARE(file.readAll(), expected);
 
