@@ -2,6 +2,7 @@
 
 #include "core/appinfo.h"
 #include "widgets/artwork.h"
+#include "widgets/formstyle.h"
 #include "browser/widgets/dirlistbox.h"
 #include "browser/widgets/drivelistbox.h"
 #include "browser/widgets/filelistbox.h"
@@ -123,11 +124,8 @@ void MainWindowControls::build(QMainWindow *window, QWidget *client)
     Timer2->setInterval(200);
 
     // Tab order as designed; the pictures take no focus.
-    const QList<QWidget *> order = {Drive1, Dir1, File1, cmdCopy, cmdCopyAll, cmdRemove, ListView1,
-                                    cmdSaljiSve, ProgressBar1, StatusBar1, Label6, cmdRemoveAll,
-                                    cmdStopLoading, Text1};
-    for (int i = 0; i + 1 < order.size(); ++i)
-        QWidget::setTabOrder(order[i], order[i + 1]);
+    FormStyle::setTabOrder({Drive1, Dir1, File1, cmdCopy, cmdCopyAll, cmdRemove, ListView1, cmdSaljiSve, ProgressBar1,
+                            StatusBar1, Label6, cmdRemoveAll, cmdStopLoading, Text1});
 
     mnuFileExit = window->menuBar()->addAction(QStringLiteral("E&xit"));
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));

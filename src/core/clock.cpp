@@ -3,10 +3,15 @@
 #include <chrono>
 #include <thread>
 
-qint64 SteadyClock::nowMs() const
+qint64 monotonicMs()
 {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+qint64 SteadyClock::nowMs() const
+{
+    return monotonicMs();
 }
 
 void SteadyClock::pauseMs(qint64 ms)

@@ -3,6 +3,9 @@
 #include <QtGlobal>
 
 // Monotonic time for pauses and durations, so midnight and clock changes do nothing to them.
+// Milliseconds on the monotonic clock: for every duration and pause in the program.
+qint64 monotonicMs();
+
 class Clock
 {
 public:

@@ -19,6 +19,8 @@ namespace WireFormat {
 inline constexpr char FrameOpen[] = " [";
 inline constexpr char FrameClose[] = "] ";
 inline constexpr int NameLength = 8;
+// Frame numbers the device takes: two hexadecimal digits.
+inline constexpr int HighestFrameNumber = 255;
 inline constexpr int ColourTableCharacters = 256 * 3 * 2;
 inline constexpr int PixelCharacters = 128 * 64 * 4 * 2;
 // Everything one frame sends: the empty frame, the header, colours, pixels and the close.

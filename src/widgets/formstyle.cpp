@@ -12,6 +12,12 @@ QFont formFont()
     return font;
 }
 
+void setTabOrder(const QList<QWidget *> &order)
+{
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
 void apply(QWidget *form)
 {
     form->setFont(formFont());

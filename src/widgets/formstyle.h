@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
 
 class QWidget;
 
@@ -10,5 +11,7 @@ namespace FormStyle {
 // 8.25 pt sans serif, the size the control positions were laid out for.
 QFont formFont();
 void apply(QWidget *form);
+// The tab order as designed: each control after the one before it in the list.
+void setTabOrder(const QList<QWidget *> &order);
 
 } // namespace FormStyle

@@ -93,10 +93,7 @@ void frmAbout::buildControls()
         clickable->setCursor(Qt::PointingHandCursor);
         clickable->installEventFilter(this);
     }
-    const QList<QWidget *> order = {cmdOK, picIcon, cmdSysInfo, lblDisclaimer, lblTitle, lblVersion, Label6,
-                                    txtDescription};
-    for (int i = 0; i + 1 < order.size(); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    FormStyle::setTabOrder({cmdOK, picIcon, cmdSysInfo, lblDisclaimer, lblTitle, lblVersion, Label6, txtDescription});
 
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);

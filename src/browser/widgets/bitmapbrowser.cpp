@@ -6,6 +6,7 @@
 #include "browser/widgets/drivelistbox.h"
 #include "browser/widgets/filelistbox.h"
 #include "framelist/core/framelistmodel.h"
+#include "framelist/core/framelookup.h"
 #include "core/localpath.h"
 
 #include <QDir>
@@ -126,12 +127,7 @@ void BitmapBrowser::ListView1_ItemClick(int position)
     if (position < 1 || position > m_frames->count())
         return;
     // Entries with the same text preview the file of the first of them.
-    const QString text = m_frames->entry(position).text;
-    for (int i = 1; i <= m_frames->count(); ++i) {
-        if (m_frames->entry(i).text == text) {
-            if (!preview(m_framePreview, m_frames->entry(i).path))
-                showError(QStringLiteral("Unknown error!"));
-            return;
-        }
-    }
+    const int first = FrameLookup::FindFrame(*m_frames, m_frames->entry(position).text);
+    if (!preview(m_framePreview, m_frames->entry(first).path))
+        showError(QStringLiteral("Unknown error!"));
 }

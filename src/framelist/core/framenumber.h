@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/wireformat.h"
+
 #include <QString>
 
 #include <optional>
@@ -9,7 +11,7 @@ class FrameListModel;
 // Frame numbers as the operator types them and as the list shows them.
 namespace FrameNumber {
 
-inline constexpr int Highest = 255;
+inline constexpr int Highest = WireFormat::HighestFrameNumber;
 inline constexpr const char *RangeMessage = "Only integer numbers in range 0-255 allowed!";
 
 // The four-digit entry text of n: 0 -> "0000", 42 -> "0042". From 1000 on there is no four-digit

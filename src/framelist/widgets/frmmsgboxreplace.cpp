@@ -47,9 +47,7 @@ frmMsgBoxReplace::frmMsgBoxReplace(QWidget *parent)
     btnYesToAll = makeButton(this, "btnYesToAll", "Yes to &All", 2250);
     btnNo = makeButton(this, "btnNo", "&No", 3615);
     CancelButton = makeButton(this, "CancelButton", "&Cancel", 4995);
-    setTabOrder(btnYes, btnYesToAll);
-    setTabOrder(btnYesToAll, btnNo);
-    setTabOrder(btnNo, CancelButton);
+    FormStyle::setTabOrder({btnYes, btnYesToAll, btnNo, CancelButton});
 
     connect(btnYes, &QPushButton::clicked, this, &frmMsgBoxReplace::btnYes_Click);
     connect(btnYesToAll, &QPushButton::clicked, this, &frmMsgBoxReplace::btnYesToAll_Click);

@@ -55,6 +55,12 @@ QString LineSettings::toString() const
     return QStringLiteral("%1,%2,%3,%4").arg(baudRate).arg(QLatin1Char(parityLetter)).arg(int(dataBits)).arg(stop);
 }
 
+bool LineSettings::applyTo(QSerialPort &port) const
+{
+    return port.setBaudRate(baudRate) && port.setParity(parity) && port.setDataBits(dataBits)
+           && port.setStopBits(stopBits);
+}
+
 double LineSettings::bitsPerCharacter() const
 {
     const double stop = stopBits == QSerialPort::OneStop ? 1.0 : stopBits == QSerialPort::OneAndHalfStop ? 1.5 : 2.0;

@@ -17,4 +17,6 @@ struct LineSettings
     QString toString() const;
     // Bits on the line for one character: start bit, data bits, parity bit, stop bits.
     double bitsPerCharacter() const;
+    // Sets speed, parity, data and stop bits on the port (open or not); false when it refuses one.
+    bool applyTo(QSerialPort &port) const;
 };

@@ -26,10 +26,7 @@ bool SerialPortWorker::open(int port, const QString &devicePath, const LineSetti
         return false;
     }
     m_port->setPortName(devicePath);
-    m_port->setBaudRate(line.baudRate);
-    m_port->setParity(line.parity);
-    m_port->setDataBits(line.dataBits);
-    m_port->setStopBits(line.stopBits);
+    line.applyTo(*m_port); // taken when the port opens
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
         *error = PortError::describeOpenError(port, devicePath, m_port->error(), m_port->errorString());
@@ -65,8 +62,7 @@ bool SerialPortWorker::applyLineSettings(const LineSettings &line, QString *erro
     DRELIN_ASSERT_THREAD(this);
     if (!isOpen())
         return true; // taken at the next opening
-    const bool ok = m_port->setBaudRate(line.baudRate) && m_port->setParity(line.parity)
-                    && m_port->setDataBits(line.dataBits) && m_port->setStopBits(line.stopBits);
+    const bool ok = line.applyTo(*m_port);
     if (!ok) {
         *error = QStringLiteral("%1 does not accept the line settings %2 (%3).")
                      .arg(m_devicePath, line.toString(), m_port->errorString());

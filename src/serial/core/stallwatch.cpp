@@ -1,15 +1,9 @@
 #include "serial/core/stallwatch.h"
 
-#include <chrono>
+#include "core/clock.h"
+
 #include <utility>
 
-namespace {
-qint64 nowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-} // namespace
 
 StallWatch::StallWatch(qint64 afterMs, Report report)
     : m_afterMs(afterMs)
@@ -26,7 +20,7 @@ void StallWatch::waiting(qint64 queued)
 {
     if (!m_report)
         return;
-    const qint64 now = nowMs();
+    const qint64 now = monotonicMs();
     if (m_lastQueued < 0 || queued < m_lastQueued) {
         m_sinceMs = now;
         if (std::exchange(m_stalled, false))

@@ -57,9 +57,7 @@ void frmProperties::buildControls()
     lblDevice->setWordWrap(true);
     lblDevice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    setTabOrder(cboPort, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
-    setTabOrder(cmdCancel, tabSettings);
+    FormStyle::setTabOrder({cboPort, cmdOK, cmdCancel, tabSettings});
 
     connect(cmdOK, &QPushButton::clicked, this, &frmProperties::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmProperties::cmdCancel_Click);

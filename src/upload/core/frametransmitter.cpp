@@ -102,7 +102,7 @@ FrameTransmitter::Result FrameTransmitter::SendFrame(int frameNumber, const QStr
                 return stopped();
             if (!write(WireFormat::pixelGroupText(frame, row, column / 4)))
                 return failed();
-            m_observer->progressed(m_state.ProgressValue.fetch_add(4) + 4);
+            m_observer->progressed(m_state.ProgressValue.fetch_add(UploadState::ProgressPerGroup) + UploadState::ProgressPerGroup);
         }
     }
 

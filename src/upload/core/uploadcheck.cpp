@@ -1,6 +1,7 @@
 #include "upload/core/uploadcheck.h"
 
 #include "core/framebitmap.h"
+#include "core/wireformat.h"
 
 #include <QStringList>
 
@@ -13,7 +14,7 @@ QVector<Problem> check(const QVector<UploadJob> &jobs)
         const UploadJob &job = jobs.at(i);
         const int number = ListUpload::frameNumberOf(job.text);
         QString reason;
-        if (number < 0 || number > 255)
+        if (number < 0 || number > WireFormat::HighestFrameNumber)
             reason = QStringLiteral("the frame number must be 0 to 255");
         else
             reason = FrameBitmapReader::readFile(job.path).error;

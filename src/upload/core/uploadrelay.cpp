@@ -1,14 +1,9 @@
 #include "upload/core/uploadrelay.h"
 
-#include <chrono>
+#include "core/clock.h"
+#include "upload/core/uploadstate.h"
 
-namespace {
-qint64 monotonicMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-} // namespace
+
 
 void UploadRelay::frameStarting(int position, int count, const UploadJob &job, const QString &name)
 {
@@ -34,7 +29,7 @@ void UploadRelay::progressed(int progressValue)
 {
     // 8192 groups a frame; the window needs to hear of only a few of them.
     const qint64 now = monotonicMs();
-    if (now - m_lastProgressMs.load() < ProgressIntervalMs && progressValue % 32768 != 0)
+    if (now - m_lastProgressMs.load() < ProgressIntervalMs && progressValue % UploadState::ProgressPerFrame != 0)
         return;
     m_lastProgressMs = now;
     emit progressSignal(progressValue);

@@ -8,6 +8,10 @@
 // while the transmitter runs on the serial thread, hence the atomics.
 struct UploadState
 {
+    // Progress units: 4 a pixel group, so a whole frame is 32768 (8192 groups).
+    static constexpr int ProgressPerGroup = 4;
+    static constexpr int ProgressPerFrame = ProgressPerGroup * 128 * 64;
+
     // Set by the stop action; the transmitter returns at its next stop check.
     std::atomic<bool> StopRequested{false};
     // Progress units sent in this upload: 4 a pixel group, 32768 a frame.

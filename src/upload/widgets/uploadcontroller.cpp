@@ -19,7 +19,6 @@
 #include <QTimer>
 
 namespace {
-constexpr int ProgressPerFrame = 32768;
 constexpr const char *LineStalledText = "The line takes nothing";
 }
 
@@ -164,7 +163,7 @@ void UploadController::cmdSaljiSve_Click()
     m_stopShown = false;
     lockWindow(true);
     ui.ProgressBar1->setValue(0);
-    ui.ProgressBar1->setMaximum(count * ProgressPerFrame);
+    ui.ProgressBar1->setMaximum(count * UploadState::ProgressPerFrame);
 
     UploadState *state = &m_state;
     UploadRelay *relay = m_relay;
