@@ -160,52 +160,68 @@ int listenOnPty(Listener &listener, QTextStream &out, QTextStream &err, const st
 
 } // namespace
 
-QString DeviceCommand::usage()
+DeviceCommand::Parsed DeviceCommand::parse(const QStringList &arguments)
 {
-    return QStringLiteral(
-        "Usage: drelin-device (--pty | --device PATH | --capture FILE) [--out DIR] [--quiet]\n"
-        "Plays the moving-logo inserter: decodes the frames that arrive and reports each.\n"
-        "\n"
-        "  --pty           make a pseudo-terminal, print its path on the first line, listen until interrupted\n"
-        "  --device PATH   listen on a serial device at 38400,N,8,2\n"
-        "  --capture FILE  decode a stream captured by drelin-upload --capture\n"
-        "  --out DIR       write each frame's picture to DIR/NNN-name.png\n"
-        "  --quiet         no line per frame\n");
-}
+    CommandLine line(QString::fromLatin1(Name),
+                     QStringLiteral("Plays the moving-logo inserter: decodes the frames that arrive and reports "
+                                    "each.\nGive one of --pty, --device and --capture."),
+                     QStringLiteral("Exit status: 0 done (also when interrupted), 1 the source could not be read\n"
+                                    "or a picture not written, 2 usage error."));
+    const QCommandLineOption pty(QStringLiteral("pty"),
+                                 QStringLiteral("Make a pseudo-terminal, print its path on the first line, listen "
+                                                "until interrupted."));
+    const QCommandLineOption device(QStringLiteral("device"),
+                                    QStringLiteral("Listen on a serial device at 38400,N,8,2."),
+                                    QStringLiteral("PATH"));
+    const QCommandLineOption capture(QStringLiteral("capture"),
+                                     QStringLiteral("Decode a stream captured by drelin-upload --capture."),
+                                     QStringLiteral("FILE"));
+    const QCommandLineOption out(QStringLiteral("out"),
+                                 QStringLiteral("Write each frame's picture to DIR/NNN-name.png."),
+                                 QStringLiteral("DIR"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("No line per frame."));
+    QCommandLineParser &parser = line.parser();
+    parser.addOptions({pty, device, capture, out, quiet});
 
-std::optional<DeviceCommand::Options> DeviceCommand::parse(const QStringList &arguments, QString *error)
-{
-    Options options;
-    int sources = 0;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        const bool takesValue = argument == QLatin1String("--device") || argument == QLatin1String("--capture")
-                                || argument == QLatin1String("--out");
-        if (takesValue && i + 1 >= arguments.size()) {
-            *error = QStringLiteral("%1 needs a value").arg(argument);
-            return std::nullopt;
-        }
-        if (argument == QLatin1String("--pty")) {
-            options.source = Source::Pty;
-            ++sources;
-        } else if (argument == QLatin1String("--device") || argument == QLatin1String("--capture")) {
-            options.source = argument == QLatin1String("--device") ? Source::Device : Source::Capture;
-            options.path = arguments.at(++i);
-            ++sources;
-        } else if (argument == QLatin1String("--out")) {
-            options.outDir = arguments.at(++i);
-        } else if (argument == QLatin1String("--quiet")) {
-            options.quiet = true;
-        } else {
-            *error = QStringLiteral("unknown argument %1").arg(argument);
-            return std::nullopt;
-        }
+    Parsed parsed;
+    parsed.request = line.parse(arguments);
+    if (parsed.request != CommandLine::Request::Run) {
+        parsed.text = line.text();
+        return parsed;
     }
-    if (sources != 1) {
-        *error = QStringLiteral("give one of --pty, --device and --capture");
-        return std::nullopt;
+    const auto fail = [&parsed](const QString &why) {
+        parsed.request = CommandLine::Request::UsageError;
+        parsed.text = why;
+        return parsed;
+    };
+
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("unknown argument %1").arg(parser.positionalArguments().constFirst()));
+    // Every occurrence counts: "--pty --pty" is as unclear as "--pty --device PATH".
+    const QStringList given = parser.optionNames();
+    if (given.count(QStringLiteral("pty")) + given.count(QStringLiteral("device"))
+            + given.count(QStringLiteral("capture"))
+        != 1)
+        return fail(QStringLiteral("give one of --pty, --device and --capture"));
+
+    Options &options = parsed.options;
+    if (parser.isSet(device) || parser.isSet(capture)) {
+        const bool isDevice = parser.isSet(device);
+        options.source = isDevice ? Source::Device : Source::Capture;
+        options.path = parser.value(isDevice ? device : capture);
+        // An empty path would only fail later, as a device or a file that cannot be opened.
+        if (options.path.isEmpty())
+            return fail(isDevice ? QStringLiteral("--device takes a path, not \"\"")
+                                 : QStringLiteral("--capture takes a file name, not \"\""));
     }
-    return options;
+    // An empty folder would quietly write no pictures at all.
+    if (parser.isSet(out)) {
+        options.outDir = parser.value(out);
+        if (options.outDir.isEmpty())
+            return fail(QStringLiteral("--out takes a folder, not \"\""));
+    }
+    options.quiet = parser.isSet(quiet);
+    return parsed;
 }
 
 void DeviceCommand::interrupt()

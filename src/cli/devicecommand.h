@@ -1,10 +1,11 @@
 #pragma once
 
+#include "cli/commandline.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
-#include <optional>
 
 class QTextStream;
 struct DecodedFrame;
@@ -12,6 +13,7 @@ struct DecodedFrame;
 // drelin-device: the device's side of the line, to try the tool without hardware.
 //
 //   drelin-device (--pty | --device PATH | --capture FILE) [--out DIR] [--quiet]
+//   drelin-device --help | --version
 //
 // Decodes every frame that arrives and prints a line for it; with --out it also writes each
 // picture as DIR/NNN-name.png.
@@ -21,6 +23,8 @@ public:
     enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
     enum class Source { Pty, Device, Capture };
 
+    static constexpr const char *Name = "drelin-device";
+
     struct Options
     {
         Source source = Source::Pty;
@@ -29,8 +33,15 @@ public:
         bool quiet = false;
     };
 
-    static std::optional<Options> parse(const QStringList &arguments, QString *error);
-    static QString usage();
+    struct Parsed
+    {
+        CommandLine::Request request = CommandLine::Request::Run;
+        Options options; // for Run
+        QString text;    // the help, the version line, or what is wrong
+    };
+
+    // What the arguments after the program's name ask for.
+    static Parsed parse(const QStringList &arguments);
     static int run(const Options &options, QTextStream &out, QTextStream &err);
 
     // Safe in a signal handler: ends listening.

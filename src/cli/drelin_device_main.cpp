@@ -1,5 +1,6 @@
 #include "cli/devicecommand.h"
 
+#include "core/appinfo.h"
 #include "core/localpath.h"
 
 #include <QCoreApplication>
@@ -17,21 +18,26 @@ void onInterrupt(int)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QString::fromLatin1(DeviceCommand::Name));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(AppInfo::VersionString));
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    const QStringList arguments = LocalPath::arguments(argc, argv);
-    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-        out << DeviceCommand::usage();
+    // Qt's own arguments() would garble paths that are not UTF-8.
+    const DeviceCommand::Parsed parsed = DeviceCommand::parse(LocalPath::arguments(argc, argv));
+    switch (parsed.request) {
+    case CommandLine::Request::Help:
+    case CommandLine::Request::Version:
+        out << parsed.text;
         return DeviceCommand::Success;
-    }
-    QString error;
-    const auto options = DeviceCommand::parse(arguments, &error);
-    if (!options) {
-        err << "drelin-device: " << error << "\n\n" << DeviceCommand::usage();
+    case CommandLine::Request::UsageError:
+        err << CommandLine::usageErrorText(QString::fromLatin1(DeviceCommand::Name), parsed.text);
         return DeviceCommand::UsageError;
+    case CommandLine::Request::Run:
+        break;
     }
+
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    return DeviceCommand::run(*options, out, err);
+    return DeviceCommand::run(parsed.options, out, err);
 }

@@ -110,102 +110,106 @@ void watch(const std::atomic<bool> &done, const std::function<void()> &giveUp, c
 
 } // namespace
 
-QString UploadCommand::usage()
+UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
 {
-    return QStringLiteral(
-        "Usage: drelin-upload [--port N | --device PATH | --capture FILE] [--offset K] [--quiet] FRAME...\n"
-        "Uploads frames (256 x 128 8-bit bitmaps) to the moving-logo inserter.\n"
-        "\n"
-        "  FRAME           NUMBER=PATH (NUMBER 0-255) or a bare PATH\n"
-        "  --port N        the serial port Com N (1-16) as the program maps it; default: the stored port\n"
-        "  --device PATH   the serial device to use\n"
-        "  --capture FILE  write the bytes the port would receive to FILE instead\n"
-        "  --offset K      the number of the first bare PATH (default 0); the next ones count up\n"
-        "  --quiet         no line per frame sent\n"
-        "\n"
-        "Exit status: 0 sent, 1 a frame refused or the port failed, 2 usage error, 130 interrupted.\n");
-}
+    CommandLine line(QString::fromLatin1(Name),
+                     QStringLiteral("Uploads frames (256 x 128 8-bit bitmaps) to the moving-logo inserter.\n"
+                                    "Give at most one of --port, --device and --capture."),
+                     QStringLiteral("Exit status: 0 sent, 1 a frame refused or the port failed, 2 usage error,\n"
+                                    "130 interrupted."));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("The serial port Com N (1-16) as the program maps it; default: "
+                                                 "the stored port."),
+                                  QStringLiteral("N"));
+    const QCommandLineOption device(QStringLiteral("device"), QStringLiteral("The serial device to use."),
+                                    QStringLiteral("PATH"));
+    const QCommandLineOption capture(QStringLiteral("capture"),
+                                     QStringLiteral("Write the bytes the port would receive to FILE instead."),
+                                     QStringLiteral("FILE"));
+    const QCommandLineOption offset(QStringLiteral("offset"),
+                                    QStringLiteral("The number of the first bare PATH (default 0); the next ones "
+                                                   "count up."),
+                                    QStringLiteral("K"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("No line per frame sent."));
+    QCommandLineParser &parser = line.parser();
+    parser.addOptions({port, device, capture, offset, quiet});
+    parser.addPositionalArgument(QStringLiteral("FRAME"),
+                                 QStringLiteral("NUMBER=PATH (NUMBER 0-255) or a bare PATH; bare PATHs are "
+                                                "numbered from --offset in the order given."),
+                                 QStringLiteral("FRAME..."));
 
-std::optional<UploadCommand::Options> UploadCommand::parse(const QStringList &arguments, QString *error)
-{
-    Options options;
-    int offset = 0;
-    QStringList frames;
-    int targets = 0;
-    const auto fail = [error](const QString &why) {
-        *error = why;
-        return std::nullopt;
-    };
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        const auto value = [&](QString *out) {
-            if (i + 1 >= arguments.size())
-                return false;
-            *out = arguments.at(++i);
-            return true;
-        };
-        QString text;
-        if (argument == QLatin1String("--port") || argument == QLatin1String("--device")
-            || argument == QLatin1String("--capture") || argument == QLatin1String("--offset")) {
-            if (!value(&text))
-                return fail(QStringLiteral("%1 needs a value").arg(argument));
-            bool ok = true;
-            if (argument == QLatin1String("--port")) {
-                options.target = Target::Port;
-                options.port = text.toInt(&ok);
-                if (!ok || options.port < 1 || options.port > 16)
-                    return fail(QStringLiteral("--port takes a number from 1 to 16, not \"%1\"").arg(text));
-                ++targets;
-            } else if (argument == QLatin1String("--device")) {
-                options.target = Target::Device;
-                options.device = text;
-                ++targets;
-            } else if (argument == QLatin1String("--capture")) {
-                options.target = Target::Capture;
-                options.capture = text;
-                ++targets;
-            } else {
-                offset = text.toInt(&ok);
-                if (!ok || offset < 0 || offset > FrameNumber::Highest)
-                    return fail(QStringLiteral("--offset takes a number from 0 to 255, not \"%1\"").arg(text));
-            }
-        } else if (argument == QLatin1String("--quiet")) {
-            options.quiet = true;
-        } else if (argument == QLatin1String("--")) {
-            frames << arguments.mid(i + 1);
-            break;
-        } else if (argument.startsWith(QLatin1String("--"))) {
-            return fail(QStringLiteral("unknown option %1").arg(argument));
-        } else {
-            frames << argument;
-        }
+    Parsed parsed;
+    parsed.request = line.parse(arguments);
+    if (parsed.request != CommandLine::Request::Run) {
+        parsed.text = line.text();
+        return parsed;
     }
-    if (targets > 1)
+    const auto fail = [&parsed](const QString &why) {
+        parsed.request = CommandLine::Request::UsageError;
+        parsed.text = why;
+        return parsed;
+    };
+
+    Options &options = parsed.options;
+    if (parser.values(port).size() + parser.values(device).size() + parser.values(capture).size() > 1)
         return fail(QStringLiteral("give only one of --port, --device and --capture"));
+    if (parser.isSet(port)) {
+        bool ok = false;
+        options.target = Target::Port;
+        options.port = parser.value(port).toInt(&ok);
+        if (!ok || options.port < 1 || options.port > 16)
+            return fail(QStringLiteral("--port takes a number from 1 to 16, not \"%1\"").arg(parser.value(port)));
+    }
+    // An empty path would only fail later, as a port or a file that cannot be opened.
+    if (parser.isSet(device)) {
+        options.target = Target::Device;
+        options.device = parser.value(device);
+        if (options.device.isEmpty())
+            return fail(QStringLiteral("--device takes a path, not \"\""));
+    }
+    if (parser.isSet(capture)) {
+        options.target = Target::Capture;
+        options.capture = parser.value(capture);
+        if (options.capture.isEmpty())
+            return fail(QStringLiteral("--capture takes a file name, not \"\""));
+    }
+    int next = 0;
+    if (parser.isSet(offset)) {
+        bool ok = false;
+        next = parser.value(offset).toInt(&ok);
+        if (!ok || next < 0 || next > FrameNumber::Highest)
+            return fail(QStringLiteral("--offset takes a number from 0 to 255, not \"%1\"").arg(parser.value(offset)));
+    }
+    options.quiet = parser.isSet(quiet);
+
+    const QStringList frames = parser.positionalArguments();
     if (frames.isEmpty())
         return fail(QStringLiteral("no frames given"));
-
     static const QRegularExpression numbered(QStringLiteral("^(\\d+)=(.+)$"));
     QSet<int> taken;
-    int next = offset;
     for (const QString &frame : frames) {
-        int number = 0;
         QString path = frame;
+        QString numberText;
+        int number = 0;
+        bool ok = true;
         const auto match = numbered.match(frame);
         if (match.hasMatch()) {
-            number = match.captured(1).toInt();
+            numberText = match.captured(1);
             path = match.captured(2);
+            // Too many digits for an int is out of range too, not frame 0.
+            number = numberText.toInt(&ok);
         } else {
             number = next++;
+            numberText = QString::number(number);
         }
-        if (number < 0 || number > FrameNumber::Highest)
-            return fail(QStringLiteral("frame number %1 of %2 is not within 0-255").arg(number).arg(path));
+        if (!ok || number < 0 || number > FrameNumber::Highest)
+            return fail(QStringLiteral("frame number %1 of %2 is not within 0-255").arg(numberText, path));
         if (taken.contains(number))
             return fail(QStringLiteral("frame number %1 is given twice").arg(number));
         taken.insert(number);
         options.jobs.append({FrameNumber::FormatFrameNumber(number), path});
     }
-    return options;
+    return parsed;
 }
 
 void UploadCommand::interrupt()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/commandline.h"
 #include "upload/core/listupload.h"
 
 #include <QString>
@@ -7,7 +8,6 @@
 #include <QVector>
 
 #include <atomic>
-#include <optional>
 
 class QTextStream;
 struct UploadState;
@@ -15,6 +15,7 @@ struct UploadState;
 // drelin-upload: sends frames from the command line, on the same core as the window.
 //
 //   drelin-upload [--port N | --device PATH | --capture FILE] [--offset K] [--quiet] FRAME...
+//   drelin-upload --help | --version
 //
 // FRAME is NUMBER=PATH (0-255) or a bare PATH; bare paths are numbered from --offset in the order
 // given. Exit codes: 0 sent, 1 refused frames or a port failure, 2 usage error, 130 interrupted.
@@ -23,6 +24,8 @@ class UploadCommand
 public:
     enum ExitCode { Success = 0, Failure = 1, UsageError = 2, Interrupted = 130 };
     enum class Target { StoredPort, Port, Device, Capture };
+
+    static constexpr const char *Name = "drelin-upload";
 
     struct Options
     {
@@ -34,9 +37,15 @@ public:
         QVector<UploadJob> jobs; // in the order given, each with its four-digit number text
     };
 
-    // The options, or nothing with the reason in *error.
-    static std::optional<Options> parse(const QStringList &arguments, QString *error);
-    static QString usage();
+    struct Parsed
+    {
+        CommandLine::Request request = CommandLine::Request::Run;
+        Options options; // for Run
+        QString text;    // the help, the version line, or what is wrong
+    };
+
+    // What the arguments after the program's name ask for.
+    static Parsed parse(const QStringList &arguments);
 
     // Runs the upload. A progress line goes to err when showProgress; one line per frame sent to
     // out unless quiet.

@@ -3,6 +3,7 @@
 // arguments. The pictures it writes are read back and compared with the frames that were sent.
 #include "bmpwriter.h"
 
+#include "core/appinfo.h"
 #include "core/framebitmap.h"
 
 #include <QDir>
@@ -335,8 +336,12 @@ private slots:
         QTest::addColumn<QString>("says");
         QTest::newRow("no source") << QStringList{"--out", "pictures"} << "give one of";
         QTest::newRow("two sources") << QStringList{"--pty", "--capture", "x.cap"} << "give one of";
-        QTest::newRow("unknown argument") << QStringList{"--capture", "x.cap", "--fast"} << "unknown argument --fast";
-        QTest::newRow("--out without a value") << QStringList{"--capture", "x.cap", "--out"} << "--out needs a value";
+        QTest::newRow("one source twice") << QStringList{"--pty", "--pty"} << "give one of";
+        QTest::newRow("unknown option") << QStringList{"--capture", "x.cap", "--fast"} << "unknown option 'fast'";
+        QTest::newRow("stray argument") << QStringList{"--capture", "x.cap", "y.cap"} << "unknown argument y.cap";
+        QTest::newRow("--out without a value") << QStringList{"--capture", "x.cap", "--out"}
+                                               << "missing value after '--out'";
+        QTest::newRow("--out empty") << QStringList{"--capture", "x.cap", "--out="} << "--out takes a folder";
     }
 
     void usageErrors()
@@ -345,9 +350,40 @@ private slots:
         QFETCH(QString, says);
         const Run result = run(QStringLiteral(DRELIN_DEVICE), arguments, 10000);
         QCOMPARE(result.exitCode, 2);
-        QVERIFY2(result.err.contains(says.toUtf8()), result.err.constData());
-        QVERIFY2(result.err.contains("Usage: drelin-device"), result.err.constData());
+        // One line on what is wrong and a hint, not the whole help.
+        const QList<QByteArray> said = result.err.trimmed().split('\n');
+        QCOMPARE(said.size(), 2);
+        QVERIFY2(said[0].startsWith("drelin-device: ") && said[0].contains(says.toUtf8()), said[0].constData());
+        QCOMPARE(said[1], QByteArray("Try 'drelin-device --help'."));
+        QVERIFY(!result.err.contains("Usage:"));
         QVERIFY2(result.out.isEmpty(), result.out.constData()); // no pseudo-terminal was made
+    }
+
+    void helpAndVersion_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QByteArrayList>("says"); // each somewhere in the output
+        QTest::addColumn<QByteArray>("whole");    // the whole output, when it is known
+        const QByteArrayList help{"Usage: ", "drelin-device [options]", "--pty", "--device <PATH>", "--capture <FILE>",
+                                  "--out <DIR>", "--quiet", "--version", "Exit status: 0 done"};
+        QTest::newRow("--help") << "--help" << help << QByteArray();
+        QTest::newRow("-h") << "-h" << help << QByteArray();
+        QTest::newRow("--version") << "--version" << QByteArrayList()
+                                   << "drelin-device " + QByteArray(AppInfo::VersionString) + '\n';
+    }
+
+    void helpAndVersion()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QByteArrayList, says);
+        QFETCH(QByteArray, whole);
+        const Run result = run(QStringLiteral(DRELIN_DEVICE), {argument}, 10000);
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY2(result.err.isEmpty(), result.err.constData());
+        for (const QByteArray &text : says)
+            QVERIFY2(result.out.contains(text), text.constData());
+        if (!whole.isEmpty())
+            QCOMPARE(result.out, whole);
     }
 
     void missingDeviceIsReported()

@@ -5,6 +5,7 @@
 #include "farend.h"
 #include "ptypair.h"
 
+#include "core/appinfo.h"
 #include "core/framebitmap.h"
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"
@@ -98,10 +99,15 @@ private slots:
         QTest::newRow("number given twice") << QStringList{"4=a.bmp", "4=b.bmp"} << "given twice";
         QTest::newRow("bare paths run past 255") << QStringList{"--offset", "255", "a.bmp", "b.bmp"} << "not within 0-255";
         QTest::newRow("bare path meets a given number") << QStringList{"1=a.bmp", "b.bmp", "c.bmp"} << "given twice";
-        QTest::newRow("unknown option") << QStringList{"--fast", "a.bmp"} << "unknown option";
+        QTest::newRow("number too long for an int") << QStringList{"99999999999=a.bmp"} << "99999999999 of a.bmp is not within";
+        QTest::newRow("unknown option") << QStringList{"--fast", "a.bmp"} << "unknown option 'fast'";
         QTest::newRow("two targets") << QStringList{"--port", "3", "--capture", "x", "a.bmp"} << "only one";
-        QTest::newRow("port out of range") << QStringList{"--port", "17", "a.bmp"} << "1 to 16";
-        QTest::newRow("missing value") << QStringList{"a.bmp", "--capture"} << "needs a value";
+        QTest::newRow("one target twice") << QStringList{"--device", "x", "--device", "y", "a.bmp"} << "only one";
+        QTest::newRow("port out of range") << QStringList{"--port", "17", "a.bmp"}
+                                           << "--port takes a number from 1 to 16, not \"17\"";
+        QTest::newRow("offset not a number") << QStringList{"--offset", "x", "a.bmp"} << "0 to 255, not \"x\"";
+        QTest::newRow("missing value") << QStringList{"a.bmp", "--capture"} << "missing value after '--capture'";
+        QTest::newRow("empty capture name") << QStringList{"--capture=", "a.bmp"} << "--capture takes a file name";
     }
 
     void usageErrors()
@@ -110,8 +116,43 @@ private slots:
         QFETCH(QString, says);
         const Run result = run(arguments);
         QCOMPARE(result.exitCode, 2);
-        QVERIFY2(result.err.contains(says.toUtf8()), result.err.constData());
-        QVERIFY(result.err.contains("Usage: drelin-upload"));
+        // One line on what is wrong and a hint, not the whole help.
+        const QList<QByteArray> lines = result.err.trimmed().split('\n');
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].startsWith("drelin-upload: ") && lines[0].contains(says.toUtf8()), lines[0].constData());
+        QCOMPARE(lines[1], QByteArray("Try 'drelin-upload --help'."));
+        QVERIFY(!result.err.contains("Usage:"));
+        QVERIFY(result.out.isEmpty());
+    }
+
+    void helpAndVersion_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArrayList>("says"); // each somewhere in the output
+        QTest::addColumn<QByteArray>("whole");    // the whole output, when it is known
+        const QByteArrayList help{"Usage: ", "drelin-upload [options] FRAME...", "--port <N>", "--device <PATH>",
+                                  "--capture <FILE>", "--offset <K>", "--quiet", "--version",
+                                  "NUMBER=PATH (NUMBER 0-255) or a bare PATH", "Exit status: 0 sent"};
+        QTest::newRow("--help") << QStringList{"--help"} << help << QByteArray();
+        QTest::newRow("-h") << QStringList{"-h"} << help << QByteArray();
+        QTest::newRow("--help with a bad value") << QStringList{"--port", "17", "--help"} << help << QByteArray();
+        const QByteArray version = "drelin-upload " + QByteArray(AppInfo::VersionString) + '\n';
+        QTest::newRow("--version") << QStringList{"--version"} << QByteArrayList() << version;
+        QTest::newRow("-v") << QStringList{"-v", "a.bmp"} << QByteArrayList() << version;
+    }
+
+    void helpAndVersion()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArrayList, says);
+        QFETCH(QByteArray, whole);
+        const Run result = run(arguments);
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY2(result.err.isEmpty(), result.err.constData());
+        for (const QByteArray &text : says)
+            QVERIFY2(result.out.contains(text), text.constData());
+        if (!whole.isEmpty())
+            QCOMPARE(result.out, whole);
     }
 
     void captureHoldsExactlyTheStream()
