@@ -96,10 +96,7 @@ int listenOnDevice(const QString &path, Listener &listener, QTextStream &err, co
 {
     QSerialPort port(path);
     const auto line = LineSettings::parse(QString::fromLatin1(SerialSetup::LineSettingsText));
-    port.setBaudRate(line->baudRate);
-    port.setParity(line->parity);
-    port.setDataBits(line->dataBits);
-    port.setStopBits(line->stopBits);
+    line->applyTo(port);
     port.setFlowControl(QSerialPort::NoFlowControl);
     if (!port.open(QIODevice::ReadOnly)) {
         err << QStringLiteral("Cannot open %1: %2").arg(path, port.errorString()) << Qt::endl;

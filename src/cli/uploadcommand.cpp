@@ -3,6 +3,7 @@
 #include "cli/capturelink.h"
 #include "core/duration.h"
 #include "framelist/core/framenumber.h"
+#include "serial/core/portmap.h"
 #include "serial/core/portsettings.h"
 #include "serial/core/serialportcomponent.h"
 #include "serial/core/serialsetup.h"
@@ -27,7 +28,6 @@ std::atomic<UploadState *> UploadCommand::s_running{nullptr};
 
 namespace {
 
-constexpr int ProgressPerFrame = 32768;
 
 // Reports each frame on the terminal as it goes. Runs on the uploading thread; the main thread
 // only waits meanwhile, so the streams are never written from two threads at once.
@@ -73,7 +73,7 @@ private:
             return;
         m_lastShownMs = now;
         const qint64 elapsed = now - m_state.UploadStartTime.load();
-        const int percent = int(qint64(m_state.ProgressValue.load()) * 100 / (qint64(m_count) * ProgressPerFrame));
+        const int percent = int(qint64(m_state.ProgressValue.load()) * 100 / (qint64(m_count) * UploadState::ProgressPerFrame));
         m_err << QStringLiteral("\r\033[KFrame %1 of %2  %3  %4%  elapsed %5")
                      .arg(m_position).arg(m_count).arg(m_name).arg(percent).arg(formatDuration(elapsed));
         if (m_estimateMs > 0)
@@ -157,8 +157,11 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
         bool ok = false;
         options.target = Target::Port;
         options.port = parser.value(port).toInt(&ok);
-        if (!ok || options.port < 1 || options.port > 16)
-            return fail(QStringLiteral("--port takes a number from 1 to 16, not \"%1\"").arg(parser.value(port)));
+        if (!ok || options.port < PortMap::FirstPort || options.port > PortMap::LastPort)
+            return fail(QStringLiteral("--port takes a number from %1 to %2, not \"%3\"")
+                            .arg(PortMap::FirstPort)
+                            .arg(PortMap::LastPort)
+                            .arg(parser.value(port)));
     }
     // An empty path would only fail later, as a port or a file that cannot be opened.
     if (parser.isSet(device)) {
