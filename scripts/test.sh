@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors and runs every test; then runs them all
-# again under AddressSanitizer and UndefinedBehaviorSanitizer, and runs the fuzzers for a bounded
-# time (DRELIN_FUZZ_SECONDS each, default 60).
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, and under ThreadSanitizer, and runs
+# the fuzzers for a bounded time (DRELIN_FUZZ_SECONDS each, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
@@ -13,5 +13,10 @@ ctest --preset ci
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan
+
+# The serial thread and the window's thread meet in every upload.
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan
+ctest --preset tsan
 
 bash scripts/fuzz.sh "${DRELIN_FUZZ_SECONDS:-60}"

@@ -2,7 +2,10 @@
 
 #include "serial/core/portmap.h"
 #include "serial/core/serialportworker.h"
+#include "core/mailbox.h"
 #include "core/threadcheck.h"
+
+#include <QPointer>
 
 #ifndef Q_OS_WIN
 #include <csignal>
@@ -12,9 +15,11 @@
 SerialPortComponent::SerialPortComponent(QObject *parent)
     : QObject(parent)
     , m_worker(new SerialPortWorker)
+    , m_toWorker(new Mailbox(m_worker))
+    , m_returns(new Mailbox(this))
 {
     m_thread.setObjectName(QStringLiteral("serial I/O"));
-    m_worker->moveToThread(&m_thread);
+    m_worker->moveToThread(&m_thread); // its mailbox with it
     connect(m_worker, &SerialPortWorker::openChanged, this, [this](bool open) { m_open = open; },
             Qt::DirectConnection);
     // Told again on this component's thread, also when the port closed itself on a lost line.
@@ -25,23 +30,20 @@ SerialPortComponent::SerialPortComponent(QObject *parent)
 #ifndef Q_OS_WIN
     // A signal landing on the serial thread would cut a wait for the line short and read as a
     // line failure; interrupts are for the program's main thread.
-    QMetaObject::invokeMethod(
-        m_worker,
-        [] {
-            sigset_t blocked;
-            sigemptyset(&blocked);
-            for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
-                sigaddset(&blocked, signal);
-            pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
-        },
-        Qt::BlockingQueuedConnection);
+    onWorker([] {
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
+            sigaddset(&blocked, signal);
+        pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
+    });
 #endif
 }
 
 SerialPortComponent::~SerialPortComponent()
 {
     m_abort = true;
-    QMetaObject::invokeMethod(m_worker, [this] { m_worker->shutdown(); }, Qt::BlockingQueuedConnection);
+    onWorker([this] { m_worker->shutdown(); });
     m_thread.quit();
     m_thread.wait();
     delete m_worker;
@@ -79,8 +81,7 @@ bool SerialPortComponent::setSettings(const QString &settings)
         return refuseWhileBusy();
     bool ok = true;
     QString error;
-    QMetaObject::invokeMethod(
-        m_worker, [&] { ok = m_worker->applyLineSettings(*parsed, &error); }, Qt::BlockingQueuedConnection);
+    onWorker([&] { ok = m_worker->applyLineSettings(*parsed, &error); });
     if (!ok)
         return refuse(error);
     m_line = *parsed;
@@ -102,7 +103,7 @@ bool SerialPortComponent::setRTSEnable(bool enable)
     if (isBusy())
         return refuseWhileBusy();
     m_rts = enable;
-    QMetaObject::invokeMethod(m_worker, [&] { m_worker->applyRts(enable); }, Qt::BlockingQueuedConnection);
+    onWorker([&] { m_worker->applyRts(enable); });
     return true;
 }
 
@@ -124,11 +125,9 @@ bool SerialPortComponent::setPortOpen(bool open)
     QString error;
     if (open) {
         const QString path = devicePath();
-        QMetaObject::invokeMethod(
-            m_worker, [&] { ok = m_worker->open(m_commPort, path, m_line, m_rts, &error); },
-            Qt::BlockingQueuedConnection);
+        onWorker([&] { ok = m_worker->open(m_commPort, path, m_line, m_rts, &error); });
     } else {
-        QMetaObject::invokeMethod(m_worker, [&] { m_worker->close(); }, Qt::BlockingQueuedConnection);
+        onWorker([&] { m_worker->close(); });
     }
     if (!ok)
         return refuse(error);
@@ -150,23 +149,37 @@ bool SerialPortComponent::start(std::function<std::function<void()>(SerialLink &
                                 const std::atomic<bool> *stop)
 {
     DRELIN_ASSERT_THREAD(this);
+    Q_ASSERT(!receiver || receiver->thread() == thread());
     if (m_busy.exchange(true))
         return false;
     m_abort = false;
-    QMetaObject::invokeMethod(
-        m_worker,
-        [this, receiver, stop, stallAfterMs = m_stallAfterMs, job = std::move(job)] {
+    const bool returnHere = receiver != nullptr;
+    onWorker(
+        [this, returnHere, target = QPointer<QObject>(receiver), stop, stallAfterMs = m_stallAfterMs,
+         job = std::move(job)] {
             std::function<void()> deliver;
             m_worker->run([&](SerialLink &link) { deliver = job(link); }, m_abort, stop, stallAfterMs);
             m_busy = false;
             // The result goes after the port is free, so what it sets off may use the port.
-            if (receiver)
-                QMetaObject::invokeMethod(receiver, std::move(deliver), Qt::QueuedConnection);
-            else
+            if (!returnHere) {
                 deliver();
+                return;
+            }
+            m_returns->post([target, deliver = std::move(deliver)] {
+                if (target)
+                    deliver();
+            });
         },
-        Qt::QueuedConnection);
+        false);
     return true;
+}
+
+void SerialPortComponent::onWorker(std::function<void()> work, bool wait)
+{
+    if (wait)
+        m_toWorker->postAndWait(work);
+    else
+        m_toWorker->post(std::move(work));
 }
 
 void SerialPortComponent::cancelJob()

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <functional>
 
+class Mailbox;
 class SerialLink;
 class SerialPortWorker;
 
@@ -60,8 +61,8 @@ public:
     // write fail); false when one is already running. When the job has returned and the component
     // is free again, `returned` gets its result, in one event on receiver's thread (or at once on
     // the serial thread when receiver is null). Once *stop is set the link no longer waits for the
-    // line; the job ends at its own checks. The receiver outlives the job (the component's
-    // destructor waits for it).
+    // line; the job ends at its own checks. A receiver lives on the component's thread; one that
+    // is gone by then gets nothing.
     template <typename Result>
     bool startJob(std::function<Result(SerialLink &)> job, QObject *receiver, std::function<void(Result)> returned,
                   const std::atomic<bool> *stop = nullptr)
@@ -87,6 +88,8 @@ signals:
     void lineStalled(bool stalled);
 
 private:
+    // Every call to the worker goes through here: on the serial thread, waited for unless told not.
+    void onWorker(std::function<void()> work, bool wait = true);
     bool start(std::function<std::function<void()>(SerialLink &)> job, QObject *receiver,
                const std::atomic<bool> *stop);
     bool refuse(const QString &description);
@@ -94,6 +97,8 @@ private:
 
     QThread m_thread;
     SerialPortWorker *m_worker;
+    Mailbox *m_toWorker; // work for the serial thread
+    Mailbox *m_returns;  // results back on this thread
     PortSettings m_settings;
     QString m_device;
     int m_commPort = 1;

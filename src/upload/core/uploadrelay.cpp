@@ -5,23 +5,43 @@
 
 
 
+UploadRelay::UploadRelay(QObject *parent)
+    : QObject(parent)
+{
+    // Connected before anyone else's slots: each signal's first queued call takes the lock its
+    // emit held, so a receiver is seen to run after what the serial thread did before it told
+    // (the thread sanitizer cannot see into Qt's own event queue).
+    const auto takeOver = [this] { const std::lock_guard<std::mutex> guard(m_handOver); };
+    connect(this, &UploadRelay::frameStartingSignal, this, takeOver);
+    connect(this, &UploadRelay::frameFinishedSignal, this, takeOver);
+    connect(this, &UploadRelay::frameBegunSignal, this, takeOver);
+    connect(this, &UploadRelay::tickerStartedSignal, this, takeOver);
+    connect(this, &UploadRelay::progressSignal, this, takeOver);
+    connect(this, &UploadRelay::frameEndedSignal, this, takeOver);
+    connect(this, &UploadRelay::frameCutShortSignal, this, takeOver);
+}
+
 void UploadRelay::frameStarting(int position, int count, const UploadJob &job, const QString &name)
 {
+    const std::lock_guard<std::mutex> guard(m_handOver);
     emit frameStartingSignal(position, count, job.text, name, job.path);
 }
 
 void UploadRelay::frameFinished(int position, int count, qint64 estimatedTotalMs)
 {
+    const std::lock_guard<std::mutex> guard(m_handOver);
     emit frameFinishedSignal(position, count, estimatedTotalMs);
 }
 
 void UploadRelay::frameBegun()
 {
+    const std::lock_guard<std::mutex> guard(m_handOver);
     emit frameBegunSignal();
 }
 
 void UploadRelay::tickerStarted()
 {
+    const std::lock_guard<std::mutex> guard(m_handOver);
     emit tickerStartedSignal();
 }
 
@@ -32,15 +52,18 @@ void UploadRelay::progressed(int progressValue)
     if (now - m_lastProgressMs.load() < ProgressIntervalMs && progressValue % UploadState::ProgressPerFrame != 0)
         return;
     m_lastProgressMs = now;
+    const std::lock_guard<std::mutex> guard(m_handOver);
     emit progressSignal(progressValue);
 }
 
 void UploadRelay::frameEnded()
 {
+    const std::lock_guard<std::mutex> guard(m_handOver);
     emit frameEndedSignal();
 }
 
 void UploadRelay::frameCutShort()
 {
+    const std::lock_guard<std::mutex> guard(m_handOver);
     emit frameCutShortSignal();
 }

@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <atomic>
+#include <mutex>
 
 // Carries what the upload on the serial thread tells, to the window's thread as queued signals.
 // Lives on the window's thread; its observer methods are called on the serial thread.
@@ -12,7 +13,7 @@ class UploadRelay : public QObject, public UploadObserver
 {
     Q_OBJECT
 public:
-    using QObject::QObject;
+    explicit UploadRelay(QObject *parent = nullptr);
 
     void frameStarting(int position, int count, const UploadJob &job, const QString &name) override;
     void frameFinished(int position, int count, qint64 estimatedTotalMs) override;
@@ -36,4 +37,5 @@ signals:
 
 private:
     std::atomic<qint64> m_lastProgressMs{0};
+    std::mutex m_handOver;
 };
