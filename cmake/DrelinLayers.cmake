@@ -11,6 +11,7 @@ function(drelin_library target prefix)
     cmake_parse_arguments(arg "" "" "SOURCES;LINK" ${ARGN})
     add_library(${target} STATIC ${arg_SOURCES})
     target_link_libraries(${target} PUBLIC ${arg_LINK})
+    drelin_strict_strings(${target})
 
     set(root ${PROJECT_BINARY_DIR}/include/${target})
     set(link ${root}/${prefix})
@@ -25,4 +26,10 @@ function(drelin_library target prefix)
         endif()
     endif()
     target_include_directories(${target} PUBLIC ${root})
+endfunction()
+
+# drelin_strict_strings(<target>): text is never converted to or from 8-bit strings unseen; every
+# such conversion in the program's sources says which encoding it means.
+function(drelin_strict_strings target)
+    target_compile_definitions(${target} PRIVATE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
 endfunction()
