@@ -1,5 +1,11 @@
 #include "farend.h"
 
+#include "core/seriallink.h"
+#include "serial/core/serialportcomponent.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
 #include <chrono>
 
 FarEnd::FarEnd(PtyPair &pty, bool reading)
@@ -8,13 +14,19 @@ FarEnd::FarEnd(PtyPair &pty, bool reading)
 {
     m_thread = std::thread([this] {
         while (!m_quit.load()) {
-            if (!m_reading.load()) {
+            const qint64 limit = m_limit.load();
+            const qint64 room = limit < 0 ? qint64(1) << 20 : limit - m_count.load();
+            if (!m_reading.load() || room <= 0) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
                 continue;
             }
-            const QByteArray more = m_pty.read(1 << 20, 20);
-            if (more.isEmpty())
+            bool hungUp = false;
+            const QByteArray more = m_pty.read(room, 20, &hungUp);
+            if (more.isEmpty()) {
+                m_hungUp = hungUp && m_count.load() > 0; // not before the program has opened it
                 continue;
+            }
+            m_hungUp = false;
             QMutexLocker lock(&m_mutex);
             m_data += more;
             m_count = m_data.size();
@@ -32,4 +44,21 @@ QByteArray FarEnd::received() const
 {
     QMutexLocker lock(&m_mutex);
     return m_data;
+}
+
+std::optional<QByteArray> FarEnd::everythingSent(SerialPortComponent &port)
+{
+    // No byte of the protocol's text, so it cannot be mistaken for part of a frame.
+    const QByteArray marker = "\x01" + QByteArray::number(++m_markers) + "\x01";
+    QSignalSpy finished(&port, &SerialPortComponent::jobFinished);
+    if (!port.startJob([marker](SerialLink &link) { link.write(marker) && link.drain(); }))
+        return std::nullopt;
+    // The job's end too, so the port is free for the test's next upload.
+    if (!QTest::qWaitFor([&] { return !finished.isEmpty() && received().contains(marker); }, 10000))
+        return std::nullopt;
+    QMutexLocker lock(&m_mutex);
+    const qint64 at = m_data.indexOf(marker);
+    m_data.remove(at, marker.size());
+    m_count = m_data.size();
+    return m_data.left(at);
 }

@@ -32,7 +32,7 @@ PtyPair::~PtyPair()
     hangUp();
 }
 
-QByteArray PtyPair::read(qint64 count, int timeoutMs)
+QByteArray PtyPair::read(qint64 count, int timeoutMs, bool *hungUp)
 {
     QByteArray result;
     QElapsedTimer timer;
@@ -45,25 +45,16 @@ QByteArray PtyPair::read(qint64 count, int timeoutMs)
         pollfd descriptor{m_master, POLLIN, 0};
         if (::poll(&descriptor, 1, int(left)) <= 0)
             continue;
-        const ssize_t got = ::read(m_master, buffer, sizeof buffer);
-        if (got > 0)
+        const ssize_t got = ::read(m_master, buffer, size_t(qMin<qint64>(sizeof buffer, count - result.size())));
+        if (got > 0) {
             result.append(buffer, got);
-        else if (got < 0 && errno != EAGAIN && errno != EINTR)
-            ::usleep(1000); // no one has the device open (EIO); wait for the program
-    }
-    return result;
-}
-
-QByteArray PtyPair::readUntilQuiet(int quietMs, int timeoutMs)
-{
-    QByteArray result;
-    QElapsedTimer total;
-    total.start();
-    while (total.elapsed() < timeoutMs) {
-        const QByteArray more = read(1 << 30, quietMs);
-        if (more.isEmpty())
-            break;
-        result += more;
+        } else if (got < 0 && errno != EAGAIN && errno != EINTR) { // EIO: no one has the device open
+            if (hungUp) {
+                *hungUp = true;
+                break;
+            }
+            ::usleep(1000); // wait for the program
+        }
     }
     return result;
 }

@@ -16,10 +16,9 @@ public:
     bool isValid() const { return m_master >= 0; }
     QString devicePath() const { return m_devicePath; }
 
-    // Reads what the program sent until `count` bytes have arrived or timeoutMs has passed.
-    QByteArray read(qint64 count, int timeoutMs);
-    // Reads until nothing more arrives for quietMs (or timeoutMs in all has passed).
-    QByteArray readUntilQuiet(int quietMs, int timeoutMs);
+    // Reads what the program sent until `count` bytes have arrived or timeoutMs has passed. With
+    // hungUp given, returns at once when no one has the device open, and says so there.
+    QByteArray read(qint64 count, int timeoutMs, bool *hungUp = nullptr);
     // Sends bytes to the program, as the device would.
     bool write(const QByteArray &data);
     // The far end goes away: the program's next write fails.
