@@ -14,16 +14,20 @@ FarEnd::FarEnd(PtyPair &pty, bool reading)
 {
     m_thread = std::thread([this] {
         while (!m_quit.load()) {
-            const qint64 limit = m_limit.load();
-            const qint64 room = limit < 0 ? qint64(1) << 20 : limit - m_count.load();
-            if (!m_reading.load() || room <= 0) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            if (!m_reading.load() || !m_pty.waitForData(20)) {
+                if (!m_reading.load())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
                 continue;
             }
+            // The limit is looked at once there is something to read, so one set before the
+            // program writes holds for everything it writes.
+            const qint64 limit = m_limit.load();
+            const qint64 room = limit < 0 ? qint64(1) << 20 : limit - m_count.load();
             bool hungUp = false;
-            const QByteArray more = m_pty.read(room, 20, &hungUp);
+            const QByteArray more = room > 0 ? m_pty.readNow(room, &hungUp) : QByteArray();
             if (more.isEmpty()) {
                 m_hungUp = hungUp && m_count.load() > 0; // not before the program has opened it
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 continue;
             }
             m_hungUp = false;

@@ -32,7 +32,7 @@ PtyPair::~PtyPair()
     hangUp();
 }
 
-QByteArray PtyPair::read(qint64 count, int timeoutMs, bool *hungUp)
+QByteArray PtyPair::read(qint64 count, int timeoutMs)
 {
     QByteArray result;
     QElapsedTimer timer;
@@ -46,17 +46,26 @@ QByteArray PtyPair::read(qint64 count, int timeoutMs, bool *hungUp)
         if (::poll(&descriptor, 1, int(left)) <= 0)
             continue;
         const ssize_t got = ::read(m_master, buffer, size_t(qMin<qint64>(sizeof buffer, count - result.size())));
-        if (got > 0) {
+        if (got > 0)
             result.append(buffer, got);
-        } else if (got < 0 && errno != EAGAIN && errno != EINTR) { // EIO: no one has the device open
-            if (hungUp) {
-                *hungUp = true;
-                break;
-            }
-            ::usleep(1000); // wait for the program
-        }
+        else if (got < 0 && errno != EAGAIN && errno != EINTR)
+            ::usleep(1000); // no one has the device open (EIO); wait for the program
     }
     return result;
+}
+
+bool PtyPair::waitForData(int timeoutMs) const
+{
+    pollfd descriptor{m_master, POLLIN, 0};
+    return m_master >= 0 && ::poll(&descriptor, 1, timeoutMs) > 0;
+}
+
+QByteArray PtyPair::readNow(qint64 most, bool *hungUp)
+{
+    char buffer[65536];
+    const ssize_t got = m_master < 0 ? -1 : ::read(m_master, buffer, size_t(qMin<qint64>(sizeof buffer, most)));
+    *hungUp = got < 0 && errno == EIO;
+    return got > 0 ? QByteArray(buffer, int(got)) : QByteArray();
 }
 
 bool PtyPair::write(const QByteArray &data)

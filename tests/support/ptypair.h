@@ -16,9 +16,12 @@ public:
     bool isValid() const { return m_master >= 0; }
     QString devicePath() const { return m_devicePath; }
 
-    // Reads what the program sent until `count` bytes have arrived or timeoutMs has passed. With
-    // hungUp given, returns at once when no one has the device open, and says so there.
-    QByteArray read(qint64 count, int timeoutMs, bool *hungUp = nullptr);
+    // Reads what the program sent until `count` bytes have arrived or timeoutMs has passed.
+    QByteArray read(qint64 count, int timeoutMs);
+    // Waits up to timeoutMs for something to read (or for the device to be let go), reading nothing.
+    bool waitForData(int timeoutMs) const;
+    // Reads at most `most` bytes there already are; hungUp tells that no one has the device open.
+    QByteArray readNow(qint64 most, bool *hungUp);
     // Sends bytes to the program, as the device would.
     bool write(const QByteArray &data);
     // The far end goes away: the program's next write fails.
