@@ -3,7 +3,7 @@
 // stop in the pixels; a lost line; the window closed during an upload.
 #include "bmpwriter.h"
 #include "farend.h"
-#include "firetimer.h"
+#include "heldtimer.h"
 #include "manualclock.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
@@ -23,7 +23,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -128,7 +127,7 @@ private slots:
         Rig rig;
         FarEnd device(rig.pty);
         QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
-        auto *ticker = rig.get<QTimer>("Timer1");
+        HeldTimer ticker(rig.get<QTimer>("Timer1"));
         QString estimateAtFinish;
         bool tickingAtFinish = true;
         rig.modals.queueMessageAnswer(QMessageBox::Ok, [&] { // "Upload finished!"
@@ -152,10 +151,10 @@ private slots:
         QCOMPARE(rig.panel(3), QStringLiteral("Name: frame0"));
         QVERIFY(rig.get("cmdStopLoading")->isVisible());
         QVERIFY(!rig.get<QLabel>("Image2")->pixmap().isNull());
-        QVERIFY(fireTimeout(ticker));
+        QVERIFY(ticker.fire());
         QCOMPARE(rig.panel(4), QStringLiteral("Total loading time: 00:00:01"));
         rig.clock.advanceMs(Day + 3661000); // whole days drop out of what is shown
-        QVERIFY(fireTimeout(ticker));
+        QVERIFY(ticker.fire());
         QCOMPARE(rig.panel(4), QStringLiteral("Total loading time: 01:01:02"));
 
         // Frame 1 took 3 s + a day + 3661 s; two frames at that pace are 2 days and 7328 s.
