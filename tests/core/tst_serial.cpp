@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -382,16 +383,13 @@ private slots:
     void secondJobIsRefusedWhileOneRuns()
     {
         SerialPortComponent port;
-        std::atomic<bool> release{false};
+        QSemaphore release;
         QSignalSpy finished(&port, &SerialPortComponent::jobFinished);
-        QVERIFY(port.startJob([&](SerialLink &) {
-            while (!release.load())
-                QThread::msleep(1);
-        }));
+        QVERIFY(port.startJob([&](SerialLink &) { release.acquire(); }));
         QVERIFY(port.isBusy());
         QVERIFY(!port.startJob([](SerialLink &) {}));
         QVERIFY(!port.setPortOpen(true)); // the window never waits on a busy port
-        release = true;
+        release.release();
         QVERIFY(finished.wait(5000));
         QVERIFY(!port.isBusy());
     }

@@ -4,6 +4,7 @@
 #include "asuser.h"
 #include "bmpwriter.h"
 #include "farend.h"
+#include "manualclock.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
 #include "systemtext.h"
@@ -13,10 +14,12 @@
 #include "framelist/core/framelistmodel.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/widgets/uploadcontroller.h"
+#include "core/seriallink.h"
 #include "core/wiredecoder.h"
 
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -65,7 +68,9 @@ private slots:
         PtyPair back;
         store.setValue(QStringLiteral("Ports/Com2"), lost->devicePath());
         ScriptedModals modals;
-        frmMain window;
+        ManualClock clock; // pauses without the waiting
+        frmMain window(nullptr, &clock);
+        window.upload()->setTransmitClock(&clock);
         window.Form_Load();
         window.show();
         window.frameList()->add(QStringLiteral("0001"), frameFile(dir, QStringLiteral("a.bmp"), 1));
@@ -82,7 +87,11 @@ private slots:
         });
         lost->hangUp();
         QVERIFY(ended.wait(10000));
-        QTest::qWait(300); // nothing more may follow: one message, not a stream of them
+        // Nothing more may follow, one message and not a stream of them: all the serial thread
+        // had to tell has been told once a job started after it has ended.
+        QSignalSpy finished(&window.MSComm1(), &SerialPortComponent::jobFinished);
+        QVERIFY(window.MSComm1().startJob([](SerialLink &) {}));
+        QVERIFY(finished.wait(10000));
         QVERIFY(modals.unexpected().isEmpty());
         QCOMPARE(modals.shown().size(), 3);
         const QString why = modals.shown()[1].text;
@@ -154,7 +163,16 @@ private slots:
             holder = std::make_unique<QProcess>();
             holder->start(QStringLiteral(DRELIN_DEVICE), {QStringLiteral("--device"), link, QStringLiteral("--quiet")});
             QVERIFY(holder->waitForStarted());
-            QTest::qWait(300);
+            // It holds the lock once it has the device open: serial programs lock first.
+            const auto holding = [&] {
+                const QDir open(QStringLiteral("/proc/%1/fd").arg(holder->processId()));
+                for (const QFileInfo &file : open.entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
+                    if (file.symLinkTarget() == faulty.devicePath())
+                        return true;
+                }
+                return false;
+            };
+            QTRY_VERIFY(holding());
         } else if (fault == Gone) {
             QVERIFY(QFile::remove(link));
         } else {
