@@ -1,6 +1,7 @@
-// The serial line going wrong: the far end hanging up in the pixels and coming back, a port held
-// by another program, a device node that is gone, a device the user may not open. Each gives its
-// own clear message at start-up, in the Properties dialog and in drelin-upload.
+// The serial line going wrong: the far end hanging up in the pixels (the window unlocked, told
+// why, Properties shown) and coming back, a port held by another program, a device node that is
+// gone, a device the user may not open. Each gives its own clear message at start-up, in the
+// Properties dialog and in drelin-upload.
 #include "asuser.h"
 #include "bmpwriter.h"
 #include "farend.h"
@@ -17,6 +18,7 @@
 #include "core/seriallink.h"
 #include "core/wiredecoder.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -81,7 +83,9 @@ private slots:
         modals.queueMessageAnswer(QMessageBox::Ok); // "Upload stopped!"
         modals.queueMessageAnswer(QMessageBox::Ok); // why
         // The device comes back at the same number; OK opens it again.
+        bool closedInDialog = false;
         modals.queueDialog([&](QDialog *dialog) {
+            closedInDialog = !window.MSComm1().PortOpen();
             store.setValue(QStringLiteral("Ports/Com2"), back.devicePath());
             QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
         });
@@ -94,9 +98,19 @@ private slots:
         QVERIFY(finished.wait(10000));
         QVERIFY(modals.unexpected().isEmpty());
         QCOMPARE(modals.shown().size(), 3);
-        const QString why = modals.shown()[1].text;
-        QVERIFY2(why.contains(QStringLiteral("connection to %1 was lost").arg(lost->devicePath())), qPrintable(why));
-        QVERIFY2(systemTextIn(why).isEmpty(), qPrintable(why)); // no errno text left over from another call
+        QCOMPARE(modals.shown()[0].text, QStringLiteral("Upload stopped!"));
+        const ShownModal &why = modals.shown()[1];
+        QVERIFY2(why.text.contains(QStringLiteral("connection to %1 was lost").arg(lost->devicePath())),
+                 qPrintable(why.text));
+        QVERIFY2(systemTextIn(why.text).isEmpty(), qPrintable(why.text)); // no errno text left over from another call
+        QCOMPARE(why.title, QStringLiteral("VELM Moving Logo Inserter - Image loader"));
+        QCOMPARE(why.icon, QMessageBox::Warning);
+        QCOMPARE(modals.shown()[2].dialogName, QStringLiteral("frmProperties"));
+        QVERIFY(closedInDialog); // the lost line let go of the port before Properties asked
+        for (const char *name : {"cmdSaljiSve", "cmdCopy", "cmdRemoveAll", "File1", "ListView1"})
+            QVERIFY2(window.findChild<QWidget *>(QString::fromLatin1(name))->isEnabled(), name);
+        QVERIFY(window.findChild<QAction *>(QStringLiteral("mnuProperties"))->isEnabled());
+        QCOMPARE(window.frameList()->count(), 1);
         QVERIFY(window.MSComm1().PortOpen());
         QCOMPARE(window.MSComm1().devicePath(), back.devicePath());
 
