@@ -132,8 +132,9 @@ private slots:
                 QVERIFY2(modals.shown()[0].text.startsWith(QLatin1String("Upload finished!")), moment);
 
             // This round's stream: frames whole until the stop, then at most one cut short.
-            const QByteArray all = device.everythingSent(port).value_or(QByteArray());
-            QVERIFY2(all.size() > sentBefore, moment);
+            const std::optional<QByteArray> sent = device.everythingSent(port);
+            QVERIFY2(sent && sent->size() > sentBefore, moment);
+            const QByteArray &all = *sent;
             WireDecoder decoder;
             decoder.feed(all.mid(sentBefore));
             decoder.finish();

@@ -221,7 +221,9 @@ private slots:
         QCOMPARE(rig.window->frameList()->count(), 2);
         QCOMPARE(rig.modals.shown().size(), 1);
 
-        const QByteArray received = device.everythingSent(rig.window->MSComm1()).value_or("lost");
+        const std::optional<QByteArray> sent = device.everythingSent(rig.window->MSComm1());
+        QVERIFY(sent);
+        const QByteArray &received = *sent;
         QVERIFY(received.size() < 67090);
         QVERIFY(!received.endsWith("] "));
         WireDecoder decoder;
