@@ -31,7 +31,7 @@
 #include <QTimer>
 #include <QTreeView>
 
-frmMain::frmMain(QWidget *parent)
+frmMain::frmMain(QWidget *parent, Clock *clock)
     : QMainWindow(parent)
     , m_comm(new SerialPortComponent(this))
     , m_frames(new FrameListModel(this))
@@ -60,7 +60,8 @@ frmMain::frmMain(QWidget *parent)
     m_browser = new BitmapBrowser(this, ui.Drive1, ui.Dir1, ui.File1, ui.Image1, ui.Image2, m_frames);
     // Only listed here: the first bitmap is selected and previewed once, by the start-up sequence.
     m_browser->showFolder(LocalPath::currentFolder());
-    m_upload = new UploadController(this, ui.forUpload(), m_comm, m_frames, m_clock, [this] { mnuProperties_Click(); });
+    m_upload = new UploadController(this, ui.forUpload(), m_comm, m_frames, clock ? *clock : m_clock,
+                                    [this] { mnuProperties_Click(); });
     m_editor = new FrameEditor(this, ui.ListView1, m_frames, ui.Timer2);
     m_adder = new FrameAdder(this, m_frames, m_browser, ui.ListView1);
     connect(ui.cmdCopy, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopy_Click);

@@ -18,7 +18,9 @@ class frmMain : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget *parent = nullptr);
+    // The upload's durations are told by `clock` (which must outlive the window), or when null
+    // by the window's own steady clock.
+    explicit frmMain(QWidget *parent = nullptr, Clock *clock = nullptr);
     ~frmMain() override;
 
     // The start-up sequence, run once before the window is first shown.

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -384,18 +385,14 @@ private slots:
     void secondJobIsRefusedWhileOneRuns()
     {
         SerialPortComponent port;
-        std::atomic<bool> release{false};
+        QSemaphore release;
         bool returned = false;
-        const auto wait = [&](SerialLink &) {
-            while (!release.load())
-                QThread::msleep(1);
-            return 0;
-        };
-        QVERIFY(port.startJob<int>(wait, this, [&returned](int) { returned = true; }));
+        QVERIFY(port.startJob<int>([&release](SerialLink &) { release.acquire(); return 0; }, this,
+                                   [&returned](int) { returned = true; }));
         QVERIFY(port.isBusy());
         QVERIFY(!port.startJob<int>([](SerialLink &) { return 0; }, this, [](int) {}));
         QVERIFY(!port.setPortOpen(true)); // the window never waits on a busy port
-        release = true;
+        release.release();
         QTRY_VERIFY(returned);
         QVERIFY(!port.isBusy()); // free before its result is handed over
     }

@@ -3,6 +3,7 @@
 // and from drelin-upload, each time to the very same file, with the frame name as the device shows it.
 #include "bmpwriter.h"
 #include "farend.h"
+#include "manualclock.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
@@ -64,18 +65,20 @@ bool writeRaw(const QByteArray &path, const QByteArray &bytes)
     return ::close(fd) == 0 && written;
 }
 
-// The main window, with Com2 on a pseudo-terminal, browsing `folder`.
+// The main window, with Com2 on a pseudo-terminal and pauses without the waiting, browsing `folder`.
 struct Rig
 {
     TestSettings store;
     PtyPair pty;
     ScriptedModals modals;
+    ManualClock clock;
     std::unique_ptr<frmMain> window;
 
     explicit Rig(const QString &folder)
     {
         store.setValue(QStringLiteral("Ports/Com2"), pty.devicePath());
-        window = std::make_unique<frmMain>();
+        window = std::make_unique<frmMain>(nullptr, &clock);
+        window->upload()->setTransmitClock(&clock);
         window->Form_Load();
         window->show();
         opened = window->browser()->openFolder(folder);
@@ -155,6 +158,18 @@ class TestFileNames : public QObject
         QTest::addColumn<int>("seed");
         for (int seed = 0; seed < int(std::size(Names)); ++seed)
             QTest::newRow(Names[seed].row) << Names[seed].bytes << Names[seed].nameField << seed;
+    }
+
+    // One frame for each name, in the order of the names, numbered 0 up.
+    static void compareFrames(const QByteArray &stream)
+    {
+        WireDecoder decoder;
+        decoder.feed(stream);
+        decoder.finish();
+        const QList<DecodedFrame> frames = decoder.takeFrames();
+        QCOMPARE(frames.size(), qsizetype(std::size(Names)));
+        for (int seed = 0; seed < int(std::size(Names)) && !QTest::currentTestFailed(); ++seed)
+            compareFrame(frames[seed], seed, Names[seed].nameField, seed);
     }
 
     // The entry of a one-entry frame list names the file byte for byte, and it opens.
@@ -239,16 +254,15 @@ private slots:
         QVERIFY(rig.modals.unexpected().isEmpty());
     }
 
-    void sentFromTheWindow_data() { nameRows(); }
+    // Every name in one upload, frame n from name n.
     void sentFromTheWindow()
     {
-        QFETCH(QByteArray, name);
-        QFETCH(QByteArray, nameField);
-        QFETCH(int, seed);
         Rig rig(folder());
         QVERIFY(rig.window->MSComm1().PortOpen());
         FarEnd device(rig.pty);
-        rig.list()->add(QStringLiteral("0007"), LocalPath::decode(m_folder + '/' + name));
+        for (int seed = 0; seed < int(std::size(Names)); ++seed)
+            rig.list()->add(QStringLiteral("%1").arg(seed, 4, 10, QLatin1Char('0')),
+                            LocalPath::decode(m_folder + '/' + Names[seed].bytes));
         QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
         rig.modals.queueMessageAnswer(QMessageBox::Ok); // "Upload finished!"
         rig.click("cmdSaljiSve");
@@ -256,46 +270,35 @@ private slots:
         QVERIFY(rig.modals.unexpected().isEmpty());
         QCOMPARE(rig.modals.shown().last().icon, QMessageBox::Information);
 
-        QTRY_COMPARE(device.receivedCount(), qint64(WireFormat::FrameCharacters));
-        WireDecoder decoder;
-        decoder.feed(device.received());
-        decoder.finish();
-        const QList<DecodedFrame> frames = decoder.takeFrames();
-        QCOMPARE(frames.size(), 1);
-        compareFrame(frames[0], 7, nameField, seed);
+        QTRY_COMPARE(device.receivedCount(), qint64(std::size(Names)) * WireFormat::FrameCharacters);
+        compareFrames(device.received());
     }
 
-    void sentByTheCommand_data() { nameRows(); }
+    // Every name in one run of the command, given as bare paths, so numbered 0 up.
     void sentByTheCommand()
     {
-        QFETCH(QByteArray, name);
-        QFETCH(QByteArray, nameField);
-        QFETCH(int, seed);
         // QProcess hands arguments over as UTF-8, which cannot carry these bytes: the shell's printf
         // makes them from octal escapes instead.
-        QByteArray escaped;
-        for (const char byte : m_folder + '/' + name)
-            escaped += '\\' + QByteArray::number(quint8(byte), 8).rightJustified(3, '0');
-        const QString capture = m_root.filePath(QStringLiteral("%1.cap").arg(seed));
+        QString paths;
+        for (const Name &name : Names) {
+            QByteArray escaped;
+            for (const char byte : m_folder + '/' + name.bytes)
+                escaped += '\\' + QByteArray::number(quint8(byte), 8).rightJustified(3, '0');
+            paths += QStringLiteral(" \"$(printf '%1')\"").arg(QString::fromLatin1(escaped));
+        }
+        const QString capture = m_root.filePath(QStringLiteral("all.cap"));
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root.filePath(QStringLiteral("config")));
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral("/bin/sh"),
-                      {QStringLiteral("-c"),
-                       QStringLiteral("exec \"$0\" --capture \"$1\" \"$(printf '%1')\"").arg(QString::fromLatin1(escaped)),
-                       QStringLiteral(DRELIN_UPLOAD), capture});
+        const QString script = QStringLiteral("exec \"$0\" --capture \"$1\"") + paths;
+        process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, QStringLiteral(DRELIN_UPLOAD), capture});
         QVERIFY(process.waitForFinished(30000));
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
 
         QFile file(capture);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        WireDecoder decoder;
-        decoder.feed(file.readAll());
-        decoder.finish();
-        const QList<DecodedFrame> frames = decoder.takeFrames();
-        QCOMPARE(frames.size(), 1);
-        compareFrame(frames[0], 0, nameField, seed);
+        compareFrames(file.readAll());
     }
 
     void addedByDrop_data() { nameRows(); }

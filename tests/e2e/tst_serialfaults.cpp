@@ -1,9 +1,11 @@
-// The serial line going wrong: the far end hanging up in the pixels and coming back, a port held
-// by another program, a device node that is gone, a device the user may not open. Each gives its
-// own clear message at start-up, in the Properties dialog and in drelin-upload.
+// The serial line going wrong: the far end hanging up in the pixels (the window unlocked, told
+// why, Properties shown) and coming back, a port held by another program, a device node that is
+// gone, a device the user may not open. Each gives its own clear message at start-up, in the
+// Properties dialog and in drelin-upload.
 #include "asuser.h"
 #include "bmpwriter.h"
 #include "farend.h"
+#include "manualclock.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
 #include "systemtext.h"
@@ -13,10 +15,13 @@
 #include "framelist/core/framelistmodel.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/widgets/uploadcontroller.h"
+#include "core/seriallink.h"
 #include "core/wiredecoder.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -65,7 +70,9 @@ private slots:
         PtyPair back;
         store.setValue(QStringLiteral("Ports/Com2"), lost->devicePath());
         ScriptedModals modals;
-        frmMain window;
+        ManualClock clock; // pauses without the waiting
+        frmMain window(nullptr, &clock);
+        window.upload()->setTransmitClock(&clock);
         window.Form_Load();
         window.show();
         window.frameList()->add(QStringLiteral("0001"), frameFile(dir, QStringLiteral("a.bmp"), 1));
@@ -76,18 +83,35 @@ private slots:
         modals.queueMessageAnswer(QMessageBox::Ok); // "Upload stopped!"
         modals.queueMessageAnswer(QMessageBox::Ok); // why
         // The device comes back at the same number; OK opens it again.
+        bool closedInDialog = false;
         modals.queueDialog([&](QDialog *dialog) {
+            closedInDialog = !window.MSComm1().PortOpen();
             store.setValue(QStringLiteral("Ports/Com2"), back.devicePath());
             QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
         });
         lost->hangUp();
         QVERIFY(ended.wait(10000));
-        QTest::qWait(300); // nothing more may follow: one message, not a stream of them
+        // Nothing more may follow, one message and not a stream of them: all the serial thread
+        // had to tell has been told once a job started after it has ended.
+        bool returned = false;
+        QVERIFY(window.MSComm1().startJob<int>([](SerialLink &) { return 0; }, this,
+                                               [&returned](int) { returned = true; }));
+        QTRY_VERIFY_WITH_TIMEOUT(returned, 10000);
         QVERIFY(modals.unexpected().isEmpty());
         QCOMPARE(modals.shown().size(), 3);
-        const QString why = modals.shown()[1].text;
-        QVERIFY2(why.contains(QStringLiteral("connection to %1 was lost").arg(lost->devicePath())), qPrintable(why));
-        QVERIFY2(systemTextIn(why).isEmpty(), qPrintable(why)); // no errno text left over from another call
+        QCOMPARE(modals.shown()[0].text, QStringLiteral("Upload stopped!"));
+        const ShownModal &why = modals.shown()[1];
+        QVERIFY2(why.text.contains(QStringLiteral("connection to %1 was lost").arg(lost->devicePath())),
+                 qPrintable(why.text));
+        QVERIFY2(systemTextIn(why.text).isEmpty(), qPrintable(why.text)); // no errno text left over from another call
+        QCOMPARE(why.title, QStringLiteral("VELM Moving Logo Inserter - Image loader"));
+        QCOMPARE(why.icon, QMessageBox::Warning);
+        QCOMPARE(modals.shown()[2].dialogName, QStringLiteral("frmProperties"));
+        QVERIFY(closedInDialog); // the lost line let go of the port before Properties asked
+        for (const char *name : {"cmdSaljiSve", "cmdCopy", "cmdRemoveAll", "File1", "ListView1"})
+            QVERIFY2(window.findChild<QWidget *>(QString::fromLatin1(name))->isEnabled(), name);
+        QVERIFY(window.findChild<QAction *>(QStringLiteral("mnuProperties"))->isEnabled());
+        QCOMPARE(window.frameList()->count(), 1);
         QVERIFY(window.MSComm1().PortOpen());
         QCOMPARE(window.MSComm1().devicePath(), back.devicePath());
 
@@ -154,7 +178,16 @@ private slots:
             holder = std::make_unique<QProcess>();
             holder->start(QStringLiteral(DRELIN_DEVICE), {QStringLiteral("--device"), link, QStringLiteral("--quiet")});
             QVERIFY(holder->waitForStarted());
-            QTest::qWait(300);
+            // It holds the lock once it has the device open: serial programs lock first.
+            const auto holding = [&] {
+                const QDir open(QStringLiteral("/proc/%1/fd").arg(holder->processId()));
+                for (const QFileInfo &file : open.entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
+                    if (file.symLinkTarget() == faulty.devicePath())
+                        return true;
+                }
+                return false;
+            };
+            QTRY_VERIFY(holding());
         } else if (fault == Gone) {
             QVERIFY(QFile::remove(link));
         } else {

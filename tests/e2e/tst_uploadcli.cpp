@@ -1,5 +1,5 @@
-// drelin-upload as an operator's script runs it: usage errors, capture files, refused frames,
-// ports by number and by path, and interrupts.
+// drelin-upload as an operator's script runs it: usage errors, capture files, ports by number and
+// by path, and interrupts. Its refusals of broken frames are in tst_badbitmaps.
 #include "bmpwriter.h"
 #include "wireoracle.h"
 #include "farend.h"
@@ -178,21 +178,6 @@ private slots:
         QVERIFY(quiet.out.isEmpty());
     }
 
-    void badFramesStopEverything()
-    {
-        const QString capture = m_dir.filePath(QStringLiteral("never.cap"));
-        QFile notAFrame(m_dir.filePath(QStringLiteral("text.bmp")));
-        QVERIFY(notAFrame.open(QIODevice::WriteOnly));
-        notAFrame.write("just text");
-        notAFrame.close();
-        const Run result = run({"--capture", capture, m_logo, notAFrame.fileName(), m_dir.filePath("gone.bmp")});
-        QCOMPARE(result.exitCode, 1);
-        QVERIFY(result.err.contains("text.bmp"));
-        QVERIFY(result.err.contains("gone.bmp"));
-        QVERIFY(!QFile::exists(capture));
-        QVERIFY(result.out.isEmpty());
-    }
-
     void portFailureIsReported()
     {
         const Run result = run({"--device", "/dev/no-such-inserter", m_logo});
@@ -200,47 +185,47 @@ private slots:
         QVERIFY2(result.err.contains("/dev/no-such-inserter"), result.err.constData());
     }
 
-    void uploadsOverDeviceAndStoredPort_data()
-    {
-        QTest::addColumn<bool>("byNumber");
-        QTest::newRow("--device PATH") << false;
-        QTest::newRow("--port N mapped in the settings") << true;
-    }
-
+    // The port by path and by its number in the settings, both at once: each takes three
+    // real one-second pauses.
     void uploadsOverDeviceAndStoredPort()
     {
-        QFETCH(bool, byNumber);
-        PtyPair pty;
-        FarEnd device(pty);
-        writeConfig(QStringLiteral("[Ports]\nCom4=%1\n").arg(pty.devicePath()));
-        const QStringList target = byNumber ? QStringList{"--port", "4"} : QStringList{"--device", pty.devicePath()};
-        const Run result = run(target + QStringList{"9=" + m_intro});
-        QCOMPARE(result.exitCode, 0);
-        QTRY_COMPARE(device.receivedCount(), qint64(67090));
-        WireDecoder decoder;
-        decoder.feed(device.received());
-        const QList<DecodedFrame> frames = decoder.takeFrames();
-        QCOMPARE(frames.size(), 1);
-        QVERIFY(frames[0].complete);
-        QCOMPARE(frames[0].number, 9);
-        QCOMPARE(frames[0].pixels, pixels(1));
+        PtyPair byPath, byNumber;
+        FarEnd pathEnd(byPath), numberEnd(byNumber);
+        writeConfig(QStringLiteral("[Ports]\nCom4=%1\n").arg(byNumber.devicePath()));
+        QProcess *const uploads[] = {start({"--device", byPath.devicePath(), "9=" + m_intro}),
+                                     start({"--port", "4", "9=" + m_intro})};
+        FarEnd *ends[] = {&pathEnd, &numberEnd};
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(uploads[i]->waitForFinished(30000));
+            QVERIFY2(uploads[i]->exitCode() == 0, uploads[i]->readAllStandardError().constData());
+            QTRY_COMPARE(ends[i]->receivedCount(), qint64(67090));
+            WireDecoder decoder;
+            decoder.feed(ends[i]->received());
+            const QList<DecodedFrame> frames = decoder.takeFrames();
+            QCOMPARE(frames.size(), 1);
+            QVERIFY(frames[0].complete);
+            QCOMPARE(frames[0].number, 9);
+            QCOMPARE(frames[0].pixels, pixels(1));
+        }
     }
 
     void interruptStopsAtTheNextStopCheck()
     {
         PtyPair pty;
-        FarEnd device(pty, false); // the line fills, the pixels wait
+        FarEnd device(pty);
+        // Past the header's pauses, a hundred pixel groups in, the line fills and the pixels wait.
+        const qint64 held = 2 + 2 + 2 + 2 + 8 + WireFormat::ColourTableCharacters + 100 * 8;
+        device.setReadLimit(held);
         std::unique_ptr<QProcess> process(start({"--device", pty.devicePath(), m_logo, m_intro}));
-        QTest::qWait(3500); // past the header's pauses, into the pixels
+        QTRY_COMPARE_WITH_TIMEOUT(device.receivedCount(), held, 10000);
         ::kill(pid_t(process->processId()), SIGINT);
-        // The interrupt no longer waits for the full line: the program may be gone already.
-        QTest::qWait(200);
-        device.setReading(true);
-        QVERIFY(process->state() == QProcess::NotRunning || process->waitForFinished(10000));
+        // The interrupt does not wait for the full line: the program ends while nothing is read.
+        QVERIFY(process->waitForFinished(10000));
         QCOMPARE(process->exitCode(), 130);
         const QByteArray said = process->readAllStandardError();
         QVERIFY2(said.contains("Interrupted after 0 of 2 frames"), said.constData());
-        QTest::qWait(100);
+        device.setReadLimit(-1);
+        QTRY_VERIFY(device.hungUp()); // all it sent has been read
         QVERIFY(!device.received().endsWith("] "));
         QVERIFY(device.received().size() < 67090);
     }

@@ -11,7 +11,6 @@
 #include "framelist/core/framelistmodel.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QListWidgetItem>
@@ -283,11 +282,7 @@ private slots:
             QVERIFY(writeFile(folder + QStringLiteral("/f%1.bmp").arg(i, 4, 10, QLatin1Char('0')), "x"));
         const int loadsBefore = rig->window.browser()->previewLoads();
 
-        QElapsedTimer timer;
-        timer.start();
-        QVERIFY(rig->window.browser()->openFolder(folder));
-        const qint64 elapsed = timer.elapsed();
-        qInfo("Listing %d bitmaps took %lld ms", count, elapsed);
+        QVERIFY(rig->window.browser()->openFolder(folder)); // bench_listing measures how fast
 
         QCOMPARE(rig->files()->ListCount(), count);
         QCOMPARE(rig->files()->List(0), QStringLiteral("f0000.bmp"));
@@ -295,7 +290,6 @@ private slots:
         QCOMPARE(rig->window.browser()->previewLoads() - loadsBefore, 1);
         QCOMPARE(rig->image1()->pixmap().size(), pictureSize(4));
         QCOMPARE(boxes(rig->modals), QStringList());
-        QVERIFY2(elapsed < 5000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
     }
 };
 

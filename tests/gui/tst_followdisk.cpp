@@ -8,7 +8,6 @@
 #include "framelist/core/framelistmodel.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -291,10 +290,7 @@ private slots:
         QCOMPARE(files->relists(), relists);
         QCOMPARE(files->ListCount(), 3);
 
-        QElapsedTimer timer;
-        timer.start();
-        files->syncWithDisk();
-        qInfo("Listing %d bitmaps copied in took %lld ms", count, timer.elapsed());
+        files->syncWithDisk(); // bench_listing measures how fast
 
         QCOMPARE(files->relists(), relists + 1);
         QCOMPARE(files->ListCount(), count + 3);
@@ -310,9 +306,7 @@ private slots:
         for (int i = 0; i < 100; ++i)
             QVERIFY(QFile::remove(at(QStringLiteral("f%1.bmp").arg(i, 4, 10, QLatin1Char('0')))));
         QVERIFY(writePicture(at(QStringLiteral("b.bmp")), sizeOf(QStringLiteral("b.bmp"))));
-        timer.restart();
         files->syncWithDisk();
-        qInfo("Listing %d bitmaps again after a small change took %lld ms", files->ListCount(), timer.elapsed());
 
         QCOMPARE(files->ListCount(), count + 3 - 100 + 1);
         QCOMPARE(files->indexAt(QPoint(0, 0)).data().toString(), top);

@@ -209,12 +209,16 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QRect before = control(window, "cmdSaljiSve")->geometry();
         const QRect barBefore = control(window, "StatusBar1")->geometry();
-        window.resize(window.width() + 300, window.height() + 200);
-        QTest::qWait(50);
+        const auto resized = [&window](const QSize &size) {
+            window.resize(size);
+            const bool arrived = QTest::qWaitFor([&] { return window.size() == size; });
+            QCoreApplication::sendPostedEvents(); // the layouts' requests the new size made
+            return arrived;
+        };
+        QVERIFY(resized(window.size() + QSize(300, 200)));
         QCOMPARE(control(window, "cmdSaljiSve")->geometry(), before);
         QCOMPARE(control(window, "StatusBar1")->geometry(), barBefore);
-        window.resize(400, 300);
-        QTest::qWait(50);
+        QVERIFY(resized(QSize(400, 300)));
         QCOMPARE(control(window, "cmdSaljiSve")->geometry(), before);
     }
 

@@ -3,7 +3,7 @@
 // an upload, and a line that takes no characters.
 #include "bmpwriter.h"
 #include "farend.h"
-#include "gateclock.h"
+#include "manualclock.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
@@ -36,6 +36,7 @@ struct Rig
     PtyPair pty;
     QTemporaryDir dir;
     ScriptedModals modals;
+    ManualClock clock; // the pauses, held where a test needs them
     std::unique_ptr<frmMain> window;
 
     explicit Rig(int frames = 2)
@@ -43,6 +44,7 @@ struct Rig
         store.setValue(QStringLiteral("Ports/Com2"), pty.devicePath());
         store.setValue(QStringLiteral("Ports/Com3"), dir.filePath(QStringLiteral("no-such-port")));
         window = std::make_unique<frmMain>();
+        window->upload()->setTransmitClock(&clock);
         window->Form_Load();
         window->show();
         for (int i = 0; i < frames; ++i) {
@@ -53,6 +55,7 @@ struct Rig
             window->frameList()->add(QStringLiteral("000%1").arg(i), file.fileName());
         }
     }
+    ~Rig() { clock.release(); } // a failed test may leave a pause held
 
     template <typename T = QWidget>
     T *get(const char *name) const { return window->findChild<T *>(QString::fromLatin1(name)); }
@@ -190,8 +193,7 @@ private slots:
     {
         Rig rig;
         FarEnd device(rig.pty);
-        GateClock clock;
-        rig.window->upload()->setTransmitClock(&clock);
+        rig.clock.holdFrom(1);
         rig.activate();
         QStringList focused;
         QObject watching; // ends the connection with the test
@@ -200,13 +202,13 @@ private slots:
         auto *upload = rig.get<QPushButton>("cmdSaljiSve");
         upload->setFocus();
         QTest::keyClick(upload, Qt::Key_Return);
-        QTRY_COMPARE(clock.pauses(), 1);
+        QTRY_COMPARE(rig.clock.pauses(), 1);
         QTRY_COMPARE(QApplication::focusWidget(), rig.get("cmdStopLoading"));
 
         QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
         rig.modals.queueMessageAnswer(QMessageBox::Ok);
         QTest::keyClick(rig.get("cmdStopLoading"), Qt::Key_Return); // Enter stops too
-        clock.open();
+        rig.clock.release();
         QVERIFY(ended.wait(10000));
         QCOMPARE(rig.texts(), QStringList{QStringLiteral("Upload stopped!")});
         QTRY_COMPARE(QApplication::focusWidget(), upload);
@@ -219,8 +221,7 @@ private slots:
     {
         Rig rig;
         FarEnd device(rig.pty, false);
-        GateClock clock(3);
-        rig.window->upload()->setTransmitClock(&clock);
+        rig.clock.holdFrom(4);
         rig.window->MSComm1().setStallAfterMs(300);
         auto *panel = rig.get<QLabel>("Panel1");
         QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
@@ -233,12 +234,12 @@ private slots:
         QVERIFY(!panel->toolTip().isEmpty());
 
         device.setReading(true);
-        QTRY_COMPARE_WITH_TIMEOUT(clock.pauses(), 4, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.clock.pauses(), 4, 10000);
         QTRY_COMPARE(panel->text(), QStringLiteral("Loading frame..."));
         QVERIFY(panel->toolTip().isEmpty());
         rig.modals.queueMessageAnswer(QMessageBox::Ok);
         QTest::mouseClick(rig.get<QPushButton>("cmdStopLoading"), Qt::LeftButton);
-        clock.open();
+        rig.clock.release();
         QVERIFY(ended.wait(10000));
     }
 };

@@ -2,13 +2,17 @@
 
 #include "bmpwriter.h"
 
+#include "core/framebitmap.h"
+
 #include <QDir>
 #include <QFile>
+#include <QTest>
 
 #include <climits>
 #include <functional>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -90,17 +94,36 @@ QByteArray goodFrameFile()
     return frameWriter().build();
 }
 
+void addBadBitmapRows(const QVector<BadBitmap> &corpus, bool samplesOnly)
+{
+    QTest::addColumn<BadBitmap>("entry");
+    for (const BadBitmap &entry : corpus) {
+        if (entry.sample || !samplesOnly)
+            QTest::newRow(qPrintable(entry.row)) << entry;
+    }
+}
+
+bool needsUser(const BadBitmap &entry)
+{
+    return entry.asUser && ::geteuid() == 0;
+}
+
 QVector<BadBitmap> writeBadBitmaps(const QString &folder)
 {
     QVector<BadBitmap> corpus;
     const QDir dir(folder);
     const QByteArray good = goodFrameFile();
+    constexpr bool Sample = true;
+    const auto add = [&](const QString &row, const QString &path, const QString &phrase, Kind kind, Preview preview,
+                         bool sample = false, bool asUser = false) {
+        corpus.append({row, path, phrase, kind, preview, asUser, sample});
+    };
     // Each file is numbered, so the names say nothing a reader could go by.
-    const auto file = [&](const char *row, const QByteArray &bytes, const QString &phrase,
-                          Preview preview = Preview::Refused) {
+    const auto file = [&](const QString &row, const QByteArray &bytes, const QString &phrase,
+                          Preview preview = Preview::Refused, bool sample = false) {
         const QString path = dir.filePath(QStringLiteral("%1.bmp").arg(corpus.size(), 2, 10, QLatin1Char('0')));
         if (writeFile(path, bytes))
-            corpus.append({QString::fromLatin1(row), path, phrase, Kind::File, preview, false});
+            add(row, path, phrase, Kind::File, preview, sample);
     };
     const auto size = [](qint64 w, qint64 h) {
         return QStringLiteral("the picture is %1 x %2 pixels; a frame must be 256 x 128").arg(w).arg(h);
@@ -108,38 +131,53 @@ QVector<BadBitmap> writeBadBitmaps(const QString &folder)
     const auto bits = [](int n) {
         return QStringLiteral("the picture has %1 bits per pixel; a frame must be 8-bit, 256 colours").arg(n);
     };
+    const auto truncated = [](int held) {
+        return QStringLiteral("the pixels are truncated (the file holds %1 of the 32768 bytes)").arg(held);
+    };
+    const QString notBitmap = QStringLiteral("it is not a Windows bitmap (it does not start with \"BM\")");
+    const QString fileHeaderCut = QStringLiteral("the file header is truncated");
     const QString headerCut = QStringLiteral("the bitmap header is truncated");
+    const QString tableCut = QStringLiteral("the colour table is truncated");
     const QString pastRow = QStringLiteral("the RLE8 data runs past the end of a row");
     const QString pastPicture = QStringLiteral("the RLE8 data runs past the end of the picture");
+    const QString endsEarly = QStringLiteral("the RLE8 data ends before its end-of-bitmap mark");
     const QString badDelta = QStringLiteral("an RLE8 delta moves outside the picture");
 
-    file("empty file", QByteArray(), QStringLiteral("the file is empty"));
-    file("text, not a bitmap", "just some text\n", QStringLiteral("it does not start with \"BM\""));
-    file("cut in the file header", good.left(9), QStringLiteral("the file header is truncated"));
+    // Cut short, each just before the part it cuts would be whole.
+    file("empty file", QByteArray(), QStringLiteral("the file is empty"), Preview::Refused, Sample);
+    file("PNG, not a bitmap", QByteArray("\x89PNG\r\n\x1a\n") + good.mid(8), notBitmap);
+    file("only B", "B", fileHeaderCut);
+    file("cut in the file header", good.left(13), fileHeaderCut);
     file("cut before the header size", good.left(16), headerCut);
-    file("cut in the info header", good.left(40), headerCut);
-    file("cut in the colour table", good.left(14 + 40 + 4 * 100 + 2), QStringLiteral("the colour table is truncated"));
-    file("cut in the pixels", good.left(good.size() - 1000),
-         QStringLiteral("the pixels are truncated (the file holds 31768 of the 32768 bytes)"), Preview::Either);
-    file("last pixel byte missing", good.left(good.size() - 1),
-         QStringLiteral("the pixels are truncated (the file holds 32767 of the 32768 bytes)"), Preview::Either);
-    file("RLE8 without its end mark", rle8({}).chopped(2),
-         QStringLiteral("the RLE8 data ends before its end-of-bitmap mark"), Preview::Either);
+    file("cut in the info header", good.left(53), headerCut);
+    file("cut in the core header", changed([](BmpWriter &w) { w.headerSize = 12; }).left(25), headerCut);
+    file("cut in the colour table", good.left(1077), tableCut, Preview::Refused, Sample);
+    file("cut in the bit field masks", changed([](BmpWriter &w) { w.compression = BmpWriter::Bitfields; }).left(60),
+         tableCut, Preview::Either);
+    file("cut at the pixels", good.left(1078), truncated(0), Preview::Either);
+    file("last pixel byte missing", good.left(good.size() - 1), truncated(32767), Preview::Either);
+    file("pixels start a byte late", changed([](BmpWriter &w) { w.pixelOffset = 1079; }), truncated(32767),
+         Preview::Either);
 
-    for (const int headerSize : {0, 20, 64, 100, -1}) {
-        const QByteArray row = "header size " + QByteArray::number(quint32(headerSize));
+    for (const int headerSize : {0, 16, 64, 100, -1}) {
         // 64 bytes is the OS/2 2.x header, which Qt reads.
-        file(row.constData(), changed([=](BmpWriter &w) { w.headerSize = headerSize; }),
+        file(QStringLiteral("header size %1").arg(quint32(headerSize)),
+             changed([=](BmpWriter &w) { w.headerSize = headerSize; }),
              QStringLiteral("the bitmap header has an unknown size of %1 bytes").arg(quint32(headerSize)),
              headerSize == 64 ? Preview::Picture : Preview::Refused);
     }
 
     // Widths and heights as the header holds them; a negative height is top-down, so only its
-    // size is wrong.
-    // Pictures of another size are still pictures to Qt; impossible sizes are not.
-    const struct { const char *row; qint32 width, height; qint64 shownWidth, shownHeight; Preview preview; } shapes[] = {
+    // size is wrong. Pictures of another size are still pictures to Qt; impossible sizes are not.
+    const struct {
+        const char *row;
+        qint32 width, height;
+        qint64 shownWidth, shownHeight;
+        Preview preview;
+        bool sample = false;
+    } shapes[] = {
         {"width 255", 255, 128, 255, 128, Preview::Picture},
-        {"width 257", 257, 128, 257, 128, Preview::Picture},
+        {"width 257", 257, 128, 257, 128, Preview::Picture, Sample},
         {"width 0", 0, 128, 0, 128, Preview::Refused},
         {"width -256", -256, 128, -256, 128, Preview::Refused},
         {"huge width", INT_MAX, 128, INT_MAX, 128, Preview::Refused},
@@ -150,13 +188,14 @@ QVector<BadBitmap> writeBadBitmaps(const QString &folder)
         {"huge height", 256, INT_MAX, 256, INT_MAX, Preview::Refused},
         {"most negative height", 256, INT_MIN, 256, -qint64(INT_MIN), Preview::Refused},
         {"width and height swapped", 128, 256, 128, 256, Preview::Picture},
+        {"320 x 240", 320, 240, 320, 240, Preview::Picture},
     };
     for (const auto &shape : shapes) {
-        file(shape.row, changed([&](BmpWriter &w) {
+        file(QString::fromLatin1(shape.row), changed([&](BmpWriter &w) {
                  w.width = shape.width;
                  w.height = shape.height;
              }),
-             size(shape.shownWidth, shape.shownHeight), shape.preview);
+             size(shape.shownWidth, shape.shownHeight), shape.preview, shape.sample);
     }
     // The 12-byte core header keeps sizes in 16 bits. No pixels: the header alone is wrong.
     file("core header, width 65535", changed([](BmpWriter &w) {
@@ -165,85 +204,114 @@ QVector<BadBitmap> writeBadBitmaps(const QString &folder)
              w.pixelData = QByteArray(64, '\0');
          }),
          size(65535, 128), Preview::Either);
+    file("core header, height 129", changed([](BmpWriter &w) { w.headerSize = 12; w.height = 129; }), size(256, 129),
+         Preview::Either);
 
     for (const int n : {1, 4, 16, 24, 32})
-        file(qPrintable(QStringLiteral("%1 bits per pixel").arg(n)), depth(n), bits(n), Preview::Picture);
+        file(QStringLiteral("%1 bits per pixel").arg(n), depth(n), bits(n), Preview::Picture, n == 24);
     file("0 bits per pixel", changed([](BmpWriter &w) { w.bitCount = 0; }), bits(0));
+    file("core header, 24 bits per pixel", changed([](BmpWriter &w) { w.headerSize = 12; w.bitCount = 24; }), bits(24),
+         Preview::Either);
 
     for (const int planes : {0, 2, 8}) {
-        file(qPrintable(QStringLiteral("%1 colour planes").arg(planes)),
-             changed([=](BmpWriter &w) { w.planes = quint16(planes); }),
+        file(QStringLiteral("%1 colour planes").arg(planes), changed([=](BmpWriter &w) { w.planes = quint16(planes); }),
              QStringLiteral("the picture has %1 colour planes; a frame must have 1").arg(planes));
     }
-    file("RLE4 compression", changed([](BmpWriter &w) { w.compression = BmpWriter::Rle4; }),
-         QStringLiteral("compressed with RLE4 (method 2)"));
-    file("PNG compression", changed([](BmpWriter &w) { w.compression = 5; }),
-         QStringLiteral("compressed with PNG (method 5)"));
+    const struct { quint32 method; const char *name; bool sample = false; } methods[] = {
+        {2, "RLE4", Sample}, {4, "JPEG"}, {5, "PNG"}, {6, "alpha bit fields"}, {0xFFFFFFFF, "an unknown method"}};
+    for (const auto &method : methods) {
+        file(QStringLiteral("%1 compression (method %2)").arg(QString::fromLatin1(method.name)).arg(method.method),
+             changed([&](BmpWriter &w) { w.compression = method.method; }),
+             QStringLiteral("the picture is compressed with %1 (method %2); a frame must be uncompressed or RLE8")
+                 .arg(QString::fromLatin1(method.name))
+                 .arg(method.method),
+             Preview::Either, method.sample);
+    }
     file("RLE8 with top-down rows", rle8({}, true), QStringLiteral("RLE8-compressed with top-down rows"),
          Preview::Either);
 
     // Hand-made RLE8 streams: count, index pairs; 00 00 ends a line, 00 01 the bitmap, 00 02 dx dy
     // moves, 00 n starts n literal indices.
-    file("RLE8 run past the row", rle8(QByteArray::fromHex("C805 6406 0001")), pastRow, Preview::Either);
-    file("RLE8 literal past the row", rle8(QByteArray::fromHex("FA01 000A 0102030405060708090A 0001")), pastRow,
-         Preview::Either);
-    file("RLE8 run past the picture", rle8(repeated(QByteArray::fromHex("0000"), 128) + QByteArray::fromHex("0107 0001")),
-         pastPicture, Preview::Either);
-    file("RLE8 line end past the picture", rle8(repeated(QByteArray::fromHex("0000"), 129) + QByteArray::fromHex("0001")),
-         pastPicture, Preview::Either);
-    file("RLE8 delta below the picture", rle8(QByteArray::fromHex("0002 00C8 0001")), badDelta, Preview::Either);
-    file("RLE8 delta right of the picture", rle8(QByteArray::fromHex("0002 FF00 0002 0A00 0001")), badDelta,
-         Preview::Either);
+    const QByteArray allRows = repeated(QByteArray::fromHex("0000"), 128);
+    const struct { const char *row; QByteArray stream; QString phrase; bool sample = false; } streams[] = {
+        {"RLE8 run past the row", QByteArray::fromHex("C805 6406 0001"), pastRow},
+        {"RLE8 literal past the row", QByteArray::fromHex("FA01 000A 0102030405060708090A 0001"), pastRow},
+        {"RLE8 run past the picture", allRows + QByteArray::fromHex("0107 0001"), pastPicture},
+        {"RLE8 literal past the picture", allRows + QByteArray::fromHex("0003 010203 00 0001"), pastPicture},
+        {"RLE8 line end past the picture", allRows + QByteArray::fromHex("0000 0001"), pastPicture},
+        {"RLE8 delta below the picture", QByteArray::fromHex("0002 00C8 0001"), badDelta, Sample},
+        {"RLE8 delta right of the picture", QByteArray::fromHex("0002 FF00 0002 0A00 0001"), badDelta},
+        {"RLE8 odd byte at the end", QByteArray::fromHex("0105 00"), endsEarly},
+        {"RLE8 literal cut", QByteArray::fromHex("0005 0102"), endsEarly},
+        {"RLE8 delta cut", QByteArray::fromHex("0002 05"), endsEarly},
+    };
+    for (const auto &stream : streams) {
+        file(QString::fromLatin1(stream.row), rle8(stream.stream), stream.phrase, Preview::Either, stream.sample);
+    }
+    file("RLE8 without its end mark", rle8({}).chopped(2), endsEarly, Preview::Either);
+    file("RLE8 without data", changed([](BmpWriter &w) {
+             w.compression = BmpWriter::Rle8;
+             w.pixelData = QByteArray();
+         }),
+         endsEarly, Preview::Either);
 
     for (const quint32 colours : {257u, 0xFFFFFFFFu}) {
-        file(qPrintable(QStringLiteral("%1 colours").arg(colours)), changed([=](BmpWriter &w) { w.colorsUsed = colours; }),
+        file(QStringLiteral("%1 colours").arg(colours), changed([=](BmpWriter &w) { w.colorsUsed = colours; }),
              QStringLiteral("the colour table has %1 entries; a frame has at most 256").arg(colours), Preview::Either);
     }
-    for (const quint32 offset : {40000u, 0xFFFFFFFFu}) {
-        file(qPrintable(QStringLiteral("pixel offset %1").arg(offset)),
-             changed([=](BmpWriter &w) { w.pixelOffset = offset; }),
+    for (const quint32 offset : {quint32(good.size()) + 1, 0xFFFFFFFFu}) {
+        file(QStringLiteral("pixel offset %1").arg(offset), changed([=](BmpWriter &w) { w.pixelOffset = offset; }),
              QStringLiteral("the pixel offset %1 is outside the file of %2 bytes").arg(offset).arg(good.size()),
-             Preview::Either);
+             Preview::Either, offset != 0xFFFFFFFFu);
     }
-    file("pixel offset inside the colour table", changed([](BmpWriter &w) { w.pixelOffset = 100; }),
-         QStringLiteral("the pixel offset 100 is inside the headers or colour table"), Preview::Either);
+    file("pixel offset inside the colour table", changed([](BmpWriter &w) { w.pixelOffset = 1077; }),
+         QStringLiteral("the pixel offset 1077 is inside the headers or colour table"), Preview::Either);
 
     // Not files at all.
     const QString folderPath = dir.filePath(QStringLiteral("x.bmp"));
     if (dir.mkdir(QStringLiteral("x.bmp")))
-        corpus.append({QStringLiteral("folder named x.bmp"), folderPath, QStringLiteral("it is a folder, not a file"),
-                       Kind::Folder, Preview::Refused, false});
+        add(QStringLiteral("folder named x.bmp"), folderPath, QStringLiteral("it is a folder, not a file"), Kind::Folder,
+            Preview::Refused, Sample);
     const QString loop = dir.filePath(QStringLiteral("loop.bmp"));
     if (QFile::link(dir.filePath(QStringLiteral("loop2.bmp")), loop)
         && QFile::link(loop, dir.filePath(QStringLiteral("loop2.bmp"))))
-        corpus.append({QStringLiteral("link loop"), loop,
-                       QStringLiteral("the file cannot be read: Too many levels of symbolic links"), Kind::Unlisted,
-                       Preview::Refused, false});
+        add(QStringLiteral("link loop"), loop, QStringLiteral("the file cannot be read: Too many levels of symbolic links"),
+            Kind::Unlisted, Preview::Refused);
     const QString dangling = dir.filePath(QStringLiteral("dangling.bmp"));
     if (QFile::link(dir.filePath(QStringLiteral("nothing-here.bmp")), dangling))
-        corpus.append({QStringLiteral("link to nothing"), dangling,
-                       QStringLiteral("the file cannot be read: No such file or directory"), Kind::Unlisted,
-                       Preview::Refused, false});
+        add(QStringLiteral("link to nothing"), dangling, QStringLiteral("the file cannot be read: No such file or directory"),
+            Kind::Unlisted, Preview::Refused, Sample);
+    add(QStringLiteral("no such file"), dir.filePath(QStringLiteral("gone.bmp")),
+        QStringLiteral("the file cannot be read: No such file or directory"), Kind::Unlisted, Preview::Refused);
     const QString pipe = dir.filePath(QStringLiteral("pipe.bmp"));
     if (::mkfifo(QFile::encodeName(pipe).constData(), 0644) == 0)
-        corpus.append({QStringLiteral("named pipe"), pipe, QStringLiteral("it is not a regular file"), Kind::Pipe,
-                       Preview::Refused, false});
+        add(QStringLiteral("named pipe"), pipe, QStringLiteral("it is not a regular file"), Kind::Pipe, Preview::Refused,
+            Sample);
 
-    // A good frame grown past 4 GiB by exactly one frame file: a size cut to 32 bits would look
-    // like a frame's. Sparse, so it costs no disk; reading it would take gigabytes of memory.
+    // Sparse, so sizes cost no disk. A good frame grown past 4 GiB by exactly one frame file: a
+    // size cut to 32 bits would look like a frame's; reading it would take gigabytes of memory.
+    const auto sparse = [&](const QString &row, const char *name, const QByteArray &start, qint64 bytes,
+                            const QString &phrase, Preview preview, bool sample = false) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        QFile grown(path);
+        if (writeFile(path, start) && grown.resize(bytes))
+            add(row, path, phrase, Kind::File, preview, sample);
+    };
+    const auto tooBig = [](qint64 bytes) {
+        return QStringLiteral("the file is %1 bytes; a frame file is about 33 KB").arg(bytes);
+    };
     const qint64 huge = (qint64(1) << 32) + good.size();
-    const QString sparse = dir.filePath(QStringLiteral("huge.bmp"));
-    QFile big(sparse);
-    if (writeFile(sparse, good) && big.resize(huge))
-        corpus.append({QStringLiteral("sparse file past 4 GiB"), sparse,
-                       QStringLiteral("the file is %1 bytes; a frame file is about 33 KB").arg(huge), Kind::File,
-                       Preview::Picture, false});
+    sparse(QStringLiteral("sparse file past 4 GiB"), "huge.bmp", good, huge, tooBig(huge), Preview::Picture, Sample);
+    sparse(QStringLiteral("a byte over the size limit"), "big.bmp", QByteArray(), FrameBitmapReader::MaxFileSize + 1,
+           tooBig(FrameBitmapReader::MaxFileSize + 1), Preview::Refused);
+    // Read whole and refused by its contents, not by its size.
+    sparse(QStringLiteral("at the size limit"), "limit.bmp", QByteArray(), FrameBitmapReader::MaxFileSize, notBitmap,
+           Preview::Refused);
 
     // A good frame nobody may read: only a process without root's rights is refused.
     const QString locked = dir.filePath(QStringLiteral("locked.bmp"));
     if (writeFile(locked, good) && QFile::setPermissions(locked, QFileDevice::Permissions()))
-        corpus.append({QStringLiteral("no read permission"), locked,
-                       QStringLiteral("the file cannot be read: Permission denied"), Kind::File, Preview::Refused,
-                       true});
+        add(QStringLiteral("no read permission"), locked, QStringLiteral("the file cannot be read: Permission denied"),
+            Kind::File, Preview::Refused, Sample, true);
     return corpus;
 }

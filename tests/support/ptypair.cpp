@@ -45,7 +45,7 @@ QByteArray PtyPair::read(qint64 count, int timeoutMs)
         pollfd descriptor{m_master, POLLIN, 0};
         if (::poll(&descriptor, 1, int(left)) <= 0)
             continue;
-        const ssize_t got = ::read(m_master, buffer, sizeof buffer);
+        const ssize_t got = ::read(m_master, buffer, size_t(qMin<qint64>(sizeof buffer, count - result.size())));
         if (got > 0)
             result.append(buffer, got);
         else if (got < 0 && errno != EAGAIN && errno != EINTR)
@@ -54,18 +54,18 @@ QByteArray PtyPair::read(qint64 count, int timeoutMs)
     return result;
 }
 
-QByteArray PtyPair::readUntilQuiet(int quietMs, int timeoutMs)
+bool PtyPair::waitForData(int timeoutMs) const
 {
-    QByteArray result;
-    QElapsedTimer total;
-    total.start();
-    while (total.elapsed() < timeoutMs) {
-        const QByteArray more = read(1 << 30, quietMs);
-        if (more.isEmpty())
-            break;
-        result += more;
-    }
-    return result;
+    pollfd descriptor{m_master, POLLIN, 0};
+    return m_master >= 0 && ::poll(&descriptor, 1, timeoutMs) > 0;
+}
+
+QByteArray PtyPair::readNow(qint64 most, bool *hungUp)
+{
+    char buffer[65536];
+    const ssize_t got = m_master < 0 ? -1 : ::read(m_master, buffer, size_t(qMin<qint64>(sizeof buffer, most)));
+    *hungUp = got < 0 && errno == EIO;
+    return got > 0 ? QByteArray(buffer, int(got)) : QByteArray();
 }
 
 bool PtyPair::write(const QByteArray &data)

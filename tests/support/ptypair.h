@@ -18,8 +18,10 @@ public:
 
     // Reads what the program sent until `count` bytes have arrived or timeoutMs has passed.
     QByteArray read(qint64 count, int timeoutMs);
-    // Reads until nothing more arrives for quietMs (or timeoutMs in all has passed).
-    QByteArray readUntilQuiet(int quietMs, int timeoutMs);
+    // Waits up to timeoutMs for something to read (or for the device to be let go), reading nothing.
+    bool waitForData(int timeoutMs) const;
+    // Reads at most `most` bytes there already are; hungUp tells that no one has the device open.
+    QByteArray readNow(qint64 most, bool *hungUp);
     // Sends bytes to the program, as the device would.
     bool write(const QByteArray &data);
     // The far end goes away: the program's next write fails.

@@ -14,9 +14,9 @@ ScriptedModals::~ScriptedModals()
     Modals::setResponder(m_previous);
 }
 
-void ScriptedModals::queueMessageAnswer(QMessageBox::StandardButton button)
+void ScriptedModals::queueMessageAnswer(QMessageBox::StandardButton button, const std::function<void()> &whileShown)
 {
-    m_script.append(button);
+    m_script.append(MessageAnswer{button, whileShown});
 }
 
 void ScriptedModals::queueInputAnswer(const QString &text)
@@ -46,8 +46,12 @@ QMessageBox::StandardButton ScriptedModals::answerMessage(const MessageRequest &
 {
     m_shown.append({ShownModal::Message, request.title, request.text, request.icon, request.buttons, {}, {}});
     whileOpen();
-    if (!m_script.isEmpty() && std::holds_alternative<QMessageBox::StandardButton>(m_script.first()))
-        return std::get<QMessageBox::StandardButton>(m_script.takeFirst());
+    if (!m_script.isEmpty() && std::holds_alternative<MessageAnswer>(m_script.first())) {
+        const MessageAnswer answer = std::get<MessageAnswer>(m_script.takeFirst());
+        if (answer.whileShown)
+            answer.whileShown();
+        return answer.button;
+    }
     m_unexpected.append(QStringLiteral("message: ") + request.text);
     // As the close box would: the escape button of the box.
     for (auto button : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok}) {

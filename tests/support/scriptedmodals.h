@@ -32,7 +32,8 @@ public:
     ScriptedModals();
     ~ScriptedModals() override;
 
-    void queueMessageAnswer(QMessageBox::StandardButton button);
+    // whileShown runs as the box is shown, to look at the window behind it.
+    void queueMessageAnswer(QMessageBox::StandardButton button, const std::function<void()> &whileShown = {});
     void queueInputAnswer(const QString &text);
     // The dialog is shown (not modally), work runs on it, and a dialog still open afterwards is
     // closed as by its close box.
@@ -50,7 +51,12 @@ public:
 private:
     void whileOpen();
 
-    using Step = std::variant<QMessageBox::StandardButton, QString, DialogWork>;
+    struct MessageAnswer
+    {
+        QMessageBox::StandardButton button;
+        std::function<void()> whileShown;
+    };
+    using Step = std::variant<MessageAnswer, QString, DialogWork>;
     QList<Step> m_script;
     QList<ShownModal> m_shown;
     QStringList m_unexpected;
