@@ -38,7 +38,6 @@ public:
     BitmapBrowser *browser() const { return m_browser; }
     UploadController *upload() const { return m_upload; }
     FrameEditor *editor() const { return m_editor; }
-    FrameAdder *adder() const { return m_adder; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

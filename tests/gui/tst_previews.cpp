@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -38,6 +39,7 @@ struct Rig
     QTemporaryDir dir;
     QString previous = QDir::currentPath();
     std::unique_ptr<frmMain> window;
+    std::unique_ptr<QSignalSpy> reads; // pictures read for a preview
 
     explicit Rig(const QStringList &names)
     {
@@ -49,9 +51,11 @@ struct Rig
         }
         QDir::setCurrent(dir.path());
         window = std::make_unique<frmMain>();
+        reads = std::make_unique<QSignalSpy>(window->browser(), &BitmapBrowser::previewRead);
     }
     ~Rig()
     {
+        reads.reset();
         window.reset();
         QDir::setCurrent(previous);
     }
@@ -65,7 +69,7 @@ struct Rig
     template <typename T>
     T *get(const char *name) const { return window->findChild<T *>(QString::fromLatin1(name)); }
     int shownWidth(const char *preview) const { return get<QLabel>(preview)->pixmap().width(); }
-    int loads() const { return window->browser()->previewLoads(); }
+    int loads() const { return int(reads->count()); }
     QStringList messages() const
     {
         QStringList texts;

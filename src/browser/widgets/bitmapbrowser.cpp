@@ -37,7 +37,7 @@ BitmapBrowser::BitmapBrowser(QWidget *window, DriveListBox *drives, DirListBox *
 
 bool BitmapBrowser::preview(QLabel *target, const QString &path)
 {
-    ++m_previewLoads;
+    emit previewRead(path);
     return Preview::load(target, path);
 }
 

@@ -33,14 +33,16 @@ public:
     QVector<File> files(bool selectedOnly) override;
     void clearSelection() override;
 
-    // How many pictures the browser has decoded for its previews.
-    int previewLoads() const { return m_previewLoads; }
 
     void Drive1_Change();
     void Dir1_Change();
     void File1_Click();
     // position: the 1-based position of the clicked frame-list entry.
     void ListView1_ItemClick(int position);
+
+signals:
+    // A picture was read for a preview (whether it could be shown or not).
+    void previewRead(const QString &path);
 
 private:
     void showError(const QString &text);
@@ -53,6 +55,5 @@ private:
     QLabel *m_filePreview;
     QLabel *m_framePreview;
     FrameListModel *m_frames;
-    int m_previewLoads = 0;
     bool m_listOnly = false;
 };

@@ -52,7 +52,7 @@ void FileListBox::syncWithDisk()
 
 void FileListBox::followDisk()
 {
-    ++m_relists;
+    emit relisted();
     const QStringList fresh = FolderListing::matching(m_path, m_pattern);
     const QStringList shown = m_model->stringList();
     if (fresh == shown)

@@ -32,14 +32,14 @@ public:
     // Lists the folder again now, so what follows acts on the files on disk, whether the watch
     // has told of a change yet or not.
     void syncWithDisk();
-    // How many times the folder has been listed again for a change on disk.
-    int relists() const { return m_relists; }
     // How long the folder must stay quiet after a change before it is listed again.
     void setSettleTime(int ms) { m_watch.setSettleTime(ms); }
 
 
 signals:
     void fileClicked(int index);
+    // The folder was listed again for a change on disk.
+    void relisted();
 
 private:
     void refill();
@@ -51,5 +51,4 @@ private:
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
     FolderWatch m_watch;
-    int m_relists = 0;
 };

@@ -43,7 +43,6 @@ public:
     void remove(int position);
     void clear();
 
-    bool isSorted() const { return m_sorted; }
     // Switching sorting on sorts the list at once, ascending by entry text. A changed text does not
     // move its entry until sorting is switched on again.
     void setSorted(bool sorted);

@@ -42,11 +42,4 @@ QString PortSettings::portOverride(int port) const
     return store().value(overrideKey(port)).toString().trimmed();
 }
 
-void PortSettings::setPortOverride(int port, const QString &devicePath) const
-{
-    QSettings settings = store();
-    if (devicePath.isEmpty())
-        settings.remove(overrideKey(port));
-    else
-        settings.setValue(overrideKey(port), devicePath);
-}
+

@@ -16,5 +16,4 @@ public:
 
     // The device path stored for port number n, empty when the built-in table applies.
     QString portOverride(int port) const;
-    void setPortOverride(int port, const QString &devicePath) const;
 };
