@@ -75,7 +75,7 @@ int main(int argc, char *argv[])
     }
 
     // Encoding alone: reading and encoding a frame, no line.
-    const FrameBitmap bitmap = *FrameBitmapReader::readFile(paths.first()).bitmap;
+    const FrameBitmap bitmap = *FrameBitmapReader::readFile(paths.first());
     QElapsedTimer encodeTimer;
     encodeTimer.start();
     const int encodeRounds = 200;

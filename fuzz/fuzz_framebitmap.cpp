@@ -9,14 +9,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const auto result = FrameBitmapReader::parse(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
-    if (!result.bitmap) {
-        if (result.error.isEmpty())
+    QString error;
+    const auto bitmap = FrameBitmapReader::parse(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), &error);
+    if (!bitmap) {
+        if (error.isEmpty())
             __builtin_trap();
         return 0;
     }
-    const FrameBitmap &frame = *result.bitmap;
-    if (!result.error.isEmpty() || frame.pixels.size() != FrameBitmap::PixelCount)
+    const FrameBitmap &frame = *bitmap;
+    if (!error.isEmpty() || frame.pixels.size() != FrameBitmap::PixelCount)
         __builtin_trap();
     for (const QRgb colour : frame.palette) {
         if (qAlpha(colour) != 255)

@@ -99,7 +99,7 @@ bool save(const QString &folder, const QString &name, const std::function<void(Q
     if (!frame.save(path, "BMP"))
         return false;
     // Only a file the program would send is a sample.
-    return FrameBitmapReader::readFile(path).bitmap.has_value();
+    return FrameBitmapReader::readFile(path).has_value();
 }
 
 } // namespace

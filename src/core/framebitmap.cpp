@@ -10,7 +10,12 @@
 
 namespace {
 
-using Result = FrameBitmapReader::Result;
+// The frame, or why not: inside the reader, where every step may refuse.
+struct Result
+{
+    std::optional<FrameBitmap> bitmap;
+    QString error;
+};
 
 constexpr qint64 FileHeaderSize = 14;
 constexpr qint64 CoreHeaderSize = 12;
@@ -193,9 +198,9 @@ QString decodeRle8(const QByteArray &data, qint64 at, QByteArray &rows)
     }
 }
 
-} // namespace
+Result parseChecked(const QByteArray &data);
 
-FrameBitmapReader::Result FrameBitmapReader::readFile(const QString &path)
+Result readChecked(const QString &path)
 {
     const LocalPath::Info info = LocalPath::stat(path);
     if (info.isFolder)
@@ -203,7 +208,7 @@ FrameBitmapReader::Result FrameBitmapReader::readFile(const QString &path)
     // Opening a pipe or a device could block or never end.
     if (info.exists && !info.isFile)
         return refuse(QStringLiteral("it is not a regular file"));
-    if (info.size > MaxFileSize)
+    if (info.size > FrameBitmapReader::MaxFileSize)
         return refuse(QStringLiteral("the file is %1 bytes; a frame file is about 33 KB").arg(info.size));
 
     QFile file;
@@ -211,15 +216,15 @@ FrameBitmapReader::Result FrameBitmapReader::readFile(const QString &path)
     if (!LocalPath::openForReading(file, path, &error))
         return refuse(QStringLiteral("the file cannot be read: %1").arg(error));
     const qint64 size = file.size();
-    if (size > MaxFileSize)
+    if (size > FrameBitmapReader::MaxFileSize)
         return refuse(QStringLiteral("the file is %1 bytes; a frame file is about 33 KB").arg(size));
     const QByteArray data = file.read(size);
     if (file.error() != QFileDevice::NoError)
         return refuse(QStringLiteral("the file cannot be read: %1").arg(file.errorString()));
-    return parse(data);
+    return parseChecked(data);
 }
 
-FrameBitmapReader::Result FrameBitmapReader::parse(const QByteArray &data)
+Result parseChecked(const QByteArray &data)
 {
     const qint64 size = data.size();
     if (size == 0)
@@ -288,4 +293,28 @@ FrameBitmapReader::Result FrameBitmapReader::parse(const QByteArray &data)
         std::memcpy(frame.pixels.data() + row * Width, fileRows + fileRow * stride, size_t(Width));
     }
     return {std::move(frame), QString()};
+}
+
+std::optional<FrameBitmap> handOut(Result result, QString *error)
+{
+    if (error)
+        *error = result.error;
+    return std::move(result.bitmap);
+}
+
+} // namespace
+
+std::optional<FrameBitmap> FrameBitmapReader::readFile(const QString &path, QString *error)
+{
+    return handOut(readChecked(path), error);
+}
+
+std::optional<FrameBitmap> FrameBitmapReader::parse(const QByteArray &data, QString *error)
+{
+    return handOut(parseChecked(data), error);
+}
+
+QString FrameBitmapReader::problemWith(const QString &path)
+{
+    return readChecked(path).error;
 }

@@ -38,14 +38,11 @@ struct FrameBitmap
 class FrameBitmapReader
 {
 public:
-    struct Result
-    {
-        std::optional<FrameBitmap> bitmap;
-        QString error; // why the file was refused; empty on success
-    };
-
-    static Result readFile(const QString &path);
-    static Result parse(const QByteArray &data);
+    // The frame, or nothing with the reason it was refused in *error.
+    static std::optional<FrameBitmap> readFile(const QString &path, QString *error = nullptr);
+    static std::optional<FrameBitmap> parse(const QByteArray &data, QString *error = nullptr);
+    // Only the reason: empty when the file is a frame bitmap.
+    static QString problemWith(const QString &path);
 
     // Files larger than this are refused unread: a frame file is about 33 KB.
     static constexpr qint64 MaxFileSize = 4 * 1024 * 1024;

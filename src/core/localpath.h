@@ -25,9 +25,9 @@ struct Info
     bool isFolder = false;
     bool isFile = false; // a regular file, after following links
     qint64 size = 0;
-    QString error; // why it could not be looked at (no such file, a loop of links, ...)
 };
-Info stat(const QString &path);
+// What is at path; when nothing can be looked at, why in *error (no such file, a loop of links).
+Info stat(const QString &path, QString *error = nullptr);
 
 // Opens the file for reading by its exact name; on failure says why in *error.
 bool openForReading(QFile &file, const QString &path, QString *error = nullptr);

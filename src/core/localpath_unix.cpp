@@ -117,12 +117,13 @@ QStringList entries(const QString &folder, Kind kind, QString *error)
     return names;
 }
 
-Info stat(const QString &path)
+Info stat(const QString &path, QString *error)
 {
     Info result;
     struct stat info {};
     if (::stat(encode(path).constData(), &info) != 0) {
-        result.error = systemError();
+        if (error)
+            *error = systemError();
         return result;
     }
     result.exists = true;

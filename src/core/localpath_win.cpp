@@ -30,7 +30,7 @@ QStringList entries(const QString &folder, Kind kind, QString *error)
     return names;
 }
 
-Info stat(const QString &path)
+Info stat(const QString &path, QString *error)
 {
     Info result;
     const QFileInfo info(path);
@@ -38,8 +38,8 @@ Info stat(const QString &path)
     result.isFolder = info.isDir();
     result.isFile = info.isFile();
     result.size = info.size();
-    if (!result.exists)
-        result.error = QStringLiteral("No such file or directory");
+    if (!result.exists && error)
+        *error = QStringLiteral("No such file or directory");
     return result;
 }
 

@@ -173,16 +173,17 @@ void TestFrameBitmap::acceptedShapes()
     QFETCH(Palette, palette);
     QFETCH(QByteArray, pixels);
 
-    const auto result = FrameBitmapReader::parse(file);
-    QVERIFY2(result.bitmap, qPrintable(result.error));
-    QCOMPARE(result.error, QString());
-    QCOMPARE(result.bitmap->pixels, pixels);
+    QString error;
+    const auto bitmap = FrameBitmapReader::parse(file, &error);
+    QVERIFY2(bitmap, qPrintable(error));
+    QCOMPARE(error, QString());
+    QCOMPARE(bitmap->pixels, pixels);
     palette.resize(FrameBitmap::PaletteSize, qRgb(0, 0, 0));
-    QCOMPARE(Palette(result.bitmap->palette.begin(), result.bitmap->palette.end()), palette);
+    QCOMPARE(Palette(bitmap->palette.begin(), bitmap->palette.end()), palette);
 
     // Over the line and back: every pixel index exact, the colours cut to 6 bits.
     WireDecoder decoder;
-    decoder.feed(WireOracle::frameText(42, QStringLiteral("shape"), *result.bitmap));
+    decoder.feed(WireOracle::frameText(42, QStringLiteral("shape"), *bitmap));
     const QList<DecodedFrame> frames = decoder.takeFrames();
     QCOMPARE(frames.size(), 1);
     QVERIFY2(frames[0].complete, qPrintable(frames[0].problem));
@@ -212,9 +213,10 @@ void TestFrameBitmap::standardPaletteOffsets()
     const QByteArray file = BmpWriter::standardFrame(testPalette(), testPicture());
     QCOMPARE(file.size(), 33846);
     const auto byteAt = [&file](int i) { return int(quint8(file.at(i))); };
-    const auto result = FrameBitmapReader::parse(file);
-    QVERIFY2(result.bitmap, qPrintable(result.error));
-    QCOMPARE(result.bitmap->palette[size_t(entry)], qRgb(byteAt(offset + 2), byteAt(offset + 1), byteAt(offset)));
+    QString error;
+    const auto bitmap = FrameBitmapReader::parse(file, &error);
+    QVERIFY2(bitmap, qPrintable(error));
+    QCOMPARE(bitmap->palette[size_t(entry)], qRgb(byteAt(offset + 2), byteAt(offset + 1), byteAt(offset)));
 }
 
 void TestFrameBitmap::standardPixelOffsets_data()
@@ -236,9 +238,10 @@ void TestFrameBitmap::standardPixelOffsets()
     QFETCH(int, count);
 
     const QByteArray file = BmpWriter::standardFrame(testPalette(), testPicture());
-    const auto result = FrameBitmapReader::parse(file);
-    QVERIFY2(result.bitmap, qPrintable(result.error));
-    QCOMPARE(result.bitmap->pixels.mid(row * FrameBitmap::Width + column, count), file.mid(offset, count));
+    QString error;
+    const auto bitmap = FrameBitmapReader::parse(file, &error);
+    QVERIFY2(bitmap, qPrintable(error));
+    QCOMPARE(bitmap->pixels.mid(row * FrameBitmap::Width + column, count), file.mid(offset, count));
 }
 
 // Every entry of the one table of broken bitmaps, each read from its file.
@@ -251,9 +254,9 @@ void TestFrameBitmap::refused()
 {
     QFETCH(BadBitmap, entry);
     AS_USER_IF_NEEDED(entry, user);
-    const auto result = FrameBitmapReader::readFile(entry.path);
-    QVERIFY(!result.bitmap);
-    QVERIFY2(result.error.contains(entry.phrase), qPrintable(result.error));
+    QString error;
+    QVERIFY(!FrameBitmapReader::readFile(entry.path, &error));
+    QVERIFY2(error.contains(entry.phrase), qPrintable(error));
 }
 
 void TestFrameBitmap::readFileReadsWholeFile()
@@ -265,9 +268,10 @@ void TestFrameBitmap::readFileReadsWholeFile()
     writer.trailing = 1000;
     QVERIFY(writer.save(path));
 
-    const auto result = FrameBitmapReader::readFile(path);
-    QVERIFY2(result.bitmap, qPrintable(result.error));
-    QCOMPARE(result.bitmap->pixels, testPicture());
+    QString error;
+    const auto bitmap = FrameBitmapReader::readFile(path, &error);
+    QVERIFY2(bitmap, qPrintable(error));
+    QCOMPARE(bitmap->pixels, testPicture());
 }
 
 QTEST_GUILESS_MAIN(TestFrameBitmap)

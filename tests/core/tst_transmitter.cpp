@@ -152,7 +152,7 @@ private slots:
         for (int i = 0; i < expected.size(); ++i)
             QVERIFY2(line.events[i] == expected[i], qPrintable(QStringLiteral("event %1 differs").arg(i)));
         QCOMPARE(line.written().size(), 67090);
-        QCOMPARE(line.written(), WireOracle::frameText(5, QStringLiteral("logo"), *FrameBitmapReader::readFile(m_frame).bitmap));
+        QCOMPARE(line.written(), WireOracle::frameText(5, QStringLiteral("logo"), *FrameBitmapReader::readFile(m_frame)));
         QCOMPARE(state.ProgressValue.load(), 32768);
         QCOMPARE(notes.lastProgress, 32768);
         QCOMPARE(notes.log, QStringList({"begun", "ticker", "ended"}));
@@ -189,7 +189,7 @@ private slots:
         FrameTransmitter transmitter(line, line, state, &notes);
         QCOMPARE(transmitter.SendFrame(7, m_frame, QStringLiteral("logo")), FrameTransmitter::Result::Stopped);
         QCOMPARE(line.written().size(), charactersSent);
-        const FrameBitmap frame = *FrameBitmapReader::readFile(m_frame).bitmap;
+        const FrameBitmap frame = *FrameBitmapReader::readFile(m_frame);
         QCOMPARE(line.written(), WireOracle::frameText(7, QStringLiteral("logo"), frame).left(charactersSent));
         QCOMPARE(notes.log.last(), QStringLiteral("cut"));
         QVERIFY(!notes.log.contains(QStringLiteral("ended")));

@@ -168,9 +168,9 @@ private slots:
 
         QFile file(capture);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray expected = WireOracle::frameText(7, QStringLiteral("logo"), *FrameBitmapReader::readFile(m_logo).bitmap)
+        const QByteArray expected = WireOracle::frameText(7, QStringLiteral("logo"), *FrameBitmapReader::readFile(m_logo))
                                     + WireOracle::frameText(200, QStringLiteral("my intro"),
-                                                            *FrameBitmapReader::readFile(m_intro).bitmap);
+                                                            *FrameBitmapReader::readFile(m_intro));
         QCOMPARE(file.readAll(), expected);
 
         const Run quiet = run({"--quiet", "--capture", capture, m_logo});

@@ -17,7 +17,7 @@ FrameListModel::FrameListModel(QObject *parent)
 void FrameListModel::check(int row)
 {
     FrameEntry &item = m_entries[row];
-    item.problem = FrameBitmapReader::readFile(item.path).error;
+    item.problem = FrameBitmapReader::problemWith(item.path);
     watch(item.path);
     const QModelIndex changed = index(row, CheckColumn);
     emit dataChanged(changed, changed);

@@ -54,17 +54,18 @@ FrameTransmitter::Result FrameTransmitter::SendFrame(int frameNumber, const QStr
     m_clock.pauseMs(PauseMs);
 
     // The whole file is read now, so nothing the window does can close it under the frame.
-    const FrameBitmapReader::Result file = FrameBitmapReader::readFile(path);
+    QString refused;
+    const std::optional<FrameBitmap> file = FrameBitmapReader::readFile(path, &refused);
     m_observer->tickerStarted();
 
     // Check 1: a closed port or a file that cannot be sent ends the frame before anything else.
     if (!write(WireFormat::FrameOpen))
         return failed();
-    if (!file.bitmap) {
-        m_error = QStringLiteral("%1: %2").arg(path, file.error);
+    if (!file) {
+        m_error = QStringLiteral("%1: %2").arg(path, refused);
         return failed();
     }
-    const FrameBitmap &frame = *file.bitmap;
+    const FrameBitmap &frame = *file;
 
     if (!drain() || !writeAndDrain(WireFormat::FrameClose))
         return failed();

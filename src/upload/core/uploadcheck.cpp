@@ -17,7 +17,7 @@ QVector<Problem> check(const QVector<UploadJob> &jobs)
         if (number < 0 || number > WireFormat::HighestFrameNumber)
             reason = QStringLiteral("the frame number must be 0 to 255");
         else
-            reason = FrameBitmapReader::readFile(job.path).error;
+            reason = FrameBitmapReader::problemWith(job.path);
         if (!reason.isEmpty())
             problems.append({i + 1, job.text, job.path, reason});
     }
