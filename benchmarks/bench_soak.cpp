@@ -6,20 +6,20 @@
 //
 // --fast gives the upload a clock whose pauses return at once, so the soak takes seconds.
 #include "bmpwriter.h"
-#include "wireoracle.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
+#include "wireoracle.h"
 
 #include "app/frmmain.h"
-#include "browser/widgets/bitmapbrowser.h"
 #include "app/mainwindowcontrols.h"
-#include "framelist/core/framelistmodel.h"
+#include "browser/widgets/bitmapbrowser.h"
 #include "core/clock.h"
 #include "core/framebitmap.h"
-#include "upload/widgets/uploadcontroller.h"
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"
+#include "framelist/core/framelistmodel.h"
+#include "upload/widgets/uploadcontroller.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,8 +31,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -113,10 +113,11 @@ class NoPauseClock : public Clock
 public:
     qint64 nowMs() const override
     {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
             .count();
     }
-    void pauseMs(qint64) override {}
+    void pauseMs(qint64) override { }
 };
 
 // What the far end saw, sent back to the parent through a pipe.
@@ -124,10 +125,10 @@ struct FarEndReport
 {
     qint64 bytesReceived = 0;
     qint64 firstRawDifference = -1; // byte offset where the stream first differs from what was due
-    int framesDecoded = 0;          // complete or not
+    int framesDecoded = 0; // complete or not
     int framesComplete = 0;
-    int framesDiffering = 0;        // decoded frames that are not what was due at their place
-    int framesMissing = 0;          // due frames that never began
+    int framesDiffering = 0; // decoded frames that are not what was due at their place
+    int framesMissing = 0; // due frames that never began
     char firstProblem[400] = {};
 };
 
@@ -281,9 +282,9 @@ int main(int argc, char *argv[])
         paths << dir.filePath(frameName(i) + QStringLiteral(".bmp"));
         QFile file(paths.last());
         if (!file.open(QIODevice::WriteOnly)
-            || file.write(BmpWriter::standardFrame(QVector<QRgb>(bitmap.palette.begin(), bitmap.palette.end()),
-                                                   bitmap.pixels))
-                   <= 0) {
+            || file.write(
+                   BmpWriter::standardFrame(QVector<QRgb>(bitmap.palette.begin(), bitmap.palette.end()), bitmap.pixels))
+                <= 0) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(paths.last()));
             return 2;
         }
@@ -363,7 +364,8 @@ int main(int argc, char *argv[])
         kill(farEnd, SIGTERM);
     waitpid(farEnd, nullptr, 0);
 
-    const bool finished = !modals.shown().isEmpty() && modals.shown().last().text.startsWith(QLatin1String("Upload finished!"));
+    const bool finished =
+        !modals.shown().isEmpty() && modals.shown().last().text.startsWith(QLatin1String("Upload finished!"));
     const qint64 expectedBytes = qint64(frames) * WireFormat::FrameCharacters;
     const long growth = rssEnd - rssStart;
     const bool framesOk = reported && finished && report.framesComplete == frames && report.framesDiffering == 0
@@ -371,15 +373,16 @@ int main(int argc, char *argv[])
     const bool memoryOk = rssStart > 0 && rssEnd > 0 && growth < 1024;
 
     std::printf("pauses:                      %s\n", fast ? "skipped (--fast)" : "real, 3 x 1 s a frame");
-    std::printf("frames uploaded:             %d (%s)\n", frames, finished ? "\"Upload finished!\" shown" : "NOT finished");
+    std::printf("frames uploaded:             %d (%s)\n", frames,
+                finished ? "\"Upload finished!\" shown" : "NOT finished");
     if (!reported) {
         std::printf("far end:                     gave no report\n");
     } else {
         std::printf("frames received complete:    %d of %d (%d decoded, %d missing)\n", report.framesComplete, frames,
                     report.framesDecoded, report.framesMissing);
         std::printf("frames that differ:          %d   (target 0)\n", report.framesDiffering);
-        std::printf("bytes received:              %lld of %lld expected\n", static_cast<long long>(report.bytesReceived),
-                    static_cast<long long>(expectedBytes));
+        std::printf("bytes received:              %lld of %lld expected\n",
+                    static_cast<long long>(report.bytesReceived), static_cast<long long>(expectedBytes));
         if (report.firstRawDifference < 0)
             std::printf("raw stream:                  identical to the frames' text, end to end\n");
         else

@@ -3,17 +3,17 @@
 //
 //   bench_upload [frames]      (default 3)
 #include "bmpwriter.h"
-#include "wireoracle.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
+#include "wireoracle.h"
 
 #include "app/frmmain.h"
+#include "core/framebitmap.h"
+#include "core/wireformat.h"
 #include "framelist/core/framelistmodel.h"
 #include "serial/core/serialportcomponent.h"
-#include "core/framebitmap.h"
 #include "upload/widgets/uploadcontroller.h"
-#include "core/wireformat.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,9 +24,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <thread>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -116,11 +116,14 @@ int main(int argc, char *argv[])
         while (probing.load() || !probeStarted) {
             if (probing.load()) {
                 const qint64 sent = probeClock.nsecsElapsed() / 1000;
-                QMetaObject::invokeMethod(&window, [&, sent] {
-                    const qint64 waited = probeClock.nsecsElapsed() / 1000 - sent;
-                    if (waited > longestStallUs.load())
-                        longestStallUs = waited;
-                }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    &window,
+                    [&, sent] {
+                        const qint64 waited = probeClock.nsecsElapsed() / 1000 - sent;
+                        if (waited > longestStallUs.load())
+                            longestStallUs = waited;
+                    },
+                    Qt::QueuedConnection);
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
@@ -144,9 +147,11 @@ int main(int argc, char *argv[])
     kill(reader, SIGTERM);
     waitpid(reader, nullptr, 0);
 
-    const bool finished = !modals.shown().isEmpty() && modals.shown().last().text.startsWith(QLatin1String("Upload finished!"));
+    const bool finished =
+        !modals.shown().isEmpty() && modals.shown().last().text.startsWith(QLatin1String("Upload finished!"));
     std::printf("frames uploaded:                         %d (%s)\n", frames, finished ? "finished" : "NOT finished");
-    std::printf("CPU seconds per frame:                   %.4f   (target <= 0.05; includes the stall probe)\n", cpu / frames);
+    std::printf("CPU seconds per frame:                   %.4f   (target <= 0.05; includes the stall probe)\n",
+                cpu / frames);
     std::printf("wall seconds per frame beyond 3 pauses:  %.4f   (target <= 0.1)\n", wallSeconds / frames - 3.0);
     std::printf("window thread's longest stall:           %.1f ms   (target <= 20)\n", longestStallUs.load() / 1000.0);
     std::printf("encode time per frame:                   %.3f ms (%lld characters encoded)\n", encodeMs, checksum);

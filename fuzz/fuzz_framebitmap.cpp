@@ -10,7 +10,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     QString error;
-    const auto bitmap = FrameBitmapReader::parse(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), &error);
+    const auto bitmap =
+        FrameBitmapReader::parse(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), &error);
     if (!bitmap) {
         if (error.isEmpty())
             __builtin_trap();

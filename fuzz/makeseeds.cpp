@@ -3,9 +3,9 @@
 // byte that tells fuzz_wiredecoder how to cut the rest, followed by encoder output, whole or
 // damaged.
 #include "bmpwriter.h"
-#include "wireoracle.h"
 #include "core/framebitmap.h"
 #include "core/wireformat.h"
+#include "wireoracle.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -96,7 +96,10 @@ Seeds bitmapSeeds()
                           w.colorsUsed = quint32(count);
                       })});
     }
-    seeds.append({"gap-trailing", bitmap([](BmpWriter &w) { w.gap = 100; w.trailing = 50; })});
+    seeds.append({"gap-trailing", bitmap([](BmpWriter &w) {
+                      w.gap = 100;
+                      w.trailing = 50;
+                  })});
 
     // Refused shapes; without pixels, as the headers decide.
     const auto refused = [](const std::function<void(BmpWriter &)> &change) {
@@ -106,7 +109,10 @@ Seeds bitmapSeeds()
         });
     };
     seeds.append({"refused-24-bits", refused([](BmpWriter &w) { w.bitCount = 24; })});
-    seeds.append({"refused-320x240", refused([](BmpWriter &w) { w.width = 320; w.height = 240; })});
+    seeds.append({"refused-320x240", refused([](BmpWriter &w) {
+                      w.width = 320;
+                      w.height = 240;
+                  })});
     seeds.append({"refused-rle4", refused([](BmpWriter &w) { w.compression = BmpWriter::Rle4; })});
     seeds.append({"refused-rle8-top-down", refused([](BmpWriter &w) {
                       w.compression = BmpWriter::Rle8;

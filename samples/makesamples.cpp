@@ -2,9 +2,9 @@
 // making. Usage: makesamples FOLDER
 #include "core/framebitmap.h"
 
-#include <QGuiApplication>
 #include <QDir>
 #include <QFont>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -116,10 +116,12 @@ int main(int argc, char *argv[])
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
     const bool ok = save(folder, QStringLiteral("logo"), drawLogo) && save(folder, QStringLiteral("bars"), drawBars)
-                    && save(folder, QStringLiteral("clock"), drawClock)
-                    && save(folder, QStringLiteral("live"), [](QPainter &p) { drawBadge(p, QColor(200, 20, 30), QStringLiteral("LIVE")); })
-                    && save(folder, QStringLiteral("news"), [](QPainter &p) { drawBadge(p, QColor(20, 90, 200), QStringLiteral("NEWS")); })
-                    && save(folder, QStringLiteral("rings"), drawRings);
+        && save(folder, QStringLiteral("clock"), drawClock)
+        && save(folder, QStringLiteral("live"),
+                [](QPainter &p) { drawBadge(p, QColor(200, 20, 30), QStringLiteral("LIVE")); })
+        && save(folder, QStringLiteral("news"),
+                [](QPainter &p) { drawBadge(p, QColor(20, 90, 200), QStringLiteral("NEWS")); })
+        && save(folder, QStringLiteral("rings"), drawRings);
     if (!ok)
         std::fprintf(stderr, "makesamples: could not write the sample frames to %s\n", argv[1]);
     return ok ? 0 : 1;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/mainwindowcontrols.h"
-#include "serial/core/portsettings.h"
 #include "core/clock.h"
+#include "serial/core/portsettings.h"
 
 #include <QMainWindow>
 

@@ -4,8 +4,7 @@
 
 CaptureLink::CaptureLink(QIODevice *out)
     : m_out(out)
-{
-}
+{ }
 
 bool CaptureLink::write(const QByteArray &data)
 {

@@ -19,7 +19,7 @@ public:
     QString errorDescription() const override { return m_error; }
 
     qint64 nowMs() const override;
-    void pauseMs(qint64) override {}
+    void pauseMs(qint64) override { }
 
 private:
     QIODevice *m_out;

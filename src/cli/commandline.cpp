@@ -3,11 +3,12 @@
 #include "core/appinfo.h"
 
 CommandLine::CommandLine(const QString &program, const QString &description, const QString &exitStatus)
-    : m_program(program),
-      m_exitStatus(exitStatus),
-      // Our own help option: Qt's adds --help-all for Qt's options, which these programs do not read.
-      m_help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")),
-      m_version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Displays the version."))
+    : m_program(program)
+    , m_exitStatus(exitStatus)
+    ,
+    // Our own help option: Qt's adds --help-all for Qt's options, which these programs do not read.
+    m_help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help."))
+    , m_version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Displays the version."))
 {
     m_parser.setApplicationDescription(description);
     // "-x.bmp" is reported as one unknown option, not as the letters x, b, m and p.

@@ -1,8 +1,8 @@
 #include "cli/devicecommand.h"
 
+#include "core/wiredecoder.h"
 #include "serial/core/linesettings.h"
 #include "serial/core/serialsetup.h"
-#include "core/wiredecoder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,7 +31,9 @@ class Listener
 {
 public:
     Listener(const DeviceCommand::Options &options, QTextStream &out, QTextStream &err)
-        : m_options(options), m_out(out), m_err(err)
+        : m_options(options)
+        , m_out(out)
+        , m_err(err)
     {
         m_quiet.start();
     }
@@ -167,9 +169,8 @@ DeviceCommand::Parsed DeviceCommand::parse(const QStringList &arguments)
     const QCommandLineOption pty(QStringLiteral("pty"),
                                  QStringLiteral("Make a pseudo-terminal, print its path on the first line, listen "
                                                 "until interrupted."));
-    const QCommandLineOption device(QStringLiteral("device"),
-                                    QStringLiteral("Listen on a serial device at 38400,N,8,2."),
-                                    QStringLiteral("PATH"));
+    const QCommandLineOption device(
+        QStringLiteral("device"), QStringLiteral("Listen on a serial device at 38400,N,8,2."), QStringLiteral("PATH"));
     const QCommandLineOption capture(QStringLiteral("capture"),
                                      QStringLiteral("Decode a stream captured by drelin-upload --capture."),
                                      QStringLiteral("FILE"));
@@ -228,9 +229,9 @@ void DeviceCommand::interrupt()
 
 QString DeviceCommand::describe(const DecodedFrame &frame)
 {
-    const QString number = frame.number < 0 ? QStringLiteral("?")
-                                            : QStringLiteral("%1 (%2)").arg(frame.number).arg(frame.number, 4, 10,
-                                                                                              QLatin1Char('0'));
+    const QString number = frame.number < 0
+        ? QStringLiteral("?")
+        : QStringLiteral("%1 (%2)").arg(frame.number).arg(frame.number, 4, 10, QLatin1Char('0'));
     QString line = QStringLiteral("frame %1 \"%2\": %3, %4 characters")
                        .arg(number, QString::fromLatin1(frame.nameField),
                             frame.complete ? QStringLiteral("complete") : QStringLiteral("partial"))
@@ -247,8 +248,8 @@ QString DeviceCommand::pictureName(const DecodedFrame &frame)
 {
     QString name;
     for (const char c : frame.nameField.trimmed()) {
-        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-'
-                          || c == '_';
+        const bool safe =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
         name += safe ? QChar::fromLatin1(c) : QLatin1Char('_');
     }
     const QString number = QStringLiteral("%1").arg(frame.number, 3, 10, QLatin1Char('0'));

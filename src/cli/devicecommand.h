@@ -37,7 +37,7 @@ public:
     {
         CommandLine::Request request = CommandLine::Request::Run;
         Options options; // for Run
-        QString text;    // the help, the version line, or what is wrong
+        QString text; // the help, the version line, or what is wrong
     };
 
     // What the arguments after the program's name ask for.

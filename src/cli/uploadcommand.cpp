@@ -28,17 +28,19 @@ std::atomic<UploadState *> UploadCommand::s_running{nullptr};
 
 namespace {
 
-
 // Reports each frame on the terminal as it goes. Runs on the uploading thread; the main thread
 // only waits meanwhile, so the streams are never written from two threads at once.
 class CommandObserver : public UploadObserver
 {
 public:
-    CommandObserver(QTextStream &out, QTextStream &err, bool quiet, bool progress, const UploadState &state,
-                    int count)
-        : m_out(out), m_err(err), m_quiet(quiet), m_progress(progress), m_state(state), m_count(count)
-    {
-    }
+    CommandObserver(QTextStream &out, QTextStream &err, bool quiet, bool progress, const UploadState &state, int count)
+        : m_out(out)
+        , m_err(err)
+        , m_quiet(quiet)
+        , m_progress(progress)
+        , m_state(state)
+        , m_count(count)
+    { }
 
     void frameStarting(int position, int, const UploadJob &job, const QString &name) override
     {
@@ -73,9 +75,14 @@ private:
             return;
         m_lastShownMs = now;
         const qint64 elapsed = now - m_state.UploadStartTime.load();
-        const int percent = int(qint64(m_state.ProgressValue.load()) * 100 / (qint64(m_count) * UploadState::ProgressPerFrame));
+        const int percent =
+            int(qint64(m_state.ProgressValue.load()) * 100 / (qint64(m_count) * UploadState::ProgressPerFrame));
         m_err << QStringLiteral("\r\033[KFrame %1 of %2  %3  %4%  elapsed %5")
-                     .arg(m_position).arg(m_count).arg(m_name).arg(percent).arg(formatDuration(elapsed));
+                     .arg(m_position)
+                     .arg(m_count)
+                     .arg(m_name)
+                     .arg(percent)
+                     .arg(formatDuration(elapsed));
         if (m_estimateMs > 0)
             m_err << QStringLiteral("  estimated %1").arg(formatDuration(m_estimateMs));
         m_err << Qt::flush;
@@ -254,7 +261,8 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
             outcome = ListUpload(link, link, state, &observer).run(options.jobs);
             returned = true;
         });
-        watch(returned, [] {}, s_interrupts);
+        watch(
+            returned, [] {}, s_interrupts);
         worker.join();
         // After an interrupt the file holds what the port would have received so far.
         if (outcome.result == UploadOutcome::Failed)
@@ -286,7 +294,8 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
                 returned = true;
             },
             &state.StopRequested);
-        watch(returned, [&port] { port.cancelJob(); }, s_interrupts);
+        watch(
+            returned, [&port] { port.cancelJob(); }, s_interrupts);
     }
     observer.finish();
 

@@ -31,7 +31,7 @@ public:
     {
         Target target = Target::StoredPort;
         int port = 0;
-        QString device;  // --device
+        QString device; // --device
         QString capture; // --capture
         bool quiet = false;
         QVector<UploadJob> jobs; // in the order given, each with its four-digit number text
@@ -41,7 +41,7 @@ public:
     {
         CommandLine::Request request = CommandLine::Request::Run;
         Options options; // for Run
-        QString text;    // the help, the version line, or what is wrong
+        QString text; // the help, the version line, or what is wrong
     };
 
     // What the arguments after the program's name ask for.

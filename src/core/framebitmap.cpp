@@ -61,8 +61,7 @@ Result refuse(const QString &why)
 
 bool isKnownHeaderSize(qint64 size)
 {
-    return size == CoreHeaderSize || size == InfoHeaderSize || size == 52 || size == 56 || size == 108
-        || size == 124;
+    return size == CoreHeaderSize || size == InfoHeaderSize || size == 52 || size == 56 || size == 108 || size == 124;
 }
 
 QString compressionName(quint32 compression)
@@ -252,12 +251,11 @@ Result parseChecked(const QByteArray &data)
     if (tableEnd > size)
         return refuse(QStringLiteral("the colour table is truncated"));
     if (layout.pixelOffset > size)
-        return refuse(QStringLiteral("the pixel offset %1 is outside the file of %2 bytes")
-                          .arg(layout.pixelOffset)
-                          .arg(size));
+        return refuse(
+            QStringLiteral("the pixel offset %1 is outside the file of %2 bytes").arg(layout.pixelOffset).arg(size));
     if (layout.pixelOffset < tableEnd)
-        return refuse(QStringLiteral("the pixel offset %1 is inside the headers or colour table")
-                          .arg(layout.pixelOffset));
+        return refuse(
+            QStringLiteral("the pixel offset %1 is inside the headers or colour table").arg(layout.pixelOffset));
 
     FrameBitmap frame;
     frame.palette.fill(qRgb(0, 0, 0));

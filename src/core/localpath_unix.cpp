@@ -107,7 +107,9 @@ QStringList entries(const QString &folder, Kind kind, QString *error)
         const QByteArray name(entry->d_name);
         if (name == "." || name == "..")
             continue;
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (::stat((base + name).constData(), &info) != 0)
             continue; // a dangling link is neither
         if ((kind == Kind::Folders) == S_ISDIR(info.st_mode))
@@ -120,7 +122,9 @@ QStringList entries(const QString &folder, Kind kind, QString *error)
 Info stat(const QString &path, QString *error)
 {
     Info result;
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(encode(path).constData(), &info) != 0) {
         if (error)
             *error = systemError();

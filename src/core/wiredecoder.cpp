@@ -67,9 +67,9 @@ int eightBits(int sixBits)
 struct WireDecoder::State
 {
     enum class Phase {
-        Seeking,        // between frames, looking for " ["
-        AfterSpace,     // a ' ' that may begin " ["
-        AfterOpen,      // " [": a sync marker or a frame follows
+        Seeking, // between frames, looking for " ["
+        AfterSpace, // a ' ' that may begin " ["
+        AfterOpen, // " [": a sync marker or a frame follows
         AfterSyncClose, // " [" "]": a ' ' completes the sync marker
         InFrame,
     };
@@ -89,9 +89,9 @@ struct WireDecoder::State
 
     Phase phase = Phase::Seeking;
     DecodedFrame frame;
-    int position = 0;                // characters of the frame so far, its " [" included
-    int highNibble = -1;             // first digit of a pair still waiting for its second
-    std::array<quint8, 4> bytes{};   // the colour entry or pixel group being assembled
+    int position = 0; // characters of the frame so far, its " [" included
+    int highNibble = -1; // first digit of a pair still waiting for its second
+    std::array<quint8, 4> bytes{}; // the colour entry or pixel group being assembled
     int byteCount = 0;
     bool colourRangeReported = false;
     // Frames share this until a pixel arrives: a run of false starts then costs no pixel memory.
@@ -265,8 +265,7 @@ void WireDecoder::State::resetFrame()
 
 WireDecoder::WireDecoder()
     : d(new State)
-{
-}
+{ }
 
 WireDecoder::~WireDecoder()
 {

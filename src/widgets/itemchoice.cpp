@@ -6,8 +6,7 @@
 ItemChoice::ItemChoice(QAbstractItemView *view)
     : QObject(view)
     , m_view(view)
-{
-}
+{ }
 
 ItemChoice *ItemChoice::install(QAbstractItemView *view, QAbstractItemModel *model)
 {

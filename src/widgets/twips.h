@@ -20,8 +20,7 @@ inline QRect rect(int left, int top, int width, int height)
 }
 
 // Names a control and puts it at its place on its form, given in twips.
-template <typename Widget>
-Widget *place(Widget *widget, const char *name, int left, int top, int width, int height)
+template<typename Widget> Widget *place(Widget *widget, const char *name, int left, int top, int width, int height)
 {
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(rect(left, top, width, height));

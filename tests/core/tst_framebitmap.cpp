@@ -1,9 +1,9 @@
 #include "badbitmaps.h"
 #include "bmpwriter.h"
-#include "wireoracle.h"
 #include "core/framebitmap.h"
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"
+#include "wireoracle.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -51,8 +51,7 @@ BmpWriter testWriter()
     return writer;
 }
 
-template<typename Change>
-QByteArray changed(Change change)
+template<typename Change> QByteArray changed(Change change)
 {
     BmpWriter writer = testWriter();
     change(writer);
@@ -132,16 +131,20 @@ void TestFrameBitmap::acceptedShapes_data()
             w.colorsUsed = quint32(count);
         }) << testPalette(count) << picture;
     QTest::newRow("256 colours stated") << changed([](BmpWriter &w) { w.colorsUsed = 256; }) << palette << picture;
-    QTest::newRow("gap and trailing bytes") << changed([](BmpWriter &w) { w.gap = 100; w.trailing = 50; })
-                                            << palette << picture;
+    QTest::newRow("gap and trailing bytes") << changed([](BmpWriter &w) {
+        w.gap = 100;
+        w.trailing = 50;
+    }) << palette << picture;
     QTest::newRow("RLE8, odd gap and trailing bytes") << changed([](BmpWriter &w) {
         w.compression = BmpWriter::Rle8;
         w.gap = 7;
         w.trailing = 3;
     }) << palette << picture;
     // The reserved byte of a colour entry is not alpha.
-    QTest::newRow("reserved bytes set") << changed([](BmpWriter &w) { w.patch(57, "\x80"); w.patch(1077, "\xFF"); })
-                                        << palette << picture;
+    QTest::newRow("reserved bytes set") << changed([](BmpWriter &w) {
+        w.patch(57, "\x80");
+        w.patch(1077, "\xFF");
+    }) << palette << picture;
 
     // Runs, absolute mode with padding, a delta, early end of line and end of bitmap; the rest
     // stays at index 0. File row 0 is the bottom row, result row 127.

@@ -117,7 +117,7 @@ private slots:
         list.add(QStringLiteral("0005"), QStringLiteral("/f/b.bmp"));
         list.add(QStringLiteral("0005"), QStringLiteral("/f/c.bmp"));
         QCOMPARE(FrameLookup::FindFrame(list, QStringLiteral("0005")), 2); // the first of two
-        QCOMPARE(FrameLookup::FindFrame(list, QStringLiteral("5")), -1);   // exact text only
+        QCOMPARE(FrameLookup::FindFrame(list, QStringLiteral("5")), -1); // exact text only
         QVERIFY(!FrameLookup::IsSelectedFrame(list, &selection, QStringLiteral("0005")));
 
         selection.select(list.index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);

@@ -4,12 +4,12 @@
 #include "systemtext.h"
 #include "testsettings.h"
 
+#include "core/seriallink.h"
 #include "serial/core/linesettings.h"
 #include "serial/core/portmap.h"
 #include "serial/core/portsettings.h"
 #include "serial/core/serialportcomponent.h"
 #include "serial/core/serialsetup.h"
-#include "core/seriallink.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,8 +28,12 @@ bool runJob(SerialPortComponent &port, const std::function<void(SerialLink &)> &
 {
     bool returned = false;
     QObject receiver;
-    if (!port.startJob<bool>([&job](SerialLink &link) { job(link); return true; }, &receiver,
-                             [&returned](bool) { returned = true; }))
+    if (!port.startJob<bool>(
+            [&job](SerialLink &link) {
+                job(link);
+                return true;
+            },
+            &receiver, [&returned](bool) { returned = true; }))
         return false;
     return QTest::qWaitFor([&returned] { return returned; }, 10000);
 }
@@ -79,8 +83,8 @@ private slots:
         QTest::addColumn<double>("bitsPerCharacter");
         QTest::newRow("device line") << "38400,N,8,2" << true << 38400 << int(QSerialPort::TwoStop) << 11.0;
         QTest::newRow("even parity") << "9600,E,7,1" << true << 9600 << int(QSerialPort::OneStop) << 10.0;
-        QTest::newRow("lower case, blanks") << " 19200 , n , 8 , 1 " << true << 19200 << int(QSerialPort::OneStop)
-                                            << 10.0;
+        QTest::newRow("lower case, blanks")
+            << " 19200 , n , 8 , 1 " << true << 19200 << int(QSerialPort::OneStop) << 10.0;
         QTest::newRow("missing part") << "38400,N,8" << false << 0 << 0 << 0.0;
         QTest::newRow("bad parity") << "38400,X,8,2" << false << 0 << 0 << 0.0;
         QTest::newRow("bad data bits") << "38400,N,9,2" << false << 0 << 0 << 0.0;
@@ -155,10 +159,10 @@ private slots:
         QTest::newRow("dangling link") << "{dir}/by-id/usb-dangling" << int(P::Missing)
                                        << "{dir}/by-id/usb-dangling (not present)";
         QTest::newRow("pseudo-terminal") << "{pty}" << int(P::PseudoTerminal) << "{pty} (present, a pseudo-terminal)";
-        QTest::newRow("link to a pseudo-terminal") << "{dir}/inserter" << int(P::PseudoTerminal)
-                                                   << "{dir}/inserter (present, the pseudo-terminal {pty})";
-        QTest::newRow("pseudo-terminal multiplexer") << "/dev/ptmx" << int(P::NoDevice)
-                                                     << "/dev/ptmx (not present: no serial device behind it)";
+        QTest::newRow("link to a pseudo-terminal")
+            << "{dir}/inserter" << int(P::PseudoTerminal) << "{dir}/inserter (present, the pseudo-terminal {pty})";
+        QTest::newRow("pseudo-terminal multiplexer")
+            << "/dev/ptmx" << int(P::NoDevice) << "/dev/ptmx (not present: no serial device behind it)";
         QTest::newRow("empty path") << "" << int(P::NoPath) << "No device for this number";
     }
 
@@ -188,13 +192,21 @@ private slots:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("link");
-        QTest::newRow("the node") << "{dir}/by-id" << "{dir}/ttyUSB0"
+        QTest::newRow("the node") << "{dir}/by-id"
+                                  << "{dir}/ttyUSB0"
                                   << "{dir}/by-id/usb-FTDI_FT232R_A1B2C3-if00-port0";
-        QTest::newRow("through a link") << "{dir}/by-id" << "{dir}/by-id/usb-FTDI_FT232R_A1B2C3-if00-port0"
+        QTest::newRow("through a link") << "{dir}/by-id"
+                                        << "{dir}/by-id/usb-FTDI_FT232R_A1B2C3-if00-port0"
                                         << "{dir}/by-id/usb-FTDI_FT232R_A1B2C3-if00-port0";
-        QTest::newRow("no link to it") << "{dir}/by-id" << "{dir}/ttyS0" << "";
-        QTest::newRow("missing node") << "{dir}/by-id" << "{dir}/gone" << "";
-        QTest::newRow("no such folder") << "{dir}/nowhere" << "{dir}/ttyUSB0" << "";
+        QTest::newRow("no link to it") << "{dir}/by-id"
+                                       << "{dir}/ttyS0"
+                                       << "";
+        QTest::newRow("missing node") << "{dir}/by-id"
+                                      << "{dir}/gone"
+                                      << "";
+        QTest::newRow("no such folder") << "{dir}/nowhere"
+                                        << "{dir}/ttyUSB0"
+                                        << "";
     }
 
     void byIdLinkIsFound()
@@ -387,8 +399,12 @@ private slots:
         SerialPortComponent port;
         QSemaphore release;
         bool returned = false;
-        QVERIFY(port.startJob<int>([&release](SerialLink &) { release.acquire(); return 0; }, this,
-                                   [&returned](int) { returned = true; }));
+        QVERIFY(port.startJob<int>(
+            [&release](SerialLink &) {
+                release.acquire();
+                return 0;
+            },
+            this, [&returned](int) { returned = true; }));
         QVERIFY(port.isBusy());
         QVERIFY(!port.startJob<int>([](SerialLink &) { return 0; }, this, [](int) {}));
         QVERIFY(!port.setPortOpen(true)); // the window never waits on a busy port

@@ -1,17 +1,17 @@
 // One frame on the line, and the list upload: the exact characters, drains and pauses in order,
 // stops in each phase, failures, and what the window is told.
 #include "bmpwriter.h"
-#include "wireoracle.h"
 #include "recordinglink.h"
+#include "wireoracle.h"
 
 #include "core/duration.h"
 #include "core/framebitmap.h"
 #include "core/framename.h"
+#include "core/wireformat.h"
 #include "upload/core/frametransmitter.h"
 #include "upload/core/listupload.h"
 #include "upload/core/uploadcheck.h"
 #include "upload/core/uploadstate.h"
-#include "core/wireformat.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -126,9 +126,8 @@ private slots:
         FrameTransmitter transmitter(line, line, state, &notes);
         QCOMPARE(transmitter.SendFrame(5, m_frame, QStringLiteral("logo")), FrameTransmitter::Result::Sent);
 
-        QVector<LineEvent> expected = {P,       W(" ["), D, W("] "), D,      P,       W(" ["), D,
-                                       W("05"), D,       W("lo"), D, W("go"), D, W("  "), D,
-                                       W("  "), D,       P};
+        QVector<LineEvent> expected = {P,       W(" ["), D,       W("] "), D,       P, W(" ["), D, W("05"), D,
+                                       W("lo"), D,       W("go"), D,       W("  "), D, W("  "), D, P};
         const QVector<QRgb> palette = rampPalette();
         for (const QRgb entry : palette) {
             for (const int component : {qRed(entry), qGreen(entry), qBlue(entry)})
@@ -138,8 +137,9 @@ private slots:
         const QByteArray pixels = positionalPixels();
         for (int row = 0; row < 128; ++row) {
             for (int c = 0; c < 256; c += 4) {
-                const auto bytes = WireFormat::encodePixelGroup(quint8(pixels[row * 256 + c]), quint8(pixels[row * 256 + c + 1]),
-                                                                quint8(pixels[row * 256 + c + 2]), quint8(pixels[row * 256 + c + 3]));
+                const auto bytes =
+                    WireFormat::encodePixelGroup(quint8(pixels[row * 256 + c]), quint8(pixels[row * 256 + c + 1]),
+                                                 quint8(pixels[row * 256 + c + 2]), quint8(pixels[row * 256 + c + 3]));
                 QByteArray group;
                 for (const quint8 b : bytes)
                     group += WireFormat::FormatHex2(b).toLatin1();
@@ -152,7 +152,8 @@ private slots:
         for (int i = 0; i < expected.size(); ++i)
             QVERIFY2(line.events[i] == expected[i], qPrintable(QStringLiteral("event %1 differs").arg(i)));
         QCOMPARE(line.written().size(), 67090);
-        QCOMPARE(line.written(), WireOracle::frameText(5, QStringLiteral("logo"), *FrameBitmapReader::readFile(m_frame)));
+        QCOMPARE(line.written(),
+                 WireOracle::frameText(5, QStringLiteral("logo"), *FrameBitmapReader::readFile(m_frame)));
         QCOMPARE(state.ProgressValue.load(), 32768);
         QCOMPARE(notes.lastProgress, 32768);
         QCOMPARE(notes.log, QStringList({"begun", "ticker", "ended"}));
@@ -230,7 +231,8 @@ private slots:
 
     void listUploadSendsEveryEntryAndEstimates()
     {
-        const QString other = writeFrame(m_dir, QStringLiteral("logo.final.bmp"), rampPalette(), QByteArray(32768, '\x11'));
+        const QString other =
+            writeFrame(m_dir, QStringLiteral("logo.final.bmp"), rampPalette(), QByteArray(32768, '\x11'));
         RecordingLine line;
         line.afterEvent = [&](int, const LineEvent &event) {
             if (event.kind == Kind::Write)
@@ -293,9 +295,8 @@ private slots:
         QVERIFY(broken.open(QIODevice::WriteOnly));
         broken.write("BM not really");
         broken.close();
-        const auto problems = UploadCheck::check({{"0000", m_frame},
-                                                  {"0001", m_dir.filePath(QStringLiteral("gone.bmp"))},
-                                                  {"0002", broken.fileName()}});
+        const auto problems = UploadCheck::check(
+            {{"0000", m_frame}, {"0001", m_dir.filePath(QStringLiteral("gone.bmp"))}, {"0002", broken.fileName()}});
         QCOMPARE(problems.size(), 2);
         QCOMPARE(problems[0].position, 2);
         QCOMPARE(problems[1].position, 3);
@@ -327,11 +328,16 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("name");
-        QTest::newRow("first dot") << "/frames/logo.final.bmp" << "logo";
-        QTest::newRow("no dot") << "/frames/logo" << "logo";
-        QTest::newRow("leading dot") << "/frames/.hidden.bmp" << "";
-        QTest::newRow("root folder, two separators") << "//logo.bmp" << "logo";
-        QTest::newRow("spaces kept") << "/a b/my logo.bmp" << "my logo";
+        QTest::newRow("first dot") << "/frames/logo.final.bmp"
+                                   << "logo";
+        QTest::newRow("no dot") << "/frames/logo"
+                                << "logo";
+        QTest::newRow("leading dot") << "/frames/.hidden.bmp"
+                                     << "";
+        QTest::newRow("root folder, two separators") << "//logo.bmp"
+                                                     << "logo";
+        QTest::newRow("spaces kept") << "/a b/my logo.bmp"
+                                     << "my logo";
     }
 
     void frameNames()

@@ -1,9 +1,9 @@
 // The stream decoder against the encoder: round trips, any split of the stream, cut-off and
 // damaged frames, garbage between frames, and random bytes.
 #include "core/framebitmap.h"
-#include "wireoracle.h"
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"
+#include "wireoracle.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -103,8 +103,11 @@ QList<DecodedFrame> decode(const QByteArray &stream, int maxChunk = 0, quint32 s
 } // namespace
 
 // Fails with the helper's description of what differs.
-#define VERIFY_NO_DIFFERENCE(text) \
-    do { const QString found = (text); QVERIFY2(found.isEmpty(), qPrintable(found)); } while (false)
+#define VERIFY_NO_DIFFERENCE(text)                                                                                     \
+    do {                                                                                                               \
+        const QString found = (text);                                                                                  \
+        QVERIFY2(found.isEmpty(), qPrintable(found));                                                                  \
+    } while (false)
 
 class TestWireDecoder : public QObject
 {
@@ -154,9 +157,9 @@ private slots:
         QTest::addColumn<int>("six");
         QTest::addColumn<int>("eight");
         QTest::newRow("black") << 0 << 0 << 0;
-        QTest::newRow("one step") << 17 << 1 << 4;           // 4.05
-        QTest::newRow("below half") << 100 << 31 << 125;     // 125.48
-        QTest::newRow("above half") << 128 << 32 << 130;     // 129.52
+        QTest::newRow("one step") << 17 << 1 << 4; // 4.05
+        QTest::newRow("below half") << 100 << 31 << 125; // 125.48
+        QTest::newRow("above half") << 128 << 32 << 130; // 129.52
         QTest::newRow("one below full") << 200 << 62 << 251; // 250.95
         QTest::newRow("full, last entry") << 255 << 63 << 255;
     }
@@ -279,7 +282,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("garbage");
         QTest::addColumn<int>("falseStarts"); // " [" in the garbage that open broken frames
-        QTest::addColumn<int>("lost");        // bytes lost before the second frame's '['
+        QTest::addColumn<int>("lost"); // bytes lost before the second frame's '['
         QTest::newRow("nothing") << QByteArray() << 0 << 0;
         QTest::newRow("text") << QByteArray("hello, world") << 0 << 0;
         QTest::newRow("brackets") << QByteArray("x[[[ ]]] ][") << 0 << 0;

@@ -15,12 +15,12 @@
 #include "browser/widgets/bitmapbrowser.h"
 #include "browser/widgets/dirlistbox.h"
 #include "browser/widgets/filelistbox.h"
-#include "framelist/core/framelistmodel.h"
-#include "serial/core/serialportcomponent.h"
 #include "core/framebitmap.h"
-#include "upload/widgets/uploadcontroller.h"
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"
+#include "framelist/core/framelistmodel.h"
+#include "serial/core/serialportcomponent.h"
+#include "upload/widgets/uploadcontroller.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -61,8 +61,10 @@ struct Window
         modals.clear();
     }
 
-    template <typename T = QWidget>
-    T *get(const char *name) const { return window->findChild<T *>(QString::fromLatin1(name)); }
+    template<typename T = QWidget> T *get(const char *name) const
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
     FrameListModel *list() const { return window->frameList(); }
     QStringList entries() const
     {
@@ -109,10 +111,14 @@ class TestBadBitmaps : public QObject
     QString m_corpusFolder;
     QVector<BadBitmap> m_corpus;
     QString m_programCopy; // drelin-upload where an unprivileged user can run it
-    QString m_out;         // captures and settings, writable by anyone
+    QString m_out; // captures and settings, writable by anyone
     QString m_good;
 
-    struct Run { int exitCode; QByteArray out, err; };
+    struct Run
+    {
+        int exitCode;
+        QByteArray out, err;
+    };
 
     Run upload(const QStringList &arguments, bool unprivileged)
     {
@@ -130,8 +136,8 @@ class TestBadBitmaps : public QObject
         process.start(unprivileged ? m_programCopy : QStringLiteral(DRELIN_UPLOAD), arguments);
         if (!process.waitForFinished(30000))
             process.kill();
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+                process.readAllStandardError()};
     }
 
     // What the browser makes of the entry, when that is not what it must: empty when right.
@@ -179,7 +185,9 @@ class TestBadBitmaps : public QObject
             const ShownModal &box = modals.shown().first();
             if (modals.shown().size() != 1 || box.text != QLatin1String("Unknown error!")
                 || box.title != QLatin1String("Error") || box.icon != QMessageBox::Critical)
-                return QStringLiteral("refused with %1 boxes, the first \"%2\"").arg(modals.shown().size()).arg(box.text);
+                return QStringLiteral("refused with %1 boxes, the first \"%2\"")
+                    .arg(modals.shown().size())
+                    .arg(box.text);
         }
         if (refused == shown)
             return refused ? QStringLiteral("refused, yet shown") : QStringLiteral("neither shown nor refused");
@@ -343,7 +351,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QVector<QRgb>>("palette"); // all 256 entries as the device must get them
-        QTest::addColumn<QByteArray>("pixels");     // top row first
+        QTest::addColumn<QByteArray>("pixels"); // top row first
 
         const QVector<QRgb> full = colours(256);
         QVector<QRgb> sixteen = colours(16);

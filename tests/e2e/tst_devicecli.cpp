@@ -149,7 +149,11 @@ class TestDeviceCli : public QObject
                 const int expected = i < pixelsReceived ? quint8(frame.pixels.at(i)) : 0;
                 if (image.pixelIndex(x, y) != expected)
                     QFAIL(qPrintable(QStringLiteral("%1: pixel (%2, %3) is %4, not %5")
-                                         .arg(path).arg(x).arg(y).arg(image.pixelIndex(x, y)).arg(expected)));
+                                         .arg(path)
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(image.pixelIndex(x, y))
+                                         .arg(expected)));
             }
         }
         // Pixels follow the colour table, so any pixel means the whole table arrived.
@@ -159,7 +163,10 @@ class TestDeviceCli : public QObject
         for (int e = 0; e < FrameBitmap::PaletteSize; ++e) {
             if (image.color(e) != shown(frame.palette.at(e)))
                 QFAIL(qPrintable(QStringLiteral("%1: colour %2 is %3, not %4")
-                                     .arg(path).arg(e).arg(image.color(e), 8, 16).arg(shown(frame.palette.at(e)), 8, 16)));
+                                     .arg(path)
+                                     .arg(e)
+                                     .arg(image.color(e), 8, 16)
+                                     .arg(shown(frame.palette.at(e)), 8, 16)));
         }
     }
 
@@ -204,8 +211,8 @@ private slots:
         m_background = makeFrame(QStringLiteral("background.bmp"), 2);
 
         const QString capture = m_dir.filePath(QStringLiteral("intact.cap"));
-        const Run made = run(QStringLiteral(DRELIN_UPLOAD), {"--quiet", "--capture", capture, "--offset", "3",
-                                                             m_logo.path, m_intro.path});
+        const Run made = run(QStringLiteral(DRELIN_UPLOAD),
+                             {"--quiet", "--capture", capture, "--offset", "3", m_logo.path, m_intro.path});
         QCOMPARE(made.exitCode, 0);
         QFile file(capture);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -221,10 +228,10 @@ private slots:
         const QString path = QString::fromLocal8Bit(device->readLine()).trimmed();
         QVERIFY2(path.startsWith(QLatin1String("/dev/")), qPrintable(path));
 
-        const Run upload = run(QStringLiteral(DRELIN_UPLOAD),
-                               {"--quiet", "--device", path, "7=" + m_logo.path, "--offset", "200", m_intro.path,
-                                m_background.path},
-                               60000);
+        const Run upload =
+            run(QStringLiteral(DRELIN_UPLOAD),
+                {"--quiet", "--device", path, "7=" + m_logo.path, "--offset", "200", m_intro.path, m_background.path},
+                60000);
         QVERIFY2(upload.exitCode == 0, upload.err.constData());
 
         // The last frame's line appears once its closing "] " has been read off the line.
@@ -271,10 +278,11 @@ private slots:
         QTest::newRow("intact") << int(Intact) << 0 << QStringList{logo, intro} << both << QList<int>{all, all};
         QTest::newRow("cut in the second frame's pixels")
             << int(CutInPixels) << 0
-            << QStringList{logo, QStringLiteral(R"(frame 4 \(0004\) "my intro": partial, %1 characters )"
-                                                R"(\(256 colours, %2 of 8192 pixel groups\): .*ended.*in the pixels)")
-                                     .arg(CutAt - CapturedFrameBytes - 4)
-                                     .arg(CutGroups)}
+            << QStringList{logo,
+                           QStringLiteral(R"(frame 4 \(0004\) "my intro": partial, %1 characters )"
+                                          R"(\(256 colours, %2 of 8192 pixel groups\): .*ended.*in the pixels)")
+                               .arg(CutAt - CapturedFrameBytes - 4)
+                               .arg(CutGroups)}
             << both << QList<int>{all, CutGroups * 4};
         QTest::newRow("garbage between the frames")
             << int(GarbageBetween) << 0 << QStringList{logo, intro} << both << QList<int>{all, all};
@@ -323,7 +331,8 @@ private slots:
     void quietStillWritesPictures()
     {
         const QString out = newFolder(QStringLiteral("quiet-pictures"));
-        const Run result = run(QStringLiteral(DRELIN_DEVICE), {"--quiet", "--capture", writeCapture(Intact), "--out", out});
+        const Run result =
+            run(QStringLiteral(DRELIN_DEVICE), {"--quiet", "--capture", writeCapture(Intact), "--out", out});
         QCOMPARE(result.exitCode, 0);
         QVERIFY2(result.out.isEmpty(), result.out.constData());
         QCOMPARE(pictures(out), (QStringList{"003-logo.png", "004-my_intro.png"}));
@@ -339,8 +348,8 @@ private slots:
         QTest::newRow("one source twice") << QStringList{"--pty", "--pty"} << "give one of";
         QTest::newRow("unknown option") << QStringList{"--capture", "x.cap", "--fast"} << "unknown option 'fast'";
         QTest::newRow("stray argument") << QStringList{"--capture", "x.cap", "y.cap"} << "unknown argument y.cap";
-        QTest::newRow("--out without a value") << QStringList{"--capture", "x.cap", "--out"}
-                                               << "missing value after '--out'";
+        QTest::newRow("--out without a value")
+            << QStringList{"--capture", "x.cap", "--out"} << "missing value after '--out'";
         QTest::newRow("--out empty") << QStringList{"--capture", "x.cap", "--out="} << "--out takes a folder";
     }
 
@@ -363,9 +372,16 @@ private slots:
     {
         QTest::addColumn<QString>("argument");
         QTest::addColumn<QByteArrayList>("says"); // each somewhere in the output
-        QTest::addColumn<QByteArray>("whole");    // the whole output, when it is known
-        const QByteArrayList help{"Usage: ", "drelin-device [options]", "--pty", "--device <PATH>", "--capture <FILE>",
-                                  "--out <DIR>", "--quiet", "--version", "Exit status: 0 done"};
+        QTest::addColumn<QByteArray>("whole"); // the whole output, when it is known
+        const QByteArrayList help{"Usage: ",
+                                  "drelin-device [options]",
+                                  "--pty",
+                                  "--device <PATH>",
+                                  "--capture <FILE>",
+                                  "--out <DIR>",
+                                  "--quiet",
+                                  "--version",
+                                  "Exit status: 0 done"};
         QTest::newRow("--help") << "--help" << help << QByteArray();
         QTest::newRow("-h") << "-h" << help << QByteArray();
         QTest::newRow("--version") << "--version" << QByteArrayList()

@@ -11,13 +11,13 @@
 #include "app/frmmain.h"
 #include "browser/widgets/bitmapbrowser.h"
 #include "browser/widgets/filelistbox.h"
-#include "framelist/core/framelistmodel.h"
-#include "serial/core/serialportcomponent.h"
 #include "core/framebitmap.h"
 #include "core/localpath.h"
-#include "upload/widgets/uploadcontroller.h"
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"
+#include "framelist/core/framelistmodel.h"
+#include "serial/core/serialportcomponent.h"
+#include "upload/widgets/uploadcontroller.h"
 
 #include <QImage>
 #include <QLabel>
@@ -125,7 +125,7 @@ void compareFrame(const DecodedFrame &frame, int number, const QByteArray &nameF
 struct Name
 {
     const char *row;
-    QByteArray bytes;     // the file's name, byte for byte
+    QByteArray bytes; // the file's name, byte for byte
     QByteArray nameField; // the 8 characters the device shows: the name up to its first dot
 };
 
@@ -188,7 +188,8 @@ private slots:
         m_folder = QFile::encodeName(m_root.path()) + "/b\xE8lder \xC3\xA9";
         QVERIFY(::mkdir(m_folder.constData(), 0755) == 0);
         for (int seed = 0; seed < int(std::size(Names)); ++seed)
-            QVERIFY(writeRaw(m_folder + '/' + Names[seed].bytes, BmpWriter::standardFrame(palette(seed), pixels(seed))));
+            QVERIFY(
+                writeRaw(m_folder + '/' + Names[seed].bytes, BmpWriter::standardFrame(palette(seed), pixels(seed))));
     }
 
     // Qt cannot remove names that are not UTF-8; take them away by their bytes.
@@ -292,7 +293,8 @@ private slots:
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root.filePath(QStringLiteral("config")));
         process.setProcessEnvironment(environment);
         const QString script = QStringLiteral("exec \"$0\" --capture \"$1\"") + paths;
-        process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, QStringLiteral(DRELIN_UPLOAD), capture});
+        process.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), script, QStringLiteral(DRELIN_UPLOAD), capture});
         QVERIFY(process.waitForFinished(30000));
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
 

@@ -11,11 +11,11 @@
 #include "testsettings.h"
 
 #include "app/frmmain.h"
+#include "core/wiredecoder.h"
+#include "core/wireformat.h"
 #include "framelist/core/framelistmodel.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/widgets/uploadcontroller.h"
-#include "core/wiredecoder.h"
-#include "core/wireformat.h"
 
 #include <QAction>
 #include <QLabel>
@@ -101,8 +101,9 @@ private slots:
                          moment);
             } else {
                 // Or the upload is over first: the line held all that was left of it.
-                QVERIFY2(QTest::qWaitFor([&] { return device.receivedCount() == readLimit || ended.size() > endedBefore; }),
-                         moment);
+                QVERIFY2(
+                    QTest::qWaitFor([&] { return device.receivedCount() == readLimit || ended.size() > endedBefore; }),
+                    moment);
             }
             const bool stopped = ended.size() == endedBefore;
             if (stopped) {

@@ -12,11 +12,11 @@
 #include "testsettings.h"
 
 #include "app/frmmain.h"
+#include "core/seriallink.h"
+#include "core/wiredecoder.h"
 #include "framelist/core/framelistmodel.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/widgets/uploadcontroller.h"
-#include "core/seriallink.h"
-#include "core/wiredecoder.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -43,16 +43,19 @@ QString frameFile(const QTemporaryDir &dir, const QString &name, int seed)
     file.open(QIODevice::WriteOnly);
     file.write(BmpWriter::standardFrame({qRgb(seed, 2, 3)}, QByteArray(32768, char(seed))));
     file.close();
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                        | QFileDevice::ReadOther);
     return path;
 }
 
 // A folder everyone may read, for what an unprivileged user must reach.
 void openToAll(const QString &path, bool executable)
 {
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                    | QFileDevice::ReadGroup | QFileDevice::ReadOther
-                                    | (executable ? QFileDevice::ExeGroup | QFileDevice::ExeOther : QFileDevice::Permissions()));
+    QFile::setPermissions(
+        path,
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+            | QFileDevice::ReadOther
+            | (executable ? QFileDevice::ExeGroup | QFileDevice::ExeOther : QFileDevice::Permissions()));
 }
 
 } // namespace
@@ -209,10 +212,10 @@ private slots:
             const QStringList arguments = {QStringLiteral("--device"), link, frame};
             // A real change of user: Qt programs refuse to run with only the effective user changed.
             if (unprivileged)
-                upload.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=65534"),
-                                                                    QStringLiteral("--regid=65534"),
-                                                                    QStringLiteral("--clear-groups"), program}
-                                                            + arguments);
+                upload.start(QStringLiteral("setpriv"),
+                             QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                         QStringLiteral("--clear-groups"), program}
+                                 + arguments);
             else
                 upload.start(program, arguments);
             QVERIFY(upload.waitForStarted());

@@ -1,9 +1,9 @@
 // drelin-upload as an operator's script runs it: usage errors, capture files, ports by number and
 // by path, and interrupts. Its refusals of broken frames are in tst_badbitmaps.
 #include "bmpwriter.h"
-#include "wireoracle.h"
 #include "farend.h"
 #include "ptypair.h"
+#include "wireoracle.h"
 
 #include "core/appinfo.h"
 #include "core/framebitmap.h"
@@ -97,14 +97,16 @@ private slots:
         QTest::newRow("no frames") << QStringList{"--quiet"} << "no frames";
         QTest::newRow("number out of range") << QStringList{"256=a.bmp"} << "not within 0-255";
         QTest::newRow("number given twice") << QStringList{"4=a.bmp", "4=b.bmp"} << "given twice";
-        QTest::newRow("bare paths run past 255") << QStringList{"--offset", "255", "a.bmp", "b.bmp"} << "not within 0-255";
+        QTest::newRow("bare paths run past 255")
+            << QStringList{"--offset", "255", "a.bmp", "b.bmp"} << "not within 0-255";
         QTest::newRow("bare path meets a given number") << QStringList{"1=a.bmp", "b.bmp", "c.bmp"} << "given twice";
-        QTest::newRow("number too long for an int") << QStringList{"99999999999=a.bmp"} << "99999999999 of a.bmp is not within";
+        QTest::newRow("number too long for an int")
+            << QStringList{"99999999999=a.bmp"} << "99999999999 of a.bmp is not within";
         QTest::newRow("unknown option") << QStringList{"--fast", "a.bmp"} << "unknown option 'fast'";
         QTest::newRow("two targets") << QStringList{"--port", "3", "--capture", "x", "a.bmp"} << "only one";
         QTest::newRow("one target twice") << QStringList{"--device", "x", "--device", "y", "a.bmp"} << "only one";
-        QTest::newRow("port out of range") << QStringList{"--port", "17", "a.bmp"}
-                                           << "--port takes a number from 1 to 16, not \"17\"";
+        QTest::newRow("port out of range")
+            << QStringList{"--port", "17", "a.bmp"} << "--port takes a number from 1 to 16, not \"17\"";
         QTest::newRow("offset not a number") << QStringList{"--offset", "x", "a.bmp"} << "0 to 255, not \"x\"";
         QTest::newRow("missing value") << QStringList{"a.bmp", "--capture"} << "missing value after '--capture'";
         QTest::newRow("empty capture name") << QStringList{"--capture=", "a.bmp"} << "--capture takes a file name";
@@ -129,10 +131,17 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArrayList>("says"); // each somewhere in the output
-        QTest::addColumn<QByteArray>("whole");    // the whole output, when it is known
-        const QByteArrayList help{"Usage: ", "drelin-upload [options] FRAME...", "--port <N>", "--device <PATH>",
-                                  "--capture <FILE>", "--offset <K>", "--quiet", "--version",
-                                  "NUMBER=PATH (NUMBER 0-255) or a bare PATH", "Exit status: 0 sent"};
+        QTest::addColumn<QByteArray>("whole"); // the whole output, when it is known
+        const QByteArrayList help{"Usage: ",
+                                  "drelin-upload [options] FRAME...",
+                                  "--port <N>",
+                                  "--device <PATH>",
+                                  "--capture <FILE>",
+                                  "--offset <K>",
+                                  "--quiet",
+                                  "--version",
+                                  "NUMBER=PATH (NUMBER 0-255) or a bare PATH",
+                                  "Exit status: 0 sent"};
         QTest::newRow("--help") << QStringList{"--help"} << help << QByteArray();
         QTest::newRow("-h") << QStringList{"-h"} << help << QByteArray();
         QTest::newRow("--help with a bad value") << QStringList{"--port", "17", "--help"} << help << QByteArray();
@@ -168,9 +177,9 @@ private slots:
 
         QFile file(capture);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray expected = WireOracle::frameText(7, QStringLiteral("logo"), *FrameBitmapReader::readFile(m_logo))
-                                    + WireOracle::frameText(200, QStringLiteral("my intro"),
-                                                            *FrameBitmapReader::readFile(m_intro));
+        const QByteArray expected =
+            WireOracle::frameText(7, QStringLiteral("logo"), *FrameBitmapReader::readFile(m_logo))
+            + WireOracle::frameText(200, QStringLiteral("my intro"), *FrameBitmapReader::readFile(m_intro));
         QCOMPARE(file.readAll(), expected);
 
         const Run quiet = run({"--quiet", "--capture", capture, m_logo});

@@ -11,11 +11,11 @@
 #include "testsettings.h"
 
 #include "app/frmmain.h"
+#include "core/framebitmap.h"
+#include "core/wiredecoder.h"
 #include "framelist/core/framelistmodel.h"
 #include "serial/core/serialportcomponent.h"
-#include "core/framebitmap.h"
 #include "upload/widgets/uploadcontroller.h"
-#include "core/wiredecoder.h"
 
 #include <QAction>
 #include <QLabel>
@@ -76,8 +76,7 @@ struct Rig
     }
     ~Rig() { clock.release(); } // a failed test may leave a pause held
 
-    template <typename T = QWidget>
-    T *get(const char *name) const
+    template<typename T = QWidget> T *get(const char *name) const
     {
         return window->findChild<T *>(QString::fromLatin1(name));
     }
@@ -87,8 +86,8 @@ struct Rig
     // True when everything the lock disables is usable again (the stop button aside).
     bool unlocked() const
     {
-        for (const char *name : {"cmdCopy", "cmdCopyAll", "cmdRemove", "cmdRemoveAll", "Drive1", "Dir1", "File1",
-                                 "ListView1"}) {
+        for (const char *name :
+             {"cmdCopy", "cmdCopyAll", "cmdRemove", "cmdRemoveAll", "Drive1", "Dir1", "File1", "ListView1"}) {
             if (!get(name)->isEnabled())
                 return false;
         }

@@ -3,8 +3,8 @@
 #include "scriptedmodals.h"
 #include "testsettings.h"
 
-#include "about/widgets/frmabout.h"
 #include "about/core/programlauncher.h"
+#include "about/widgets/frmabout.h"
 #include "app/frmmain.h"
 #include "app/module2.h"
 #include "widgets/twips.h"
@@ -16,8 +16,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -153,8 +153,8 @@ private slots:
     void systemInformation_data()
     {
         QTest::addColumn<QStringList>("programs"); // name:kind, kind = run | plain | broken
-        QTest::addColumn<QString>("started");      // the one that must have run, or empty
-        QTest::addColumn<QStringList>("asked");    // what the launcher was asked to start
+        QTest::addColumn<QString>("started"); // the one that must have run, or empty
+        QTest::addColumn<QStringList>("asked"); // what the launcher was asked to start
         QTest::newRow("a known program is found and started")
             << QStringList{"kinfocenter:run"} << "kinfocenter" << QStringList{"kinfocenter:started"};
         QTest::newRow("the first of the list wins")

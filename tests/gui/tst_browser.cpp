@@ -51,7 +51,7 @@ private slots:
     void openFolderListsAndPreviews_data()
     {
         QTest::addColumn<QStringList>("pictures"); // written in this order, picture n sized pictureSize(n)
-        QTest::addColumn<QStringList>("others");   // files that are not bitmaps
+        QTest::addColumn<QStringList>("others"); // files that are not bitmaps
         QTest::addColumn<QStringList>("subfolders");
         QTest::addColumn<QStringList>("expected");
 
@@ -201,7 +201,8 @@ private slots:
         QFETCH(QStringList, messages);
         DriveListBox *drive = rig->drive();
         drive->setVolumeSource([] {
-            return QList<DriveListBox::Volume>{{QStringLiteral("/"), "ext4"}, {QStringLiteral("/no-such-volume"), "ext4"}};
+            return QList<DriveListBox::Volume>{{QStringLiteral("/"), "ext4"},
+                                               {QStringLiteral("/no-such-volume"), "ext4"}};
         });
         drive->refresh();
         const QStringList before = rig->state();
@@ -232,8 +233,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<QList<int>>("files"); // picture number per entry; -1: its file was deleted
-        QTest::addColumn<int>("clicked");      // row
-        QTest::addColumn<int>("shown");        // picture number expected in Image2; -1: error, unchanged
+        QTest::addColumn<int>("clicked"); // row
+        QTest::addColumn<int>("shown"); // picture number expected in Image2; -1: error, unchanged
 
         QTest::newRow("one entry") << QStringList{"0003"} << QList<int>{1} << 0 << 1;
         QTest::newRow("second of two") << QStringList{"0003", "0004"} << QList<int>{1, 2} << 1 << 2;
@@ -241,8 +242,7 @@ private slots:
         QTest::newRow("same text after another entry")
             << QStringList{"0001", "0005", "0005"} << QList<int>{3, 1, 2} << 2 << 1;
         QTest::newRow("file deleted") << QStringList{"0003", "0004"} << QList<int>{1, -1} << 1 << -1;
-        QTest::newRow("same text, first's file deleted")
-            << QStringList{"0005", "0005"} << QList<int>{-1, 2} << 1 << -1;
+        QTest::newRow("same text, first's file deleted") << QStringList{"0005", "0005"} << QList<int>{-1, 2} << 1 << -1;
     }
 
     void frameListPreview()

@@ -106,8 +106,8 @@ private slots:
     {
         QTest::addColumn<Look>("look");
         QTest::addColumn<QStringList>("before"); // volumes at start-up, besides the root
-        QTest::addColumn<QString>("folder");     // opened before the change
-        QTest::addColumn<QStringList>("after");  // volumes when the list looks again
+        QTest::addColumn<QString>("folder"); // opened before the change
+        QTest::addColumn<QStringList>("after"); // volumes when the list looks again
         QTest::addColumn<QStringList>("listed");
         QTest::addColumn<QString>("shown");
 
@@ -162,8 +162,7 @@ private slots:
         QTest::addColumn<QString>("after"); // the folder afterwards
 
         const QStringList none;
-        QTest::newRow("root while a folder on it is open")
-            << none << "start" << QStringList{"/"} << none << "start";
+        QTest::newRow("root while a folder on it is open") << none << "start" << QStringList{"/"} << none << "start";
         QTest::newRow("stick while a folder on it is open")
             << QStringList{"stick"} << "stick/logos" << QStringList{"stick"} << none << "stick/logos";
         QTest::newRow("drive not ready, picked twice")
@@ -203,17 +202,18 @@ private slots:
         QTest::addColumn<QString>("shown");
 
         const QStringList stick{"start/stick"};
-        QTest::newRow("volume root, double-click")
-            << stick << "start" << "start/stick" << Route::DoubleClick << "start/stick";
-        QTest::newRow("volume root, Enter") << stick << "start" << "start/stick" << Route::EnterKey << "start/stick";
-        QTest::newRow("deep in a volume, by path")
-            << stick << "start" << "start/stick/logos/2024" << Route::Path << "start/stick";
-        QTest::newRow("back up off a volume") << stick << "start/stick" << "start" << Route::DoubleClick << "/";
-        QTest::newRow("volume inside a volume")
-            << QStringList{"start/stick", "start/stick/inner"} << "start/stick" << "start/stick/inner" << Route::EnterKey
-            << "start/stick/inner";
-        QTest::newRow("name that begins like a volume's")
-            << stick << "start" << "start/sticky" << Route::DoubleClick << "/";
+        QTest::newRow("volume root, double-click") << stick << "start"
+                                                   << "start/stick" << Route::DoubleClick << "start/stick";
+        QTest::newRow("volume root, Enter") << stick << "start"
+                                            << "start/stick" << Route::EnterKey << "start/stick";
+        QTest::newRow("deep in a volume, by path") << stick << "start"
+                                                   << "start/stick/logos/2024" << Route::Path << "start/stick";
+        QTest::newRow("back up off a volume") << stick << "start/stick"
+                                              << "start" << Route::DoubleClick << "/";
+        QTest::newRow("volume inside a volume") << QStringList{"start/stick", "start/stick/inner"} << "start/stick"
+                                                << "start/stick/inner" << Route::EnterKey << "start/stick/inner";
+        QTest::newRow("name that begins like a volume's") << stick << "start"
+                                                          << "start/sticky" << Route::DoubleClick << "/";
     }
 
     void driveFollowsFolder()
@@ -256,9 +256,8 @@ private slots:
             << QStringList{"start", "A", "b"};
         QTest::newRow("dot inside a name")
             << QStringList{"start/v1.2", "start/logo."} << "start" << QStringList{"start", "logo.", "v1.2"};
-        QTest::newRow("dot-folder opened by path")
-            << QStringList{"start/.config/sub", "start/.config/.inner"} << "start/.config"
-            << QStringList{"start", ".config", "sub"};
+        QTest::newRow("dot-folder opened by path") << QStringList{"start/.config/sub", "start/.config/.inner"}
+                                                   << "start/.config" << QStringList{"start", ".config", "sub"};
         QTest::newRow("dot-folder among the parents")
             << QStringList{"start/.config/sub/x"} << "start/.config/sub" << QStringList{"start", ".config", "sub", "x"};
     }
@@ -283,10 +282,14 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("found");
 
-        QTest::newRow("first letters") << "pi" << "pics";
-        QTest::newRow("more letters") << "pict" << "pictures";
-        QTest::newRow("any letter case") << "bE" << "Beta";
-        QTest::newRow("folder up the chain") << "sta" << "start";
+        QTest::newRow("first letters") << "pi"
+                                       << "pics";
+        QTest::newRow("more letters") << "pict"
+                                      << "pictures";
+        QTest::newRow("any letter case") << "bE"
+                                         << "Beta";
+        QTest::newRow("folder up the chain") << "sta"
+                                             << "start";
     }
 
     void typeToFindFolder()
@@ -318,7 +321,8 @@ private slots:
 
         // Each folder down the chain, then the subfolders one level below the current folder.
         for (int row = 1; row <= current + 1; ++row)
-            QVERIFY2(starts[row] > starts[row - 1], qPrintable(QStringLiteral("row %1 at %2").arg(row).arg(starts[row])));
+            QVERIFY2(starts[row] > starts[row - 1],
+                     qPrintable(QStringLiteral("row %1 at %2").arg(row).arg(starts[row])));
         QCOMPARE(starts[current + 2], starts[current + 1]);
     }
 
@@ -355,10 +359,11 @@ private slots:
         for (const auto &[root, type, pickable] : cases)
             QTest::addRow("%s %s", type, root) << QString::fromLatin1(root) << QByteArray(type) << pickable;
         // System file systems, wherever they are mounted.
-        for (const char *type : {"tmpfs", "devtmpfs", "proc", "sysfs", "devpts", "cgroup", "cgroup2", "securityfs",
-                                 "debugfs", "tracefs", "configfs", "fusectl", "mqueue", "hugetlbfs", "pstore", "bpf",
-                                 "autofs", "binfmt_misc", "efivarfs", "ramfs", "nsfs", "rpc_pipefs", "squashfs",
-                                 "overlay", "fuse.portal", "fuse.gvfsd-fuse"})
+        for (const char *type :
+             {"tmpfs",      "devtmpfs", "proc",    "sysfs",       "devpts",         "cgroup", "cgroup2",
+              "securityfs", "debugfs",  "tracefs", "configfs",    "fusectl",        "mqueue", "hugetlbfs",
+              "pstore",     "bpf",      "autofs",  "binfmt_misc", "efivarfs",       "ramfs",  "nsfs",
+              "rpc_pipefs", "squashfs", "overlay", "fuse.portal", "fuse.gvfsd-fuse"})
             QTest::addRow("%s /mnt/x", type) << QStringLiteral("/mnt/x") << QByteArray(type) << false;
     }
 
@@ -373,8 +378,11 @@ private slots:
     void systemMountsLeftOut()
     {
         const QString stick = rig->folder(QStringLiteral("stick"));
-        volumes = {{QStringLiteral("/proc"), "proc"}, {QStringLiteral("/"), "ext4"}, {stick, "vfat"},
-                   {QStringLiteral("/snap/core22/1033"), "squashfs"}, {QStringLiteral("/run/user/1000"), "tmpfs"}};
+        volumes = {{QStringLiteral("/proc"), "proc"},
+                   {QStringLiteral("/"), "ext4"},
+                   {stick, "vfat"},
+                   {QStringLiteral("/snap/core22/1033"), "squashfs"},
+                   {QStringLiteral("/run/user/1000"), "tmpfs"}};
 
         rig->drive()->showPopup();
 

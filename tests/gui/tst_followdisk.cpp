@@ -22,7 +22,10 @@ namespace {
 
 // Every bitmap the tests write has a picture of its own size, so Image1 tells which it shows.
 const QString Names = QStringLiteral("abcdez");
-QSize sizeOf(const QString &name) { return pictureSize(int(Names.indexOf(name.at(0))) + 1); }
+QSize sizeOf(const QString &name)
+{
+    return pictureSize(int(Names.indexOf(name.at(0))) + 1);
+}
 
 QStringList selectedNames(const FileListBox *files)
 {
@@ -91,24 +94,23 @@ private slots:
         QTest::addColumn<QString>("stillCurrent"); // empty: the current file went, any row may be current
 
         const QStringList none;
-        QTest::newRow("bitmap copied in") << QStringList{"b.bmp"} << none << QStringList{"c.bmp", "e.bmp"} << "e.bmp"
-                                          << QStringList{"a.bmp", "b.bmp", "c.bmp", "e.bmp"}
-                                          << QStringList{"c.bmp", "e.bmp"} << "e.bmp";
+        QTest::newRow("bitmap copied in")
+            << QStringList{"b.bmp"} << none << QStringList{"c.bmp", "e.bmp"} << "e.bmp"
+            << QStringList{"a.bmp", "b.bmp", "c.bmp", "e.bmp"} << QStringList{"c.bmp", "e.bmp"} << "e.bmp";
         QTest::newRow("bitmap deleted") << none << QStringList{"c.bmp"} << QStringList{"a.bmp", "e.bmp"} << "e.bmp"
                                         << QStringList{"a.bmp", "e.bmp"} << QStringList{"a.bmp", "e.bmp"} << "e.bmp";
         QTest::newRow("selected and current deleted")
-            << none << QStringList{"c.bmp"} << QStringList{"a.bmp", "c.bmp"} << "c.bmp"
-            << QStringList{"a.bmp", "e.bmp"} << QStringList{"a.bmp"} << QString();
-        QTest::newRow("renamed, first and last") << QStringList{"b.bmp", "z.bmp"} << QStringList{"a.bmp", "e.bmp"}
-                                                 << QStringList{"c.bmp"} << "c.bmp"
-                                                 << QStringList{"b.bmp", "c.bmp", "z.bmp"} << QStringList{"c.bmp"}
-                                                 << "c.bmp";
-        QTest::newRow("all gone, one new") << QStringList{"d.bmp"} << QStringList{"a.bmp", "c.bmp", "e.bmp"}
-                                           << QStringList{"a.bmp"} << "a.bmp" << QStringList{"d.bmp"} << none
-                                           << QString();
-        QTest::newRow("only another kind of file") << QStringList{"notes.txt"} << none << QStringList{"c.bmp"}
-                                                   << "c.bmp" << QStringList{"a.bmp", "c.bmp", "e.bmp"}
-                                                   << QStringList{"c.bmp"} << "c.bmp";
+            << none << QStringList{"c.bmp"} << QStringList{"a.bmp", "c.bmp"} << "c.bmp" << QStringList{"a.bmp", "e.bmp"}
+            << QStringList{"a.bmp"} << QString();
+        QTest::newRow("renamed, first and last")
+            << QStringList{"b.bmp", "z.bmp"} << QStringList{"a.bmp", "e.bmp"} << QStringList{"c.bmp"} << "c.bmp"
+            << QStringList{"b.bmp", "c.bmp", "z.bmp"} << QStringList{"c.bmp"} << "c.bmp";
+        QTest::newRow("all gone, one new")
+            << QStringList{"d.bmp"} << QStringList{"a.bmp", "c.bmp", "e.bmp"} << QStringList{"a.bmp"} << "a.bmp"
+            << QStringList{"d.bmp"} << none << QString();
+        QTest::newRow("only another kind of file")
+            << QStringList{"notes.txt"} << none << QStringList{"c.bmp"} << "c.bmp"
+            << QStringList{"a.bmp", "c.bmp", "e.bmp"} << QStringList{"c.bmp"} << "c.bmp";
     }
 
     void filesFollowDisk()
@@ -127,7 +129,8 @@ private slots:
         const qint64 picture = rig->image1()->pixmap().cacheKey();
 
         for (const QString &name : added)
-            QVERIFY(name.endsWith(QLatin1String(".bmp")) ? writePicture(at(name), sizeOf(name)) : writeFile(at(name), "x"));
+            QVERIFY(name.endsWith(QLatin1String(".bmp")) ? writePicture(at(name), sizeOf(name))
+                                                         : writeFile(at(name), "x"));
         for (const QString &name : removed)
             QVERIFY(QFile::remove(at(name)));
         QTRY_VERIFY(!relists.isEmpty());
@@ -155,8 +158,8 @@ private slots:
 
         QTest::newRow(">>, all") << QByteArray("cmdCopyAll") << QStringList()
                                  << QStringList{"0000=a.bmp", "0001=b.bmp", "0002=e.bmp"};
-        QTest::newRow(">, a selected file deleted") << QByteArray("cmdCopy") << QStringList{"c.bmp", "e.bmp"}
-                                                    << QStringList{"0000=e.bmp"};
+        QTest::newRow(">, a selected file deleted")
+            << QByteArray("cmdCopy") << QStringList{"c.bmp", "e.bmp"} << QStringList{"0000=e.bmp"};
     }
 
     void addsWhatIsOnDisk()

@@ -90,8 +90,8 @@ struct Rig
         static const char *buttons[] = {nullptr, "btnYes", "btnYesToAll", "btnNo", "CancelButton"};
         for (const int reply : replies) {
             modals.queueDialog([this, reply](QDialog *dialog) {
-                QString question = dialog->findChild<QLabel *>(QStringLiteral("Label1"))->toolTip() + QStringLiteral(" / ")
-                                   + dialog->findChild<QLabel *>(QStringLiteral("Label2"))->toolTip();
+                QString question = dialog->findChild<QLabel *>(QStringLiteral("Label1"))->toolTip()
+                    + QStringLiteral(" / ") + dialog->findChild<QLabel *>(QStringLiteral("Label2"))->toolTip();
                 questions << question.replace(oldDir.path(), QStringLiteral("/old"));
                 if (reply < 0)
                     dialog->close();
@@ -162,32 +162,32 @@ private slots:
         QTest::addColumn<QStringList>("expected");
 
         QTest::newRow("three selected onto an empty list")
-            << QStringList() << 5 << QList<int>{0, 2, 3} << "0000" << "0000" << QList<int>()
-            << QStringList{"0000=f0.bmp", "0001=f2.bmp", "0002=f3.bmp"};
+            << QStringList() << 5 << QList<int>{0, 2, 3} << "0000"
+            << "0000" << QList<int>() << QStringList{"0000=f0.bmp", "0001=f2.bmp", "0002=f3.bmp"};
         const QStringList three{"0000=o0.bmp", "0001=o1.bmp", "0002=o2.bmp"};
-        QTest::newRow("No keeps it and the next taken number is asked")
-            << three << 2 << QList<int>() << "0003" << "1" << QList<int>{3, 3} << three;
+        QTest::newRow("No keeps it and the next taken number is asked") << three << 2 << QList<int>() << "0003"
+                                                                        << "1" << QList<int>{3, 3} << three;
         QTest::newRow("Yes replaces one and asks again")
-            << three << 2 << QList<int>() << "0003" << "1" << QList<int>{1, 3}
-            << QStringList{"0000=o0.bmp", "0001=f0.bmp", "0002=o2.bmp"};
+            << three << 2 << QList<int>() << "0003"
+            << "1" << QList<int>{1, 3} << QStringList{"0000=o0.bmp", "0001=f0.bmp", "0002=o2.bmp"};
         QTest::newRow("Yes to All replaces the rest without asking")
-            << three << 2 << QList<int>() << "0003" << "1" << QList<int>{2}
-            << QStringList{"0000=o0.bmp", "0001=f0.bmp", "0002=f1.bmp"};
+            << three << 2 << QList<int>() << "0003"
+            << "1" << QList<int>{2} << QStringList{"0000=o0.bmp", "0001=f0.bmp", "0002=f1.bmp"};
         QTest::newRow("Cancel adds nothing more, not even free numbers")
-            << QStringList{"0005=o5.bmp"} << 3 << QList<int>() << "0006" << "5" << QList<int>{4}
-            << QStringList{"0005=o5.bmp"};
+            << QStringList{"0005=o5.bmp"} << 3 << QList<int>() << "0006"
+            << "5" << QList<int>{4} << QStringList{"0005=o5.bmp"};
         QTest::newRow("closed question offers the next file the same number")
-            << QStringList{"0005=o5.bmp"} << 2 << QList<int>() << "0006" << "5" << QList<int>{-1, 1}
-            << QStringList{"0005=f1.bmp"};
-        QTest::newRow("offset with blanks") << QStringList() << 2 << QList<int>() << "0000" << " 7 " << QList<int>()
-                                            << QStringList{"0007=f0.bmp", "0008=f1.bmp"};
-        QTest::newRow("offset 7.0") << QStringList() << 1 << QList<int>{0} << "0000" << "7.0" << QList<int>()
-                                    << QStringList{"0007=f0.bmp"};
+            << QStringList{"0005=o5.bmp"} << 2 << QList<int>() << "0006"
+            << "5" << QList<int>{-1, 1} << QStringList{"0005=f1.bmp"};
+        QTest::newRow("offset with blanks") << QStringList() << 2 << QList<int>() << "0000"
+                                            << " 7 " << QList<int>() << QStringList{"0007=f0.bmp", "0008=f1.bmp"};
+        QTest::newRow("offset 7.0") << QStringList() << 1 << QList<int>{0} << "0000"
+                                    << "7.0" << QList<int>() << QStringList{"0007=f0.bmp"};
         QTest::newRow("default follows the last entry, not the highest")
-            << QStringList{"0010=o10.bmp", "0003=o3.bmp"} << 1 << QList<int>() << "0004" << "0004" << QList<int>()
-            << QStringList{"0010=o10.bmp", "0003=o3.bmp", "0004=f0.bmp"};
-        QTest::newRow("numbers end at 255") << QStringList() << 4 << QList<int>() << "0000" << "254" << QList<int>()
-                                            << QStringList{"0254=f0.bmp", "0255=f1.bmp"};
+            << QStringList{"0010=o10.bmp", "0003=o3.bmp"} << 1 << QList<int>() << "0004"
+            << "0004" << QList<int>() << QStringList{"0010=o10.bmp", "0003=o3.bmp", "0004=f0.bmp"};
+        QTest::newRow("numbers end at 255") << QStringList() << 4 << QList<int>() << "0000"
+                                            << "254" << QList<int>() << QStringList{"0254=f0.bmp", "0255=f1.bmp"};
     }
 
     void adding()
@@ -222,7 +222,8 @@ private slots:
         QCOMPARE(rig.entries(), expected);
         QCOMPARE(rig.questions.size(), replies.size());
         if (pastLast) {
-            QCOMPARE(rig.modals.shown().last().text, QStringLiteral("2 files were not added: frame numbers end at 255."));
+            QCOMPARE(rig.modals.shown().last().text,
+                     QStringLiteral("2 files were not added: frame numbers end at 255."));
             QCOMPARE(rig.modals.shown().last().icon, QMessageBox::Warning);
         }
         // "Add frame" clears the file selection (addAllLeavesSelectionAlone has "Add all frames").
@@ -237,8 +238,9 @@ private slots:
         rig.modals.queueInputAnswer(QStringLiteral("3"));
         rig.queueReplies({3});
         rig.click("cmdCopyAll");
-        QCOMPARE(rig.questions, QStringList{"Would you like to replace existing frame number: 0003  Frame name:/old/logo.bmp"
-                                            " / with this one: 0003  f0.bmp ?"});
+        QCOMPARE(rig.questions,
+                 QStringList{"Would you like to replace existing frame number: 0003  Frame name:/old/logo.bmp"
+                             " / with this one: 0003  f0.bmp ?"});
     }
 
     void addAllLeavesSelectionAlone()
@@ -306,14 +308,15 @@ private slots:
             << QStringList{"0003=a.bmp", "0010=b.bmp"} << "12" << QList<int>() << false
             << QStringList{"0010=b.bmp", "0012=a.bmp"};
         for (const char *bad : {"256", "-1", "2.5", "x", ""})
-            QTest::newRow(qPrintable(QStringLiteral("refused '%1'").arg(bad))) << one << bad << QList<int>() << true << one;
+            QTest::newRow(qPrintable(QStringLiteral("refused '%1'").arg(bad)))
+                << one << bad << QList<int>() << true << one;
         const QStringList two{"0001=a.bmp", "0005=b.bmp"};
         QTest::newRow("taken, No") << two << "5" << QList<int>{3} << false << two;
         QTest::newRow("taken, Cancel") << two << "5" << QList<int>{4} << false << two;
         QTest::newRow("taken, Yes moves the file") << two << "5" << QList<int>{1} << false << QStringList{"0005=a.bmp"};
         QTest::newRow("taken, Yes to All as Yes") << two << "5" << QList<int>{2} << false << QStringList{"0005=a.bmp"};
-        QTest::newRow("taken, closed: both carry it") << two << "5" << QList<int>{-1} << false
-                                                      << QStringList{"0005=a.bmp", "0005=b.bmp"};
+        QTest::newRow("taken, closed: both carry it")
+            << two << "5" << QList<int>{-1} << false << QStringList{"0005=a.bmp", "0005=b.bmp"};
     }
 
     // The edited row is the one renumbered, whichever rows are selected besides it.
@@ -328,8 +331,8 @@ private slots:
             << 1 << QList<int>{0, 1} << "5" << QList<int>{1} << QStringList{"0001=a.bmp", "0005=b.bmp"};
         QTest::newRow("none selected") << 1 << QList<int>() << "5" << QList<int>{1}
                                        << QStringList{"0001=a.bmp", "0005=b.bmp"};
-        QTest::newRow("another row selected") << 0 << QList<int>{2} << "5" << QList<int>{1}
-                                              << QStringList{"0002=b.bmp", "0005=a.bmp"};
+        QTest::newRow("another row selected")
+            << 0 << QList<int>{2} << "5" << QList<int>{1} << QStringList{"0002=b.bmp", "0005=a.bmp"};
         QTest::newRow("its own number while another is selected")
             << 1 << QList<int>{0} << "2" << QList<int>() << QStringList{"0001=a.bmp", "0002=b.bmp", "0005=c.bmp"};
         QTest::newRow("a free number while several are selected")
@@ -384,8 +387,9 @@ private slots:
         rig.queueReplies({3});
         rig.edit(0, QStringLiteral("5"));
         QTRY_COMPARE(rig.questions.size(), 1);
-        QCOMPARE(rig.questions.first(), QStringLiteral("Would you like to replace existing frame number: 0005  Frame name: "
-                                                       "/old/b.bmp / with this one: 0005 /old/a.bmp ?"));
+        QCOMPARE(rig.questions.first(),
+                 QStringLiteral("Would you like to replace existing frame number: 0005  Frame name: "
+                                "/old/b.bmp / with this one: 0005 /old/a.bmp ?"));
         QVERIFY(!resort->isActive()); // "No" changed nothing
 
         rig.edit(0, QStringLiteral("9"));

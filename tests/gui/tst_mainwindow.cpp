@@ -5,8 +5,8 @@
 #include "testsettings.h"
 
 #include "app/frmmain.h"
-#include "widgets/twips.h"
 #include "serial/core/serialportcomponent.h"
+#include "widgets/twips.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -51,8 +51,7 @@ private:
     QString m_previous;
 };
 
-template <typename T = QWidget>
-T *control(const frmMain &window, const char *name)
+template<typename T = QWidget> T *control(const frmMain &window, const char *name)
 {
     return window.findChild<T *>(QString::fromLatin1(name));
 }
@@ -72,8 +71,7 @@ private slots:
         QTest::addColumn<QString>("toolTip");
         const QString web = QStringLiteral("www.velm.test");
         auto row = [](const char *name, int l, int t, int w, int h, const char *caption, const QString &tip) {
-            QTest::newRow(name) << QString::fromLatin1(name) << QRect(l, t, w, h) << QString::fromUtf8(caption)
-                                << tip;
+            QTest::newRow(name) << QString::fromLatin1(name) << QRect(l, t, w, h) << QString::fromUtf8(caption) << tip;
         };
         row("Drive1", 0, 120, 2655, 315, "", QString());
         row("Dir1", 0, 600, 3375, 2115, "", QString());
@@ -163,8 +161,10 @@ private slots:
             // and the panel inside the bar.
             panel->setText(QStringLiteral("Name: logo_gjy"));
             const QRect text = panel->contentsRect();
-            QVERIFY2(text.height() >= panel->fontMetrics().height(),
-                     qPrintable(QStringLiteral("%1 px for a %2 px line").arg(text.height()).arg(panel->fontMetrics().height())));
+            QVERIFY2(
+                text.height() >= panel->fontMetrics().height(),
+                qPrintable(
+                    QStringLiteral("%1 px for a %2 px line").arg(text.height()).arg(panel->fontMetrics().height())));
             QVERIFY(panel->parentWidget()->rect().contains(panel->geometry()));
         }
 
@@ -185,9 +185,9 @@ private slots:
     {
         TestSettings store;
         frmMain window;
-        const QStringList expected = {"Drive1", "Dir1", "File1", "cmdCopy", "cmdCopyAll", "cmdRemove",
-                                      "ListView1", "cmdSaljiSve", "ProgressBar1", "StatusBar1", "Label6",
-                                      "cmdRemoveAll", "cmdStopLoading", "Text1"};
+        const QStringList expected = {"Drive1",    "Dir1",         "File1",          "cmdCopy",      "cmdCopyAll",
+                                      "cmdRemove", "ListView1",    "cmdSaljiSve",    "ProgressBar1", "StatusBar1",
+                                      "Label6",    "cmdRemoveAll", "cmdStopLoading", "Text1"};
         QStringList seen;
         QWidget *start = control(window, "Drive1");
         QWidget *current = start;

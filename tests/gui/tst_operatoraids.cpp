@@ -5,8 +5,8 @@
 #include "testsettings.h"
 
 #include "app/frmmain.h"
-#include "framelist/widgets/frameentrydelegate.h"
 #include "framelist/core/framelistmodel.h"
+#include "framelist/widgets/frameentrydelegate.h"
 #include "serial/core/serialportcomponent.h"
 
 #include <QFileInfo>
@@ -133,8 +133,8 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, shown);
         Rig rig;
-        const QString path = bytes.isEmpty() ? rig.dir.filePath(QStringLiteral("gone.bmp"))
-                                             : rig.write(QStringLiteral("f.bmp"), bytes);
+        const QString path =
+            bytes.isEmpty() ? rig.dir.filePath(QStringLiteral("gone.bmp")) : rig.write(QStringLiteral("f.bmp"), bytes);
         rig.list()->add(QStringLiteral("0001"), path);
         QCOMPARE(rig.list()->headerData(FrameListModel::CheckColumn, Qt::Horizontal).toString(),
                  QStringLiteral("Check"));
@@ -173,10 +173,9 @@ private slots:
         Rig rig;
         rig.list()->add(QStringLiteral("0006"), rig.write(QStringLiteral("old.bmp"), frameFile(9)));
         // Dropped out of order; added in file-list order, numbered from the typed offset.
-        const QStringList paths = {rig.write(QStringLiteral("c.bmp"), frameFile(3)),
-                                   rig.write(QStringLiteral("A.BMP"), frameFile(1)),
-                                   rig.write(QStringLiteral("notes.txt"), "text"),
-                                   rig.write(QStringLiteral("b.bmp"), frameFile(2))};
+        const QStringList paths = {
+            rig.write(QStringLiteral("c.bmp"), frameFile(3)), rig.write(QStringLiteral("A.BMP"), frameFile(1)),
+            rig.write(QStringLiteral("notes.txt"), "text"), rig.write(QStringLiteral("b.bmp"), frameFile(2))};
         rig.modals.queueInputAnswer(QStringLiteral("5"));
         QStringList question;
         rig.modals.queueDialog([&](QDialog *dialog) {
@@ -191,11 +190,13 @@ private slots:
         QVERIFY(rig.modals.unexpected().isEmpty());
         QCOMPARE(rig.modals.shown().first().text, QStringLiteral("Ofset:"));
         QCOMPARE(rig.modals.shown().first().defaultText, QStringLiteral("0007"));
-        QCOMPARE(question, QStringList({QStringLiteral("Would you like to replace existing frame number: 0006  Frame name:")
-                                            + rig.dir.filePath(QStringLiteral("old.bmp")),
-                                        QStringLiteral("with this one: 0006  b.bmp ?")}));
+        QCOMPARE(question,
+                 QStringList({QStringLiteral("Would you like to replace existing frame number: 0006  Frame name:")
+                                  + rig.dir.filePath(QStringLiteral("old.bmp")),
+                              QStringLiteral("with this one: 0006  b.bmp ?")}));
         QCOMPARE(rig.entries(), QStringList({"0006=old.bmp", "0005=A.BMP", "0007=c.bmp"}));
-        QCOMPARE(rig.modals.shown().last().text, QStringLiteral("1 dropped file is not a bitmap (.bmp) and was left out."));
+        QCOMPARE(rig.modals.shown().last().text,
+                 QStringLiteral("1 dropped file is not a bitmap (.bmp) and was left out."));
     }
 
     void dropOfNoBitmapIsRefused()

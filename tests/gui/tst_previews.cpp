@@ -19,7 +19,10 @@
 namespace {
 
 // Picture n is (20 + n) x 10, so a preview's width tells which one it shows.
-int widthOf(int n) { return 20 + n; }
+int widthOf(int n)
+{
+    return 20 + n;
+}
 
 bool writePicture(const QString &path, int n, const char *format = "BMP")
 {
@@ -66,8 +69,7 @@ struct Rig
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
-    template <typename T>
-    T *get(const char *name) const { return window->findChild<T *>(QString::fromLatin1(name)); }
+    template<typename T> T *get(const char *name) const { return window->findChild<T *>(QString::fromLatin1(name)); }
     int shownWidth(const char *preview) const { return get<QLabel>(preview)->pixmap().width(); }
     int loads() const { return int(reads->count()); }
     QStringList messages() const
@@ -112,9 +114,10 @@ private slots:
             if (key.size() == 1)
                 QTest::keyClicks(files, key);
             else
-                QTest::keyClick(files, key == QLatin1String("Down") ? Qt::Key_Down
-                                       : key == QLatin1String("End") ? Qt::Key_End
-                                                                     : Qt::Key_Home);
+                QTest::keyClick(files,
+                                key == QLatin1String("Down")      ? Qt::Key_Down
+                                    : key == QLatin1String("End") ? Qt::Key_End
+                                                                  : Qt::Key_Home);
         }
         QCOMPARE(rig.shownWidth("Image1"), widthOf(expected));
         QCOMPARE(rig.loads() - before, pressed.size()); // one picture read a key, none twice

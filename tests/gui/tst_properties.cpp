@@ -5,17 +5,17 @@
 #include "scriptedmodals.h"
 #include "testsettings.h"
 
-#include "widgets/twips.h"
-#include "serial/widgets/frmproperties.h"
 #include "serial/core/serialportcomponent.h"
 #include "serial/core/serialsetup.h"
+#include "serial/widgets/frmproperties.h"
+#include "widgets/twips.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QFrame>
-#include <QSerialPort>
 #include <QLabel>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -144,7 +144,8 @@ private slots:
 
         QVERIFY(QFile::link(pty.devicePath(), link));
         QVERIFY(poll.fire());
-        QCOMPARE(device->text(), QStringLiteral("Device: %1 (present, the pseudo-terminal %2)").arg(link, pty.devicePath()));
+        QCOMPARE(device->text(),
+                 QStringLiteral("Device: %1 (present, the pseudo-terminal %2)").arg(link, pty.devicePath()));
         QVERIFY(QFile::remove(link));
         QVERIFY(poll.fire());
         QCOMPARE(device->text(), QStringLiteral("Device: %1 (not present)").arg(link));

@@ -1,8 +1,8 @@
 // The replace question: its layout and every way it can be answered.
 #include "scriptedmodals.h"
 
-#include "widgets/twips.h"
 #include "framelist/widgets/frmmsgboxreplace.h"
+#include "widgets/twips.h"
 
 #include <QApplication>
 #include <QKeySequence>
@@ -12,8 +12,7 @@
 
 namespace {
 
-template <typename T = QWidget>
-T *child(QDialog *dialog, const char *name)
+template<typename T = QWidget> T *child(QDialog *dialog, const char *name)
 {
     return dialog->findChild<T *>(QString::fromLatin1(name));
 }
@@ -100,14 +99,16 @@ private slots:
         QVERIFY(modals.unexpected().isEmpty());
         QCOMPARE(modals.shown().first().dialogName, QStringLiteral("frmMsgBoxReplace"));
         QCOMPARE(focused, QStringLiteral("btnYes"));
-        QCOMPARE(line1, QStringLiteral("Would you like to replace existing frame number: 0003  Frame name:/frames/logo.bmp"));
+        QCOMPARE(line1,
+                 QStringLiteral("Would you like to replace existing frame number: 0003  Frame name:/frames/logo.bmp"));
         QCOMPARE(line2, QStringLiteral("with this one: 0003  intro.bmp ?"));
     }
 
     void everyQuestionStartsUnanswered()
     {
         ScriptedModals modals;
-        modals.queueDialog([](QDialog *dialog) { QTest::mouseClick(child<QPushButton>(dialog, "btnNo"), Qt::LeftButton); });
+        modals.queueDialog(
+            [](QDialog *dialog) { QTest::mouseClick(child<QPushButton>(dialog, "btnNo"), Qt::LeftButton); });
         modals.queueDialog([](QDialog *dialog) { dialog->close(); });
         QCOMPARE(AskReplaceFrame(nullptr, QStringLiteral("a"), QStringLiteral("b")), 3);
         QCOMPARE(AskReplaceFrame(nullptr, QStringLiteral("a"), QStringLiteral("b")), -1);
@@ -121,8 +122,10 @@ private slots:
         QTest::addColumn<QString>("shownEnd"); // how Label1 ends (Label2 adds " ?")
         QTest::newRow("deep folders") << "/srv/" + QString(40, 'f').repeated(8).replace("ffff", "ff/f") + "/logo.bmp"
                                       << "/logo.bmp";
-        QTest::newRow("one long name") << "/frames/" + QString(300, 'x') + ".bmp" << ".bmp";
-        QTest::newRow("short path, nothing cut") << "/frames/logo.bmp" << "0003  Frame name:/frames/logo.bmp";
+        QTest::newRow("one long name") << "/frames/" + QString(300, 'x') + ".bmp"
+                                       << ".bmp";
+        QTest::newRow("short path, nothing cut") << "/frames/logo.bmp"
+                                                 << "0003  Frame name:/frames/logo.bmp";
     }
 
     void longTextsStayOnOneLine()

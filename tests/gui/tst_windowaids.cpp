@@ -9,11 +9,11 @@
 #include "testsettings.h"
 
 #include "app/frmmain.h"
-#include "widgets/screenplacement.h"
 #include "framelist/core/framelistmodel.h"
-#include "serial/widgets/frmproperties.h"
 #include "serial/core/serialportcomponent.h"
+#include "serial/widgets/frmproperties.h"
 #include "upload/widgets/uploadcontroller.h"
+#include "widgets/screenplacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,8 +57,10 @@ struct Rig
     }
     ~Rig() { clock.release(); } // a failed test may leave a pause held
 
-    template <typename T = QWidget>
-    T *get(const char *name) const { return window->findChild<T *>(QString::fromLatin1(name)); }
+    template<typename T = QWidget> T *get(const char *name) const
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
     QString port() const { return get<QLabel>("lblPort")->text(); }
     QStringList texts() const
     {
@@ -102,7 +104,8 @@ private slots:
         rig.modals.queueMessageAnswer(QMessageBox::Ok);
         QTest::mouseClick(rig.get<QPushButton>("cmdSaljiSve"), Qt::LeftButton);
         QCOMPARE(rig.modals.shown().size(), 1);
-        QVERIFY2(rig.texts().first().startsWith(QLatin1String("No serial port is open")), qPrintable(rig.texts().first()));
+        QVERIFY2(rig.texts().first().startsWith(QLatin1String("No serial port is open")),
+                 qPrintable(rig.texts().first()));
         QVERIFY(!rig.window->upload()->isUploading());
         QVERIFY(rig.get("cmdSaljiSve")->isEnabled());
         QVERIFY(rig.get("ListView1")->isEnabled());
@@ -127,8 +130,7 @@ private slots:
         QTest::newRow("below a top panel") << QSize(400, 200) << QRect(0, 30, 1000, 770) << QPoint(300, 315);
         QTest::newRow("wider than the screen") << QSize(2018, 200) << QRect(0, 0, 1280, 800) << QPoint(0, 300);
         QTest::newRow("taller") << QSize(400, 1104) << QRect(0, 24, 1280, 776) << QPoint(440, 24);
-        QTest::newRow("both, on a second screen") << QSize(2018, 1104) << QRect(1280, 0, 1280, 800)
-                                                  << QPoint(1280, 0);
+        QTest::newRow("both, on a second screen") << QSize(2018, 1104) << QRect(1280, 0, 1280, 800) << QPoint(1280, 0);
     }
 
     void placement()
@@ -226,8 +228,8 @@ private slots:
         auto *panel = rig.get<QLabel>("Panel1");
         QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
         QTest::mouseClick(rig.get<QPushButton>("cmdSaljiSve"), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(panel->text() != QLatin1String("Loading frame...") && !panel->text().trimmed().isEmpty(),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            panel->text() != QLatin1String("Loading frame...") && !panel->text().trimmed().isEmpty(), 10000);
         const QString told = panel->text();
         QVERIFY2(panel->fontMetrics().horizontalAdvance(told) <= panel->contentsRect().width() - panel->indent(),
                  qPrintable(told));

@@ -169,7 +169,8 @@ QVector<BadBitmap> writeBadBitmaps(const QString &folder)
 
     // Widths and heights as the header holds them; a negative height is top-down, so only its
     // size is wrong. Pictures of another size are still pictures to Qt; impossible sizes are not.
-    const struct {
+    const struct
+    {
         const char *row;
         qint32 width, height;
         qint64 shownWidth, shownHeight;
@@ -204,20 +205,31 @@ QVector<BadBitmap> writeBadBitmaps(const QString &folder)
              w.pixelData = QByteArray(64, '\0');
          }),
          size(65535, 128), Preview::Either);
-    file("core header, height 129", changed([](BmpWriter &w) { w.headerSize = 12; w.height = 129; }), size(256, 129),
-         Preview::Either);
+    file("core header, height 129", changed([](BmpWriter &w) {
+             w.headerSize = 12;
+             w.height = 129;
+         }),
+         size(256, 129), Preview::Either);
 
     for (const int n : {1, 4, 16, 24, 32})
         file(QStringLiteral("%1 bits per pixel").arg(n), depth(n), bits(n), Preview::Picture, n == 24);
     file("0 bits per pixel", changed([](BmpWriter &w) { w.bitCount = 0; }), bits(0));
-    file("core header, 24 bits per pixel", changed([](BmpWriter &w) { w.headerSize = 12; w.bitCount = 24; }), bits(24),
-         Preview::Either);
+    file("core header, 24 bits per pixel", changed([](BmpWriter &w) {
+             w.headerSize = 12;
+             w.bitCount = 24;
+         }),
+         bits(24), Preview::Either);
 
     for (const int planes : {0, 2, 8}) {
         file(QStringLiteral("%1 colour planes").arg(planes), changed([=](BmpWriter &w) { w.planes = quint16(planes); }),
              QStringLiteral("the picture has %1 colour planes; a frame must have 1").arg(planes));
     }
-    const struct { quint32 method; const char *name; bool sample = false; } methods[] = {
+    const struct
+    {
+        quint32 method;
+        const char *name;
+        bool sample = false;
+    } methods[] = {
         {2, "RLE4", Sample}, {4, "JPEG"}, {5, "PNG"}, {6, "alpha bit fields"}, {0xFFFFFFFF, "an unknown method"}};
     for (const auto &method : methods) {
         file(QStringLiteral("%1 compression (method %2)").arg(QString::fromLatin1(method.name)).arg(method.method),
@@ -233,7 +245,13 @@ QVector<BadBitmap> writeBadBitmaps(const QString &folder)
     // Hand-made RLE8 streams: count, index pairs; 00 00 ends a line, 00 01 the bitmap, 00 02 dx dy
     // moves, 00 n starts n literal indices.
     const QByteArray allRows = repeated(QByteArray::fromHex("0000"), 128);
-    const struct { const char *row; QByteArray stream; QString phrase; bool sample = false; } streams[] = {
+    const struct
+    {
+        const char *row;
+        QByteArray stream;
+        QString phrase;
+        bool sample = false;
+    } streams[] = {
         {"RLE8 run past the row", QByteArray::fromHex("C805 6406 0001"), pastRow},
         {"RLE8 literal past the row", QByteArray::fromHex("FA01 000A 0102030405060708090A 0001"), pastRow},
         {"RLE8 run past the picture", allRows + QByteArray::fromHex("0107 0001"), pastPicture},
@@ -270,23 +288,25 @@ QVector<BadBitmap> writeBadBitmaps(const QString &folder)
     // Not files at all.
     const QString folderPath = dir.filePath(QStringLiteral("x.bmp"));
     if (dir.mkdir(QStringLiteral("x.bmp")))
-        add(QStringLiteral("folder named x.bmp"), folderPath, QStringLiteral("it is a folder, not a file"), Kind::Folder,
-            Preview::Refused, Sample);
+        add(QStringLiteral("folder named x.bmp"), folderPath, QStringLiteral("it is a folder, not a file"),
+            Kind::Folder, Preview::Refused, Sample);
     const QString loop = dir.filePath(QStringLiteral("loop.bmp"));
     if (QFile::link(dir.filePath(QStringLiteral("loop2.bmp")), loop)
         && QFile::link(loop, dir.filePath(QStringLiteral("loop2.bmp"))))
-        add(QStringLiteral("link loop"), loop, QStringLiteral("the file cannot be read: Too many levels of symbolic links"),
-            Kind::Unlisted, Preview::Refused);
+        add(QStringLiteral("link loop"), loop,
+            QStringLiteral("the file cannot be read: Too many levels of symbolic links"), Kind::Unlisted,
+            Preview::Refused);
     const QString dangling = dir.filePath(QStringLiteral("dangling.bmp"));
     if (QFile::link(dir.filePath(QStringLiteral("nothing-here.bmp")), dangling))
-        add(QStringLiteral("link to nothing"), dangling, QStringLiteral("the file cannot be read: No such file or directory"),
-            Kind::Unlisted, Preview::Refused, Sample);
+        add(QStringLiteral("link to nothing"), dangling,
+            QStringLiteral("the file cannot be read: No such file or directory"), Kind::Unlisted, Preview::Refused,
+            Sample);
     add(QStringLiteral("no such file"), dir.filePath(QStringLiteral("gone.bmp")),
         QStringLiteral("the file cannot be read: No such file or directory"), Kind::Unlisted, Preview::Refused);
     const QString pipe = dir.filePath(QStringLiteral("pipe.bmp"));
     if (::mkfifo(QFile::encodeName(pipe).constData(), 0644) == 0)
-        add(QStringLiteral("named pipe"), pipe, QStringLiteral("it is not a regular file"), Kind::Pipe, Preview::Refused,
-            Sample);
+        add(QStringLiteral("named pipe"), pipe, QStringLiteral("it is not a regular file"), Kind::Pipe,
+            Preview::Refused, Sample);
 
     // Sparse, so sizes cost no disk. A good frame grown past 4 GiB by exactly one frame file: a
     // size cut to 32 bits would look like a frame's; reading it would take gigabytes of memory.

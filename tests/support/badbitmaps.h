@@ -16,19 +16,19 @@ struct BadBitmap
 {
     // What the file list makes of the entry.
     enum class Kind {
-        File,     // a regular file: listed, and a click tries to preview it
-        Pipe,     // a named pipe: never opened for its content, so never a hang
-        Folder,   // listed among the folders, not the files
+        File, // a regular file: listed, and a click tries to preview it
+        Pipe, // a named pipe: never opened for its content, so never a hang
+        Folder, // listed among the folders, not the files
         Unlisted, // a link that leads nowhere: not listed at all
     };
     // What a click in the file list shows.
     enum class Preview {
         Refused, // "Unknown error!"
         Picture, // Qt's own reader shows it although it is no frame
-        Either,  // Qt's leniency decides; either outcome is fine, but only one of them
+        Either, // Qt's leniency decides; either outcome is fine, but only one of them
     };
 
-    QString row;    // test row name
+    QString row; // test row name
     QString path;
     QString phrase; // part of the reason the refusal must give
     Kind kind = Kind::File;
@@ -52,13 +52,13 @@ void addBadBitmapRows(const QVector<BadBitmap> &corpus, bool samplesOnly = false
 bool needsUser(const BadBitmap &entry);
 
 // Drops to the unprivileged user for the rest of the scope when the entry needs it.
-#define AS_USER_IF_NEEDED(entry, user)                                                                     \
-    std::optional<AsUser> user;                                                                           \
-    if (needsUser(entry)) {                                                                               \
-        if (!AsUser::possible())                                                                          \
-            QSKIP("no unprivileged user to drop to");                                                     \
-        user.emplace();                                                                                   \
-        QVERIFY(user->active());                                                                          \
+#define AS_USER_IF_NEEDED(entry, user)                                                                                 \
+    std::optional<AsUser> user;                                                                                        \
+    if (needsUser(entry)) {                                                                                            \
+        if (!AsUser::possible())                                                                                       \
+            QSKIP("no unprivileged user to drop to");                                                                  \
+        user.emplace();                                                                                                \
+        QVERIFY(user->active());                                                                                       \
     }
 
 // A frame file every reader accepts: 40-byte header, 256 colours, bottom-up rows.

@@ -18,7 +18,10 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-QSize pictureSize(int n) { return QSize(20 + 3 * n, 10 + n); }
+QSize pictureSize(int n)
+{
+    return QSize(20 + 3 * n, 10 + n);
+}
 
 bool writePicture(const QString &path, const QSize &size)
 {
@@ -80,17 +83,35 @@ QString Rig::folder(const QString &name) const
     return root.filePath(name);
 }
 
-DriveListBox *Rig::drive() const { return get<DriveListBox>("Drive1"); }
-DirListBox *Rig::dir() const { return get<DirListBox>("Dir1"); }
-FileListBox *Rig::files() const { return get<FileListBox>("File1"); }
-QLabel *Rig::image1() const { return get<QLabel>("Image1"); }
-QLabel *Rig::image2() const { return get<QLabel>("Image2"); }
-QTreeView *Rig::frames() const { return get<QTreeView>("ListView1"); }
+DriveListBox *Rig::drive() const
+{
+    return get<DriveListBox>("Drive1");
+}
+DirListBox *Rig::dir() const
+{
+    return get<DirListBox>("Dir1");
+}
+FileListBox *Rig::files() const
+{
+    return get<FileListBox>("File1");
+}
+QLabel *Rig::image1() const
+{
+    return get<QLabel>("Image1");
+}
+QLabel *Rig::image2() const
+{
+    return get<QLabel>("Image2");
+}
+QTreeView *Rig::frames() const
+{
+    return get<QTreeView>("ListView1");
+}
 
 QStringList Rig::state() const
 {
-    return {dir()->path(), rows(dir()).join(QLatin1Char('|')), files()->path(),
-            rows(files()).join(QLatin1Char('|')), QString::number(image1()->pixmap().cacheKey())};
+    return {dir()->path(), rows(dir()).join(QLatin1Char('|')), files()->path(), rows(files()).join(QLatin1Char('|')),
+            QString::number(image1()->pixmap().cacheKey())};
 }
 
 QListWidgetItem *Rig::showSubfolder(const QString &parent, const QString &name)

@@ -27,7 +27,8 @@ bool writePicture(const QString &path, const QSize &size);
 QStringList rows(const QAbstractItemView *view);
 
 // A box as one line, so a mismatch prints readably.
-QString boxLine(const QString &title, const QString &text, QMessageBox::Icon icon, QMessageBox::StandardButtons buttons);
+QString boxLine(const QString &title, const QString &text, QMessageBox::Icon icon,
+                QMessageBox::StandardButtons buttons);
 QStringList boxes(const ScriptedModals &modals);
 QString errorBox(const QString &text);
 
@@ -45,8 +46,7 @@ struct Rig
     frmMain window;
 
     QString folder(const QString &name) const;
-    template <typename T>
-    T *get(const char *name) const { return window.findChild<T *>(QString::fromLatin1(name)); }
+    template<typename T> T *get(const char *name) const { return window.findChild<T *>(QString::fromLatin1(name)); }
     DriveListBox *drive() const;
     DirListBox *dir() const;
     FileListBox *files() const;

@@ -14,8 +14,7 @@ class ManualClock : public Clock
 public:
     explicit ManualClock(qint64 startMs = 0)
         : m_now(startMs)
-    {
-    }
+    { }
 
     qint64 nowMs() const override { return m_now.load(); }
     void pauseMs(qint64 ms) override

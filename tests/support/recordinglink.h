@@ -15,12 +15,9 @@ struct LineEvent
     enum Kind { Write, Drain, Pause };
     Kind kind = Write;
     QByteArray text; // for writes
-    qint64 ms = 0;   // for pauses
+    qint64 ms = 0; // for pauses
 
-    bool operator==(const LineEvent &other) const
-    {
-        return kind == other.kind && text == other.text && ms == other.ms;
-    }
+    bool operator==(const LineEvent &other) const { return kind == other.kind && text == other.text && ms == other.ms; }
 };
 
 // A serial line and a clock that record every write, drain and pause into one log, and can be

@@ -63,7 +63,8 @@ QMessageBox::StandardButton ScriptedModals::answerMessage(const MessageRequest &
 
 QString ScriptedModals::answerInput(const InputRequest &request)
 {
-    m_shown.append({ShownModal::Input, request.title, request.prompt, QMessageBox::NoIcon, {}, request.defaultText, {}});
+    m_shown.append(
+        {ShownModal::Input, request.title, request.prompt, QMessageBox::NoIcon, {}, request.defaultText, {}});
     whileOpen();
     if (!m_script.isEmpty() && std::holds_alternative<QString>(m_script.first()))
         return std::get<QString>(m_script.takeFirst());

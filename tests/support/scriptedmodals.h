@@ -18,7 +18,7 @@ struct ShownModal
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     QString defaultText; // input box
-    QString dialogName;  // objectName of a dialog
+    QString dialogName; // objectName of a dialog
 };
 
 // Answers the program's modal boxes from a script written in advance and records what was shown.

@@ -23,7 +23,9 @@ int bit(const quint8 *p, int k, int n)
 
 QByteArray frameText(int frameNumber, const QString &name, const FrameBitmap &frame)
 {
-    QByteArray text = " [" "] " " [";
+    QByteArray text = " ["
+                      "] "
+                      " [";
     hex(text, frameNumber);
     QByteArray field;
     for (const uint code : name.toUcs4())
@@ -36,7 +38,8 @@ QByteArray frameText(int frameNumber, const QString &name, const FrameBitmap &fr
     }
     for (int row = 0; row < FrameBitmap::Height; ++row) {
         for (int column = 0; column < FrameBitmap::Width; column += 4) {
-            const auto *p = reinterpret_cast<const quint8 *>(frame.pixels.constData()) + row * FrameBitmap::Width + column;
+            const auto *p =
+                reinterpret_cast<const quint8 *>(frame.pixels.constData()) + row * FrameBitmap::Width + column;
             int a = 0;
             for (int k = 0; k < 4; ++k)
                 a += bit(p, k, 0) << (7 - k) | bit(p, k, 1) << (3 - k);

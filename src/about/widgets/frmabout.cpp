@@ -1,11 +1,11 @@
 #include "about/widgets/frmabout.h"
 
+#include "about/core/programlauncher.h"
 #include "core/appinfo.h"
 #include "widgets/artwork.h"
 #include "widgets/formstyle.h"
 #include "widgets/modals.h"
 #include "widgets/twips.h"
-#include "about/core/programlauncher.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -16,9 +16,12 @@
 #include <QPushButton>
 #include <QUrl>
 
-const QStringList frmAbout::SystemInfoPrograms = {
-    QStringLiteral("hardinfo2"), QStringLiteral("hardinfo"), QStringLiteral("kinfocenter"),
-    QStringLiteral("lshw-gtk"), QStringLiteral("gnome-system-monitor"), QStringLiteral("xfce4-taskmanager")};
+const QStringList frmAbout::SystemInfoPrograms = {QStringLiteral("hardinfo2"),
+                                                  QStringLiteral("hardinfo"),
+                                                  QStringLiteral("kinfocenter"),
+                                                  QStringLiteral("lshw-gtk"),
+                                                  QStringLiteral("gnome-system-monitor"),
+                                                  QStringLiteral("xfce4-taskmanager")};
 
 namespace {
 
@@ -117,9 +120,9 @@ void frmAbout::Form_Load()
     txtDescription->setText(QStringLiteral("VELM R") + QChar(38) + QStringLiteral("D team, December 2026"));
     txtDescription->setCursorPosition(0);
     Label6->setText(QString::fromUtf8(AppInfo::MakerWebAddress));
-    lblDisclaimer->setText(QStringLiteral(
-        "Warning: this program is protected by copyright law. Copying or passing on this program or any "
-        "part of it without the maker's permission may lead to civil and criminal penalties."));
+    lblDisclaimer->setText(
+        QStringLiteral("Warning: this program is protected by copyright law. Copying or passing on this program or any "
+                       "part of it without the maker's permission may lead to civil and criminal penalties."));
     cmdOK->setFocus();
 }
 
@@ -164,8 +167,7 @@ void frmAbout::VelmWebActivate()
 
 bool frmAbout::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         if (watched == picIcon)
             picIcon_Click();
         else if (watched == Label6)

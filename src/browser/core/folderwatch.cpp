@@ -9,7 +9,7 @@
 namespace {
 // A long copy still shows its progress: a burst is told at the latest after this many settle times.
 constexpr int LongestPutOff = 8;
-}
+} // namespace
 
 FolderWatch::FolderWatch(QObject *parent)
     : QObject(parent)

@@ -1,13 +1,13 @@
 #include "browser/widgets/bitmapbrowser.h"
 
-#include "widgets/modals.h"
-#include "widgets/preview.h"
 #include "browser/widgets/dirlistbox.h"
 #include "browser/widgets/drivelistbox.h"
 #include "browser/widgets/filelistbox.h"
+#include "core/localpath.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framelookup.h"
-#include "core/localpath.h"
+#include "widgets/modals.h"
+#include "widgets/preview.h"
 
 #include <QDir>
 #include <QLabel>

@@ -17,8 +17,8 @@ class BitmapBrowser : public QObject, public FileChoice
 {
     Q_OBJECT
 public:
-    BitmapBrowser(QWidget *window, DriveListBox *drives, DirListBox *folders, FileListBox *files,
-                  QLabel *filePreview, QLabel *framePreview, FrameListModel *frames);
+    BitmapBrowser(QWidget *window, DriveListBox *drives, DirListBox *folders, FileListBox *files, QLabel *filePreview,
+                  QLabel *framePreview, FrameListModel *frames);
 
     // Shows folder (and its volume) as the current folder; false when it cannot be listed.
     bool openFolder(const QString &folder);
@@ -32,7 +32,6 @@ public:
     // listed first.
     QVector<File> files(bool selectedOnly) override;
     void clearSelection() override;
-
 
     void Drive1_Change();
     void Dir1_Change();

@@ -27,7 +27,8 @@ DirListBox::DirListBox(QWidget *parent)
 
 bool DirListBox::setPath(const QString &dir)
 {
-    const QString cleaned = QDir::cleanPath(QDir::isAbsolutePath(dir) ? dir : LocalPath::currentFolder() + QLatin1Char('/') + dir);
+    const QString cleaned =
+        QDir::cleanPath(QDir::isAbsolutePath(dir) ? dir : LocalPath::currentFolder() + QLatin1Char('/') + dir);
     QString error;
     if (!LocalPath::stat(cleaned).isFolder)
         return false;

@@ -32,9 +32,10 @@ bool DriveListBox::isPickable(const Volume &volume)
     if (root == QDir::rootPath())
         return true; // whatever it is made of, even a container's overlay
     static const QSet<QByteArray> systemTypes = {
-        "tmpfs", "devtmpfs", "proc", "sysfs", "devpts", "cgroup", "cgroup2", "securityfs", "debugfs", "tracefs",
-        "configfs", "fusectl", "mqueue", "hugetlbfs", "pstore", "bpf", "autofs", "binfmt_misc", "efivarfs", "ramfs",
-        "nsfs", "rpc_pipefs", "squashfs", "overlay", "fuse.portal", "fuse.gvfsd-fuse"};
+        "tmpfs",      "devtmpfs", "proc",    "sysfs",       "devpts",         "cgroup", "cgroup2",
+        "securityfs", "debugfs",  "tracefs", "configfs",    "fusectl",        "mqueue", "hugetlbfs",
+        "pstore",     "bpf",      "autofs",  "binfmt_misc", "efivarfs",       "ramfs",  "nsfs",
+        "rpc_pipefs", "squashfs", "overlay", "fuse.portal", "fuse.gvfsd-fuse"};
     if (systemTypes.contains(volume.fileSystemType))
         return false;
     const auto under = [&root](QLatin1String folder) { return root == folder || root.startsWith(folder + u'/'); };

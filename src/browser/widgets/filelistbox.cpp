@@ -1,8 +1,8 @@
 #include "browser/widgets/filelistbox.h"
 
 #include "browser/core/folderlisting.h"
-#include "widgets/itemchoice.h"
 #include "core/localpath.h"
+#include "widgets/itemchoice.h"
 
 #include <QCollator>
 #include <QDir>
@@ -24,7 +24,6 @@ FileListBox::FileListBox(QWidget *parent)
     setUniformItemSizes(true); // keeps a folder of thousands of names quick to lay out
     connect(&m_watch, &FolderWatch::changed, this, &FileListBox::followDisk);
 }
-
 
 void FileListBox::setPath(const QString &dir)
 {

@@ -35,7 +35,6 @@ public:
     // How long the folder must stay quiet after a change before it is listed again.
     void setSettleTime(int ms) { m_watch.setSettleTime(ms); }
 
-
 signals:
     void fileClicked(int index);
     // The folder was listed again for a change on disk.

@@ -19,8 +19,7 @@ std::optional<int> parseTyped(const QString &text)
 {
     // Numeric as a whole: optional sign, digits with an optional decimal point, optional exponent,
     // blanks around it.
-    static const QRegularExpression numeric(
-        QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
+    static const QRegularExpression numeric(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
     if (!numeric.match(text).hasMatch())
         return std::nullopt;
     bool ok = false;

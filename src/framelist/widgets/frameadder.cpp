@@ -1,12 +1,12 @@
 #include "framelist/widgets/frameadder.h"
 
-#include "widgets/modals.h"
 #include "browser/core/folderlisting.h"
+#include "core/localpath.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framelookup.h"
 #include "framelist/core/framenumber.h"
 #include "framelist/widgets/frmmsgboxreplace.h"
-#include "core/localpath.h"
+#include "widgets/modals.h"
 
 #include <QAbstractItemView>
 #include <QDropEvent>
@@ -34,8 +34,8 @@ QVector<FrameAdder::File> FrameAdder::droppedBitmaps(const QMimeData *data, int 
     int skipped = 0;
     for (const QUrl &url : data->urls()) {
         // Byte-exact, so a name that is not UTF-8 still names its file.
-        const QString path = url.isLocalFile() ? LocalPath::fromUrlBytes(url.path(QUrl::FullyEncoded).toLatin1())
-                                               : QString();
+        const QString path =
+            url.isLocalFile() ? LocalPath::fromUrlBytes(url.path(QUrl::FullyEncoded).toLatin1()) : QString();
         const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
         if (LocalPath::stat(path).isFile && name.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
             bitmaps.append({path, name});
@@ -84,8 +84,9 @@ void FrameAdder::addDropped(const QVector<File> &files, int others)
     if (!addFiles(files) || others == 0)
         return;
     Modals::message(m_window,
-                    others == 1 ? QStringLiteral("1 dropped file is not a bitmap (.bmp) and was left out.")
-                                : QStringLiteral("%1 dropped files are not bitmaps (.bmp) and were left out.").arg(others),
+                    others == 1
+                        ? QStringLiteral("1 dropped file is not a bitmap (.bmp) and was left out.")
+                        : QStringLiteral("%1 dropped files are not bitmaps (.bmp) and were left out.").arg(others),
                     QString(), QMessageBox::Information, QMessageBox::Ok);
 }
 

@@ -1,10 +1,10 @@
 #include "framelist/widgets/frameeditor.h"
 
-#include "widgets/modals.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framelookup.h"
 #include "framelist/core/framenumber.h"
 #include "framelist/widgets/frmmsgboxreplace.h"
+#include "widgets/modals.h"
 
 #include <QTimer>
 #include <QTreeView>
@@ -18,8 +18,7 @@ FrameEditor::FrameEditor(QWidget *window, QTreeView *view, FrameListModel *frame
 {
     connect(m_timer, &QTimer::timeout, this, &FrameEditor::Timer2_Timer);
     // Queued: the in-place editor has closed before any message about the typed text appears.
-    connect(m_frames, &FrameListModel::textEdited, this, &FrameEditor::ListView1_AfterLabelEdit,
-            Qt::QueuedConnection);
+    connect(m_frames, &FrameListModel::textEdited, this, &FrameEditor::ListView1_AfterLabelEdit, Qt::QueuedConnection);
 }
 
 void FrameEditor::ListView1_AfterLabelEdit(int position, const QString &newText)

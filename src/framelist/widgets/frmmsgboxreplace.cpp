@@ -33,8 +33,9 @@ QLabel *makeLine(QWidget *parent, const char *name, int top, int width)
 } // namespace
 
 frmMsgBoxReplace::frmMsgBoxReplace(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmMsgBoxReplace"));
     setWindowTitle(QStringLiteral("Dialog Caption"));
@@ -76,9 +77,8 @@ void setOneLine(QLabel *label, const QString &text)
         const qsizetype cut = std::max(text.lastIndexOf(QLatin1Char('/')), text.lastIndexOf(QLatin1Char('\\')));
         const QString name = text.mid(cut);
         const int room = width - metrics.horizontalAdvance(name);
-        shown = cut > 0 && room >= width / 3
-                    ? metrics.elidedText(text.left(cut), Qt::ElideRight, room) + name
-                    : metrics.elidedText(text, Qt::ElideMiddle, width);
+        shown = cut > 0 && room >= width / 3 ? metrics.elidedText(text.left(cut), Qt::ElideRight, room) + name
+                                             : metrics.elidedText(text, Qt::ElideMiddle, width);
     }
     label->setText(shown);
 }

@@ -49,16 +49,16 @@ QString LineSettings::toString() const
 {
     static const char parityLetters[] = {'N', '?', 'E', 'O', 'S', 'M'};
     const char parityLetter = parity >= 0 && parity < 6 ? parityLetters[parity] : '?';
-    const QString stop = stopBits == QSerialPort::OneStop          ? QStringLiteral("1")
-                         : stopBits == QSerialPort::OneAndHalfStop ? QStringLiteral("1.5")
-                                                                   : QStringLiteral("2");
+    const QString stop = stopBits == QSerialPort::OneStop ? QStringLiteral("1")
+        : stopBits == QSerialPort::OneAndHalfStop         ? QStringLiteral("1.5")
+                                                          : QStringLiteral("2");
     return QStringLiteral("%1,%2,%3,%4").arg(baudRate).arg(QLatin1Char(parityLetter)).arg(int(dataBits)).arg(stop);
 }
 
 bool LineSettings::applyTo(QSerialPort &port) const
 {
     return port.setBaudRate(baudRate) && port.setParity(parity) && port.setDataBits(dataBits)
-           && port.setStopBits(stopBits);
+        && port.setStopBits(stopBits);
 }
 
 double LineSettings::bitsPerCharacter() const

@@ -26,7 +26,8 @@ QString PortDetails::linkIn(const QString &folder, const QString &path)
     const QString target = QFileInfo(path).canonicalFilePath();
     if (target.isEmpty())
         return QString();
-    const QFileInfoList links = QDir(folder).entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    const QFileInfoList links =
+        QDir(folder).entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo &link : links) {
         if (link.isSymLink() && link.canonicalFilePath() == target)
             return link.filePath();

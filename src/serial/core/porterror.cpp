@@ -16,7 +16,9 @@ namespace PortError {
 QString deviceGroup(const QString &devicePath)
 {
 #ifndef Q_OS_WIN
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(devicePath).constData(), &info) != 0)
         return QString();
     if (const struct group *owner = ::getgrgid(info.st_gid))
@@ -33,7 +35,7 @@ static bool permissionDenied(const QString &devicePath)
 #ifndef Q_OS_WIN
     // As the effective user, the one the port is opened as.
     return ::faccessat(AT_FDCWD, QFile::encodeName(devicePath).constData(), R_OK | W_OK, AT_EACCESS) != 0
-           && errno == EACCES;
+        && errno == EACCES;
 #else
     Q_UNUSED(devicePath);
     return false;
@@ -82,8 +84,8 @@ bool lineHungUp(qintptr handle)
 #endif
 }
 
-QString describeWriteError(const QString &devicePath, QSerialPort::SerialPortError error,
-                           const QString &systemText, bool lineLost)
+QString describeWriteError(const QString &devicePath, QSerialPort::SerialPortError error, const QString &systemText,
+                           bool lineLost)
 {
     if (error == QSerialPort::NotOpenError)
         return QStringLiteral("The serial port is not open. Choose a working port in Properties.");

@@ -16,8 +16,8 @@ bool lineHungUp(qintptr handle);
 
 // Why writing to an open port failed. A lost line (lineLost, or Qt's resource error) is told as such
 // and without the system text, which then describes some earlier call.
-QString describeWriteError(const QString &devicePath, QSerialPort::SerialPortError error,
-                           const QString &systemText, bool lineLost);
+QString describeWriteError(const QString &devicePath, QSerialPort::SerialPortError error, const QString &systemText,
+                           bool lineLost);
 
 // The group that owns the device file, usually "dialout"; empty when unknown.
 QString deviceGroup(const QString &devicePath);

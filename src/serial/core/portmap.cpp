@@ -40,9 +40,11 @@ static bool isPseudoTerminal(const QString &canonicalPath)
     return false;
 #else
     // Unix 98 pseudo-terminal terminals have majors 136-143; the multiplexer /dev/ptmx is not one.
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::stat(QFile::encodeName(canonicalPath).constData(), &info) == 0 && S_ISCHR(info.st_mode)
-           && major(info.st_rdev) >= 136 && major(info.st_rdev) <= 143;
+        && major(info.st_rdev) >= 136 && major(info.st_rdev) <= 143;
 #endif
 }
 

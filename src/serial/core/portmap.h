@@ -21,10 +21,10 @@ QString tableDevicePath(int port);
 QString devicePath(int port, const PortSettings &settings);
 
 enum class Presence {
-    NoPath,         // the number stands for no device
-    Missing,        // nothing at the path
-    NoDevice,       // a node, but the system reports no serial device behind it
-    Adapter,        // a serial port the system reports
+    NoPath, // the number stands for no device
+    Missing, // nothing at the path
+    NoDevice, // a node, but the system reports no serial device behind it
+    Adapter, // a serial port the system reports
     PseudoTerminal, // a working line the system does not list among its ports
 };
 

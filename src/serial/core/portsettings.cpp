@@ -41,5 +41,3 @@ QString PortSettings::portOverride(int port) const
 {
     return store().value(overrideKey(port)).toString().trimmed();
 }
-
-

@@ -1,9 +1,9 @@
 #include "serial/core/serialportcomponent.h"
 
-#include "serial/core/portmap.h"
-#include "serial/core/serialportworker.h"
 #include "core/mailbox.h"
 #include "core/threadcheck.h"
+#include "serial/core/portmap.h"
+#include "serial/core/serialportworker.h"
 
 #include <QPointer>
 
@@ -20,8 +20,8 @@ SerialPortComponent::SerialPortComponent(QObject *parent)
 {
     m_thread.setObjectName(QStringLiteral("serial I/O"));
     m_worker->moveToThread(&m_thread); // its mailbox with it
-    connect(m_worker, &SerialPortWorker::openChanged, this, [this](bool open) { m_open = open; },
-            Qt::DirectConnection);
+    connect(
+        m_worker, &SerialPortWorker::openChanged, this, [this](bool open) { m_open = open; }, Qt::DirectConnection);
     // Told again on this component's thread, also when the port closed itself on a lost line.
     connect(m_worker, &SerialPortWorker::openChanged, this, &SerialPortComponent::portOpenChanged,
             Qt::QueuedConnection);

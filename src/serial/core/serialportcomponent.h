@@ -63,7 +63,7 @@ public:
     // the serial thread when receiver is null). Once *stop is set the link no longer waits for the
     // line; the job ends at its own checks. A receiver lives on the component's thread; one that
     // is gone by then gets nothing.
-    template <typename Result>
+    template<typename Result>
     bool startJob(std::function<Result(SerialLink &)> job, QObject *receiver, std::function<void(Result)> returned,
                   const std::atomic<bool> *stop = nullptr)
     {
@@ -98,7 +98,7 @@ private:
     QThread m_thread;
     SerialPortWorker *m_worker;
     Mailbox *m_toWorker; // work for the serial thread
-    Mailbox *m_returns;  // results back on this thread
+    Mailbox *m_returns; // results back on this thread
     PortSettings m_settings;
     QString m_device;
     int m_commPort = 1;

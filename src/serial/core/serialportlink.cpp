@@ -23,8 +23,7 @@ SerialPortLink::SerialPortLink(QSerialPort *port, QString devicePath, QString no
     , m_notOpenReason(std::move(notOpenReason))
     , m_abort(abort)
     , m_stop(stop)
-{
-}
+{ }
 
 bool SerialPortLink::write(const QByteArray &data)
 {

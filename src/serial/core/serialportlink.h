@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serial/core/stallwatch.h"
 #include "core/seriallink.h"
+#include "serial/core/stallwatch.h"
 
 #include <QString>
 

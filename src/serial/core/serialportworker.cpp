@@ -1,8 +1,8 @@
 #include "serial/core/serialportworker.h"
 
+#include "core/threadcheck.h"
 #include "serial/core/porterror.h"
 #include "serial/core/serialportlink.h"
-#include "core/threadcheck.h"
 
 #include <QSerialPort>
 
@@ -10,8 +10,7 @@ SerialPortWorker::SerialPortWorker() = default;
 
 SerialPortWorker::~SerialPortWorker() = default;
 
-bool SerialPortWorker::open(int port, const QString &devicePath, const LineSettings &line, bool rts,
-                            QString *error)
+bool SerialPortWorker::open(int port, const QString &devicePath, const LineSettings &line, bool rts, QString *error)
 {
     DRELIN_ASSERT_THREAD(this);
     if (!m_port) {
@@ -83,10 +82,9 @@ void SerialPortWorker::run(const std::function<void(SerialLink &)> &job, const s
                            const std::atomic<bool> *stop, qint64 stallAfterMs)
 {
     DRELIN_ASSERT_THREAD(this);
-    const QString notOpen =
-        !m_lostReason.isEmpty()
-            ? m_lostReason
-            : PortError::describeWriteError(m_devicePath, QSerialPort::NotOpenError, QString(), false);
+    const QString notOpen = !m_lostReason.isEmpty()
+        ? m_lostReason
+        : PortError::describeWriteError(m_devicePath, QSerialPort::NotOpenError, QString(), false);
     SerialPortLink link(isOpen() ? m_port.get() : nullptr, m_devicePath, notOpen, abort, stop);
     link.watchForStalls(stallAfterMs, [this](bool stalled) { emit lineStalled(stalled); });
     m_running = true;
@@ -121,8 +119,8 @@ void SerialPortWorker::onErrorOccurred(int error)
     if (m_running || !isOpen())
         return;
     const bool lost = error == QSerialPort::ResourceError
-                      || ((error == QSerialPort::ReadError || error == QSerialPort::WriteError)
-                          && PortError::lineHungUp(m_port->handle()));
+        || ((error == QSerialPort::ReadError || error == QSerialPort::WriteError)
+            && PortError::lineHungUp(m_port->handle()));
     if (lost) {
         m_lostReason = PortError::describeWriteError(m_devicePath, QSerialPort::SerialPortError(error),
                                                      m_port->errorString(), true);

@@ -4,12 +4,10 @@
 
 #include <utility>
 
-
 StallWatch::StallWatch(qint64 afterMs, Report report)
     : m_afterMs(afterMs)
     , m_report(std::move(report))
-{
-}
+{ }
 
 StallWatch::~StallWatch()
 {

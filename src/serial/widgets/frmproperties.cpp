@@ -1,12 +1,12 @@
 #include "serial/widgets/frmproperties.h"
 
+#include "serial/core/portmap.h"
+#include "serial/core/serialportcomponent.h"
 #include "widgets/artwork.h"
 #include "widgets/formstyle.h"
 #include "widgets/modals.h"
 #include "widgets/screenplacement.h"
 #include "widgets/twips.h"
-#include "serial/core/portmap.h"
-#include "serial/core/serialportcomponent.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -18,8 +18,9 @@
 #include <QTimer>
 
 frmProperties::frmProperties(SerialPortComponent *port, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
     , m_port(port)
 {
     setObjectName(QStringLiteral("frmProperties"));
@@ -98,7 +99,7 @@ QString fitToLabel(const QLabel *label, const QString &text, const QString &path
     const QRect room = label->contentsRect();
     const auto fits = [&](const QString &candidate) {
         return metrics.boundingRect(QRect(0, 0, room.width(), 1 << 20), Qt::TextWordWrap, candidate).height()
-               <= room.height();
+            <= room.height();
     };
     if (fits(text))
         return text;

@@ -3,16 +3,15 @@
 #include "core/clock.h"
 #include "core/framebitmap.h"
 #include "core/seriallink.h"
-#include "upload/core/uploadstate.h"
 #include "core/wireformat.h"
+#include "upload/core/uploadstate.h"
 
 FrameTransmitter::FrameTransmitter(SerialLink &link, Clock &clock, UploadState &state, TransmitObserver *observer)
     : m_link(link)
     , m_clock(clock)
     , m_state(state)
     , m_observer(observer ? observer : &m_silent)
-{
-}
+{ }
 
 bool FrameTransmitter::write(const QByteArray &text)
 {
@@ -103,7 +102,8 @@ FrameTransmitter::Result FrameTransmitter::SendFrame(int frameNumber, const QStr
                 return stopped();
             if (!write(WireFormat::pixelGroupText(frame, row, column / 4)))
                 return failed();
-            m_observer->progressed(m_state.ProgressValue.fetch_add(UploadState::ProgressPerGroup) + UploadState::ProgressPerGroup);
+            m_observer->progressed(m_state.ProgressValue.fetch_add(UploadState::ProgressPerGroup)
+                                   + UploadState::ProgressPerGroup);
         }
     }
 

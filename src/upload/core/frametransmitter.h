@@ -13,15 +13,15 @@ class TransmitObserver
 public:
     virtual ~TransmitObserver() = default;
     // The frame has begun: the stop button shows.
-    virtual void frameBegun() {}
+    virtual void frameBegun() { }
     // The elapsed-time ticker starts.
-    virtual void tickerStarted() {}
+    virtual void tickerStarted() { }
     // After every pixel group, with the upload's progress value.
     virtual void progressed(int progressValue) { Q_UNUSED(progressValue); }
     // The frame went out whole: the stop button hides, the ticker stops.
-    virtual void frameEnded() {}
+    virtual void frameEnded() { }
     // The frame ended early (a stop or a failure): the ticker stops; the stop button stays as it is.
-    virtual void frameCutShort() {}
+    virtual void frameCutShort() { }
 };
 
 // Sends one frame: header, colour table and pixels, with the drains and one-second pauses the

@@ -9,8 +9,7 @@ ListUpload::ListUpload(SerialLink &link, Clock &clock, UploadState &state, Uploa
     , m_state(state)
     , m_observer(observer ? observer : &m_silent)
     , m_transmitter(link, clock, state, m_observer)
-{
-}
+{ }
 
 int ListUpload::frameNumberOf(const QString &text)
 {

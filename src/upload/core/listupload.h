@@ -39,7 +39,7 @@ struct UploadOutcome
 {
     enum Result { Finished, Stopped, Failed };
     Result result = Finished;
-    QString error;      // after Failed
+    QString error; // after Failed
     int framesSent = 0; // frames that went out whole
 };
 Q_DECLARE_METATYPE(UploadOutcome)

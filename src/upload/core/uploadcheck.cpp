@@ -27,9 +27,9 @@ QVector<Problem> check(const QVector<UploadJob> &jobs)
 QString describe(const QVector<Problem> &problems)
 {
     QStringList lines;
-    lines << (problems.size() == 1 ? QStringLiteral("This frame cannot be uploaded; nothing was sent:")
-                                   : QStringLiteral("These %1 frames cannot be uploaded; nothing was sent:")
-                                         .arg(problems.size()));
+    lines << (problems.size() == 1
+                  ? QStringLiteral("This frame cannot be uploaded; nothing was sent:")
+                  : QStringLiteral("These %1 frames cannot be uploaded; nothing was sent:").arg(problems.size()));
     for (const Problem &problem : problems)
         lines << QStringLiteral("%1  %2: %3").arg(problem.text, problem.path, problem.reason);
     return lines.join(QLatin1Char('\n'));

@@ -3,8 +3,6 @@
 #include "core/clock.h"
 #include "upload/core/uploadstate.h"
 
-
-
 UploadRelay::UploadRelay(QObject *parent)
     : QObject(parent)
 {

@@ -1,7 +1,5 @@
 #include "upload/widgets/uploadcontroller.h"
 
-#include "widgets/modals.h"
-#include "widgets/preview.h"
 #include "core/clock.h"
 #include "core/duration.h"
 #include "core/threadcheck.h"
@@ -9,6 +7,8 @@
 #include "serial/core/serialportcomponent.h"
 #include "upload/core/uploadcheck.h"
 #include "upload/core/uploadrelay.h"
+#include "widgets/modals.h"
+#include "widgets/preview.h"
 
 #include <QAction>
 #include <QApplication>
@@ -126,7 +126,6 @@ void UploadController::showLineStalled(bool stalled)
                                           : QString());
 }
 
-
 void UploadController::cmdSaljiSve_Click()
 {
     DRELIN_ASSERT_THREAD(this);
@@ -151,8 +150,7 @@ void UploadController::cmdSaljiSve_Click()
         jobs.append({entry.text, entry.path});
     const auto problems = UploadCheck::check(jobs);
     if (!problems.isEmpty()) {
-        Modals::message(m_window, UploadCheck::describe(problems), QString(), QMessageBox::Critical,
-                        QMessageBox::Ok);
+        Modals::message(m_window, UploadCheck::describe(problems), QString(), QMessageBox::Critical, QMessageBox::Ok);
         return;
     }
 

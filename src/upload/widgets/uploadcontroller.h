@@ -24,8 +24,8 @@ class UploadController : public QObject
     Q_OBJECT
 public:
     // choosePort shows the Properties dialog, as the failure path asks.
-    UploadController(QWidget *window, const UploadControls &controls, SerialPortComponent *port,
-                     FrameListModel *frames, Clock &clock, std::function<void()> choosePort);
+    UploadController(QWidget *window, const UploadControls &controls, SerialPortComponent *port, FrameListModel *frames,
+                     Clock &clock, std::function<void()> choosePort);
     ~UploadController() override;
 
     void cmdSaljiSve_Click();
@@ -73,7 +73,7 @@ private:
     UploadState m_state;
     UploadRelay *m_relay;
     bool m_uploading = false;
-    bool m_stopShown = false;             // this upload's "Upload stopped!" has been shown
+    bool m_stopShown = false; // this upload's "Upload stopped!" has been shown
     bool m_stopBoxOpen = false;
     std::optional<UploadOutcome> m_returnedDuringStopBox;
     std::function<void()> m_afterClose;
