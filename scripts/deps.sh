@@ -5,8 +5,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev fonts-liberation)
 if [ "${1:-build}" = test ]; then
     # xvfb and imagemagick for screenshots, socat for trying the tool by hand, desktop-file-utils
-    # to check the desktop entry, clang for the fuzzers.
-    packages+=(xvfb xauth imagemagick socat desktop-file-utils clang libclang-rt-14-dev)
+    # to check the desktop entry, clang for the fuzzers, clang-format for the house style.
+    packages+=(xvfb xauth imagemagick socat desktop-file-utils clang libclang-rt-14-dev clang-format)
 fi
 
 missing=()

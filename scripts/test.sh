@@ -6,6 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
 
+# The house style (.clang-format), before anything is built.
+find src tests benchmarks fuzz samples -name '*.cpp' -o -name '*.h' | xargs clang-format --dry-run -Werror
+
 cmake --preset ci >/dev/null
 cmake --build --preset ci
 ctest --preset ci
