@@ -2,11 +2,13 @@
 # Installs the Debian packages the project needs and that are missing. Usage: deps.sh [build|test]
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev fonts-liberation)
+# libimagequant and Qt's image plugins (WebP, TIFF, TGA, SVG, ...) for making frames from pictures.
+packages=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev fonts-liberation
+          libimagequant-dev qt6-image-formats-plugins qt6-svg-dev)
 if [ "${1:-build}" = test ]; then
     # xvfb and imagemagick for screenshots, socat for trying the tool by hand, desktop-file-utils
     # to check the desktop entry, clang for the fuzzers, clang-format for the house style.
-    packages+=(xvfb xauth imagemagick socat desktop-file-utils clang libclang-rt-14-dev clang-format)
+    packages+=(xvfb xauth imagemagick socat desktop-file-utils clang libclang-rt-14-dev clang-format pngquant)
 fi
 
 missing=()

@@ -1,5 +1,7 @@
 #include "core/wiredecoder.h"
 
+#include "core/deviceview.h"
+
 #include "core/framebitmap.h"
 #include "core/wireformat.h"
 
@@ -56,11 +58,6 @@ QString componentName(int component)
     return QString::fromLatin1(names[component]);
 }
 
-int eightBits(int sixBits)
-{
-    // round(v * 255 / 63); 63 is odd, so the quotient never falls exactly on a half.
-    return (qBound(0, sixBits, MaxSixBitValue) * 255 + MaxSixBitValue / 2) / MaxSixBitValue;
-}
 
 } // namespace
 
@@ -308,7 +305,7 @@ QImage DecodedFrame::toImage() const
     QList<QRgb> colours;
     colours.reserve(FrameBitmap::PaletteSize);
     for (const auto &entry : sixBitPalette)
-        colours.append(qRgb(eightBits(entry[0]), eightBits(entry[1]), eightBits(entry[2])));
+        colours.append(qRgb(DeviceView::shownLevel(entry[0]), DeviceView::shownLevel(entry[1]), DeviceView::shownLevel(entry[2])));
     image.setColorTable(colours);
 
     // Tolerate a shortened pixel array: the struct is public and may be filled by hand.

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/importoptions.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+
+// Turns pictures into frame files in one folder, as one sequence in the order given: a still
+// picture NAME.EXT into NAME.bmp, an animation into one file a picture, numbered from 000 and named
+// so that the eight characters the device receives still tell them apart. At most 256 frames in
+// all. An existing file is left alone unless overwriting is allowed.
+class PictureConverter
+{
+public:
+    struct Outcome
+    {
+        QString source;
+        QStringList written; // the frame files made, in order
+        QString problem;     // why the picture, or part of it, was not converted; empty when it was
+    };
+
+    PictureConverter(const ImportOptions &options, const QString &folder);
+
+    void setOverwrite(bool overwrite) { m_overwrite = overwrite; }
+    // Once *cancel is set, no further frame is made.
+    void setCancel(const std::atomic<bool> *cancel) { m_cancel = cancel; }
+    // Told after each frame written, with how many so far.
+    void setProgress(std::function<void(int framesWritten)> progress) { m_progress = std::move(progress); }
+
+    QList<Outcome> convert(const QStringList &pictures);
+
+    // The files convert() would write, from the pictures' headers (to ask before overwriting).
+    QStringList plannedFiles(const QStringList &pictures) const;
+
+    // The frame file's name for picture `index` of the source.
+    static QString frameFileName(const QString &source, int index, bool animated);
+
+    static constexpr int MostFrames = 256;
+
+private:
+    bool cancelled() const { return m_cancel && m_cancel->load(); }
+
+    ImportOptions m_options;
+    QString m_folder;
+    bool m_overwrite = false;
+    const std::atomic<bool> *m_cancel = nullptr;
+    std::function<void(int)> m_progress;
+};
