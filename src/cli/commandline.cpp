@@ -42,7 +42,9 @@ CommandLine::Request CommandLine::parse(const QStringList &arguments)
 
 QString CommandLine::versionText(const QString &program)
 {
-    return program + QLatin1Char(' ') + QString::fromLatin1(AppInfo::VersionString);
+    return program + QLatin1Char(' ') + QString::fromLatin1(AppInfo::VersionString)
+        + QStringLiteral("\nLicence: GPL-3.0-or-later (the LICENSE file); it uses libimagequant "
+                         "(GPL-3.0-or-later) and Qt (LGPL-3.0).");
 }
 
 QString CommandLine::usageErrorText(const QString &program, const QString &why)

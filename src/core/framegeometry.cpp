@@ -16,8 +16,8 @@ QRect placement(const QSize &picture, ImportOptions::Geometry geometry)
         return QRect(QPoint(0, 0), frame);
     const double byWidth = double(frame.width()) / picture.width();
     const double byHeight = double(frame.height()) / picture.height();
-    const double scale = geometry == ImportOptions::Geometry::Fit ? std::min(byWidth, byHeight)
-                                                                  : std::max(byWidth, byHeight);
+    const double scale =
+        geometry == ImportOptions::Geometry::Fit ? std::min(byWidth, byHeight) : std::max(byWidth, byHeight);
     const QSize size(std::max(1, int(std::lround(picture.width() * scale))),
                      std::max(1, int(std::lround(picture.height() * scale))));
     return QRect(QPoint((frame.width() - size.width()) / 2, (frame.height() - size.height()) / 2), size);
@@ -37,8 +37,8 @@ QImage compose(const QImage &picture, const ImportOptions &options)
     const QRect where = placement(picture.size(), options.geometry);
     // Qt's smooth scaling averages over the area when it shrinks, so a photo does not alias.
     const QImage scaled = picture.size() == where.size()
-                              ? picture
-                              : picture.scaled(where.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        ? picture
+        : picture.scaled(where.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return composeDrawn(scaled.convertToFormat(QImage::Format_ARGB32_Premultiplied), where, options.background);
 }
 

@@ -15,7 +15,7 @@ namespace FrameQuantizer {
 struct Settings
 {
     double dither = 1.0; // Floyd-Steinberg, 0 (off) to 1
-    int speed = 1;       // libimagequant's: 1 is its slowest and best, 10 its fastest
+    int speed = 1; // libimagequant's: 1 is its slowest and best, 10 its fastest
     // Makes the picture 252/255 as bright first, as if the device showed level L as 4 x L. It does
     // not (see the .cpp); kept to measure against in the benchmark.
     bool scaleToTableValues = false;

@@ -11,8 +11,7 @@
 PictureConverter::PictureConverter(const ImportOptions &options, const QString &folder)
     : m_options(options)
     , m_folder(folder)
-{
-}
+{ }
 
 QString PictureConverter::frameFileName(const QString &source, int index, bool animated)
 {
@@ -61,10 +60,12 @@ QList<PictureConverter::Outcome> PictureConverter::convert(const QStringList &pi
             for (int i = 0; i < read.pictures.size() && !cancelled(); ++i) {
                 const QString target = QDir(m_folder).filePath(frameFileName(picture, i, read.animated));
                 if (!m_overwrite && LocalPath::stat(target).exists) {
-                    refused << QStringLiteral("%1 exists and was not overwritten").arg(QDir::toNativeSeparators(target));
+                    refused
+                        << QStringLiteral("%1 exists and was not overwritten").arg(QDir::toNativeSeparators(target));
                     continue;
                 }
-                const auto frame = FrameQuantizer::quantize(read.pictures[i].frame, FrameQuantizer::Settings{m_options.dither}, &why);
+                const auto frame =
+                    FrameQuantizer::quantize(read.pictures[i].frame, FrameQuantizer::Settings{m_options.dither}, &why);
                 if (!frame || !FrameWriter::write(*frame, target, &why)) {
                     refused << QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(target), why);
                     continue;

@@ -20,7 +20,7 @@ public:
     {
         QString source;
         QStringList written; // the frame files made, in order
-        QString problem;     // why the picture, or part of it, was not converted; empty when it was
+        QString problem; // why the picture, or part of it, was not converted; empty when it was
     };
 
     PictureConverter(const ImportOptions &options, const QString &folder);

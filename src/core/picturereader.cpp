@@ -36,14 +36,16 @@ bool PictureReader::read(const QString &path, const ImportOptions &options, int 
     QImageReader reader(&file);
     reader.setAutoTransform(true); // the orientation a camera wrote down
     if (!reader.canRead()) {
-        return refuse(error, reader.error() == QImageReader::UnsupportedFormatError
-                                 ? QStringLiteral("is not a picture in a format this program reads")
-                                 : QStringLiteral("is not a picture: %1").arg(reader.errorString()));
+        return refuse(error,
+                      reader.error() == QImageReader::UnsupportedFormatError
+                          ? QStringLiteral("is not a picture in a format this program reads")
+                          : QStringLiteral("is not a picture: %1").arg(reader.errorString()));
     }
     const QByteArray format = reader.format();
     const QSize size = reader.size();
     if (size.isValid() && size.isEmpty())
-        return refuse(error, QStringLiteral("has no pixels (its size is %1 x %2)").arg(size.width()).arg(size.height()));
+        return refuse(error,
+                      QStringLiteral("has no pixels (its size is %1 x %2)").arg(size.width()).arg(size.height()));
 
     const bool drawing = isDrawing(format) && size.isValid();
     QRect placement;
@@ -78,9 +80,10 @@ bool PictureReader::read(const QString &path, const ImportOptions &options, int 
             break;
     }
     if (out->pictures.isEmpty()) {
-        return refuse(error, reader.error() == QImageReader::UnknownError
-                                 ? QStringLiteral("holds no picture")
-                                 : QStringLiteral("is not a picture: %1").arg(reader.errorString()));
+        return refuse(error,
+                      reader.error() == QImageReader::UnknownError
+                          ? QStringLiteral("holds no picture")
+                          : QStringLiteral("is not a picture: %1").arg(reader.errorString()));
     }
     out->animated = out->animated || out->pictures.size() + out->leftOut > 1;
     return true;

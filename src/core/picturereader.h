@@ -15,14 +15,14 @@ class PictureReader
 public:
     struct Picture
     {
-        QImage frame;    // 256 x 128, RGB32
+        QImage frame; // 256 x 128, RGB32
         int delayMs = 0; // how long an animation shows it
     };
 
     struct Read
     {
         QList<Picture> pictures;
-        int leftOut = 0;       // pictures of the animation past the limit
+        int leftOut = 0; // pictures of the animation past the limit
         bool animated = false; // more than one picture, or a format that animates
     };
 

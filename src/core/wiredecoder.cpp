@@ -58,7 +58,6 @@ QString componentName(int component)
     return QString::fromLatin1(names[component]);
 }
 
-
 } // namespace
 
 struct WireDecoder::State
@@ -305,7 +304,8 @@ QImage DecodedFrame::toImage() const
     QList<QRgb> colours;
     colours.reserve(FrameBitmap::PaletteSize);
     for (const auto &entry : sixBitPalette)
-        colours.append(qRgb(DeviceView::shownLevel(entry[0]), DeviceView::shownLevel(entry[1]), DeviceView::shownLevel(entry[2])));
+        colours.append(
+            qRgb(DeviceView::shownLevel(entry[0]), DeviceView::shownLevel(entry[1]), DeviceView::shownLevel(entry[2])));
     image.setColorTable(colours);
 
     // Tolerate a shortened pixel array: the struct is public and may be filled by hand.

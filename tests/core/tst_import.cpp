@@ -42,8 +42,9 @@ QImage photoLike()
             seed = seed * 1664525u + 1013904223u;
             const int noise = int(seed >> 28) - 8;
             const double sun = std::exp(-((x - 180) * (x - 180) + (y - 40) * (y - 40)) / 900.0);
-            image.setPixel(x, y, qRgb(qBound(0, int(60 + 190 * sun) + noise, 255), qBound(0, int(90 + 120 * sun) + noise, 255),
-                                      qBound(0, int(200 - y + noise), 255)));
+            image.setPixel(x, y,
+                           qRgb(qBound(0, int(60 + 190 * sun) + noise, 255),
+                                qBound(0, int(90 + 120 * sun) + noise, 255), qBound(0, int(200 - y + noise), 255)));
         }
     }
     return image;
@@ -58,7 +59,7 @@ double shownError(const FrameBitmap &frame, const QImage &source)
             const QRgb shown = DeviceView::shown(frame.palette[frame.pixel(y, x)]);
             const QRgb was = source.pixel(x, y);
             sum += std::abs(qRed(shown) - qRed(was)) + std::abs(qGreen(shown) - qGreen(was))
-                   + std::abs(qBlue(shown) - qBlue(was));
+                + std::abs(qBlue(shown) - qBlue(was));
         }
     }
     return sum / (256.0 * 128.0 * 3.0);
@@ -140,7 +141,8 @@ private slots:
         QTest::addColumn<QRect>("covered"); // where the picture lands; the rest is background
         QTest::newRow("fit, wide") << QSize(512, 128) << ImportOptions::Geometry::Fit << QRect(0, 32, 256, 64);
         QTest::newRow("fit, tall") << QSize(100, 200) << ImportOptions::Geometry::Fit << QRect(96, 0, 64, 128);
-        QTest::newRow("fit, small: scaled up") << QSize(32, 16) << ImportOptions::Geometry::Fit << QRect(0, 0, 256, 128);
+        QTest::newRow("fit, small: scaled up")
+            << QSize(32, 16) << ImportOptions::Geometry::Fit << QRect(0, 0, 256, 128);
         QTest::newRow("fill, tall") << QSize(100, 200) << ImportOptions::Geometry::Fill << QRect(0, 0, 256, 128);
         QTest::newRow("stretch, tall") << QSize(100, 200) << ImportOptions::Geometry::Stretch << QRect(0, 0, 256, 128);
     }
@@ -164,8 +166,8 @@ private slots:
         const QImage frame = FrameGeometry::compose(image, options);
         QCOMPARE(frame.size(), QSize(256, 128));
         const QRect inner = covered.adjusted(2, 2, -2, -2);
-        QCOMPARE(frame.pixel(inner.topLeft()), qRgb(200, 0, 0));       // picture
-        QCOMPARE(frame.pixel(inner.center()), qRgb(0, 0, 120));        // its transparent middle
+        QCOMPARE(frame.pixel(inner.topLeft()), qRgb(200, 0, 0)); // picture
+        QCOMPARE(frame.pixel(inner.center()), qRgb(0, 0, 120)); // its transparent middle
         if (covered.top() > 0)
             QCOMPARE(frame.pixel(5, covered.top() - 2), qRgb(0, 0, 120)); // border
         if (covered.left() > 0)
@@ -221,14 +223,15 @@ private slots:
         QImage good(30, 20, QImage::Format_RGB32);
         good.fill(Qt::yellow);
         good.save(dir.filePath(QStringLiteral("good.png")));
-        const QStringList pictures{write(QStringLiteral("text.png"), "not a picture at all"),
-                                   write(QStringLiteral("empty.jpg"), QByteArray()),
-                                   dir.filePath(QStringLiteral("missing.png")), dir.filePath(QStringLiteral("good.png")),
-                                   write(QStringLiteral("taken.png"), QByteArray())};
+        const QStringList pictures{
+            write(QStringLiteral("text.png"), "not a picture at all"), write(QStringLiteral("empty.jpg"), QByteArray()),
+            dir.filePath(QStringLiteral("missing.png")), dir.filePath(QStringLiteral("good.png")),
+            write(QStringLiteral("taken.png"), QByteArray())};
         QImage(8, 8, QImage::Format_RGB32).save(pictures[4], "PNG");
         write(QStringLiteral("taken.bmp"), "already here");
-        const QStringList reasons{QStringLiteral("not a picture"), QStringLiteral("empty"), QStringLiteral("cannot be read"),
-                                  QString(), QStringLiteral("exists and was not overwritten")};
+        const QStringList reasons{QStringLiteral("not a picture"), QStringLiteral("empty"),
+                                  QStringLiteral("cannot be read"), QString(),
+                                  QStringLiteral("exists and was not overwritten")};
         const QStringList before = QDir(dir.path()).entryList(QDir::Files);
 
         PictureConverter converter(ImportOptions(), dir.path());

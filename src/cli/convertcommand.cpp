@@ -1,0 +1,117 @@
+#include "cli/convertcommand.h"
+
+#include "core/localpath.h"
+#include "core/pictureconverter.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <atomic>
+
+namespace {
+std::atomic<bool> s_interrupted{false};
+}
+
+ConvertCommand::Parsed ConvertCommand::parse(const QStringList &arguments)
+{
+    CommandLine line(QString::fromLatin1(Name),
+                     QStringLiteral("Makes 256 x 128 frame bitmaps from pictures of any format (PNG, JPEG, SVG, "
+                                    "WebP, GIF, TIFF, ...),\nwith colours chosen for the device's 6-bit palette. A "
+                                    "still picture NAME.EXT becomes DIR/NAME.bmp;\nan animation one file a picture, "
+                                    "numbered from 000. At most 256 frames in all."),
+                     QStringLiteral("Exit status: 0 all converted, 1 some picture refused (the others written), "
+                                    "2 usage error,\n130 interrupted."));
+    const QCommandLineOption fit(QStringLiteral("fit"),
+                                 QStringLiteral("The whole picture, centred on the background "
+                                                "(the default)."));
+    const QCommandLineOption fill(QStringLiteral("fill"), QStringLiteral("Cover the frame, cropping the middle."));
+    const QCommandLineOption stretch(QStringLiteral("stretch"), QStringLiteral("Stretch the picture to the frame."));
+    const QCommandLineOption background(QStringLiteral("background"),
+                                        QStringLiteral("Borders and transparent parts in this colour (default "
+                                                       "#000000)."),
+                                        QStringLiteral("#RRGGBB"));
+    const QCommandLineOption dither(QStringLiteral("dither"),
+                                    QStringLiteral("Floyd-Steinberg dithering from 0 (off) to 1 (the default)."),
+                                    QStringLiteral("LEVEL"));
+    const QCommandLineOption force(QStringLiteral("force"), QStringLiteral("Overwrite frame files that exist."));
+    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("No line per frame written."));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The folder the frames are written to."), QStringLiteral("DIR"));
+    QCommandLineParser &parser = line.parser();
+    parser.addOptions({fit, fill, stretch, background, dither, force, quiet, output});
+    parser.addPositionalArgument(QStringLiteral("PICTURE"), QStringLiteral("A picture or an animation."),
+                                 QStringLiteral("PICTURE..."));
+
+    Parsed parsed;
+    parsed.request = line.parse(arguments);
+    if (parsed.request != CommandLine::Request::Run) {
+        parsed.text = line.text();
+        return parsed;
+    }
+    const auto fail = [&parsed](const QString &why) {
+        parsed.request = CommandLine::Request::UsageError;
+        parsed.text = why;
+        return parsed;
+    };
+
+    Options &options = parsed.options;
+    const int geometries = int(parser.isSet(fit)) + int(parser.isSet(fill)) + int(parser.isSet(stretch));
+    if (geometries > 1)
+        return fail(QStringLiteral("give only one of --fit, --fill and --stretch"));
+    if (parser.isSet(fill))
+        options.import.geometry = ImportOptions::Geometry::Fill;
+    else if (parser.isSet(stretch))
+        options.import.geometry = ImportOptions::Geometry::Stretch;
+    if (parser.isSet(background)) {
+        static const QRegularExpression colour(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
+        const QString text = parser.value(background);
+        if (!colour.match(text).hasMatch())
+            return fail(QStringLiteral("--background takes a colour as #RRGGBB, not \"%1\"").arg(text));
+        options.import.background = QColor(text);
+    }
+    if (parser.isSet(dither)) {
+        bool ok = false;
+        const double level = parser.value(dither).toDouble(&ok);
+        if (!ok || level < 0 || level > 1)
+            return fail(QStringLiteral("--dither takes a level from 0 to 1, not \"%1\"").arg(parser.value(dither)));
+        options.import.dither = level;
+    }
+    options.folder = parser.value(output);
+    if (options.folder.isEmpty())
+        return fail(QStringLiteral("give the folder to write to with -o DIR"));
+    if (!LocalPath::stat(options.folder).isFolder)
+        return fail(QStringLiteral("%1 is not a folder").arg(options.folder));
+    options.pictures = parser.positionalArguments();
+    if (options.pictures.isEmpty())
+        return fail(QStringLiteral("no pictures given"));
+    options.force = parser.isSet(force);
+    options.quiet = parser.isSet(quiet);
+    return parsed;
+}
+
+int ConvertCommand::run(const Options &options, QTextStream &out, QTextStream &err)
+{
+    PictureConverter converter(options.import, options.folder);
+    converter.setOverwrite(options.force);
+    converter.setCancel(&s_interrupted);
+    bool refused = false;
+    for (const PictureConverter::Outcome &outcome : converter.convert(options.pictures)) {
+        if (!options.quiet) {
+            for (const QString &frame : outcome.written)
+                out << QDir::toNativeSeparators(frame) << Qt::endl;
+        }
+        if (!outcome.problem.isEmpty()) {
+            err << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(outcome.source), outcome.problem) << Qt::endl;
+            refused = true;
+        }
+    }
+    if (s_interrupted.load())
+        return Interrupted;
+    return refused ? SomeRefused : Success;
+}
+
+void ConvertCommand::interrupt()
+{
+    s_interrupted.store(true);
+}

@@ -1,0 +1,48 @@
+#include "cli/convertcommand.h"
+
+#include "core/appinfo.h"
+#include "core/localpath.h"
+
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <csignal>
+
+namespace {
+void onInterrupt(int)
+{
+    ConvertCommand::interrupt();
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    // Qt's own arguments() would garble paths that are not UTF-8. Parsed before the application
+    // starts, so help and usage errors come without a word from the display set-up.
+    const ConvertCommand::Parsed parsed = ConvertCommand::parse(LocalPath::arguments(argc, argv));
+    switch (parsed.request) {
+    case CommandLine::Request::Help:
+    case CommandLine::Request::Version:
+        out << parsed.text;
+        return ConvertCommand::Success;
+    case CommandLine::Request::UsageError:
+        err << CommandLine::usageErrorText(QString::fromLatin1(ConvertCommand::Name), parsed.text);
+        return ConvertCommand::UsageError;
+    case CommandLine::Request::Run:
+        break;
+    }
+
+    // Drawings are drawn, text and all, without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QString::fromLatin1(ConvertCommand::Name));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(AppInfo::VersionString));
+
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+    return ConvertCommand::run(parsed.options, out, err);
+}

@@ -1,0 +1,141 @@
+// drelin-convert as the operator runs it: frames written with one line each, refused pictures
+// named with their reason and the rest written, usage errors, --force, and a converted frame that
+// drelin-upload sends unchanged.
+#include "wireoracle.h"
+
+#include "core/framebitmap.h"
+#include "core/wiredecoder.h"
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    Run result;
+    if (!process.waitForFinished(60000))
+        return result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+Run convert(const QStringList &arguments)
+{
+    return run(QStringLiteral(DRELIN_CONVERT), arguments);
+}
+
+} // namespace
+
+class TestConvertCli : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_out;
+    QString m_photo;
+
+private slots:
+    void initTestCase()
+    {
+        m_out = m_dir.filePath(QStringLiteral("frames"));
+        QVERIFY(QDir().mkpath(m_out));
+        QImage photo(640, 360, QImage::Format_RGB32);
+        for (int y = 0; y < photo.height(); ++y) {
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb(x * 255 / 640, y * 255 / 360, (x + y) % 256));
+        }
+        m_photo = m_dir.filePath(QStringLiteral("photo.jpg"));
+        QVERIFY(photo.save(m_photo));
+    }
+
+    void convertsAndRefusesEachOnItsOwn()
+    {
+        QFile text(m_dir.filePath(QStringLiteral("notes.png")));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a picture");
+        text.close();
+        const Run result = convert({m_photo, text.fileName(), QStringLiteral("--fill"), QStringLiteral("-o"), m_out});
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.out.trimmed(), QDir::toNativeSeparators(m_out + QStringLiteral("/photo.bmp")).toUtf8());
+        QVERIFY2(result.err.contains("notes.png: is not a picture"), result.err.constData());
+
+        // Converted, the frame goes through drelin-upload byte for byte as the oracle writes it.
+        const QString capture = m_dir.filePath(QStringLiteral("photo.cap"));
+        const Run upload =
+            run(QStringLiteral(DRELIN_UPLOAD),
+                {QStringLiteral("--capture"), capture, QStringLiteral("9=") + m_out + QStringLiteral("/photo.bmp")});
+        QCOMPARE(upload.exitCode, 0);
+        const auto frame = FrameBitmapReader::readFile(m_out + QStringLiteral("/photo.bmp"));
+        QVERIFY(frame);
+        QFile sent(capture);
+        QVERIFY(sent.open(QIODevice::ReadOnly));
+        QCOMPARE(sent.readAll(), WireOracle::frameText(9, QStringLiteral("photo"), *frame));
+        for (const QRgb entry : frame->palette)
+            QCOMPARE((qRed(entry) | qGreen(entry) | qBlue(entry)) % 4, 0);
+
+        // Run again: the frame exists and is left alone unless --force.
+        const Run again = convert({m_photo, QStringLiteral("-o"), m_out});
+        QCOMPARE(again.exitCode, 1);
+        QVERIFY2(again.err.contains("exists and was not overwritten"), again.err.constData());
+        const Run forced =
+            convert({m_photo, QStringLiteral("--force"), QStringLiteral("--quiet"), QStringLiteral("-o"), m_out});
+        QCOMPARE(forced.exitCode, 0);
+        QVERIFY(forced.out.isEmpty());
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("says");
+        QTest::newRow("no folder") << QStringList{"a.png"} << QByteArray("-o DIR");
+        QTest::newRow("no pictures") << QStringList{"-o", "."} << QByteArray("no pictures given");
+        QTest::newRow("two geometries") << QStringList{"--fit", "--fill", "a.png", "-o", "."}
+                                        << QByteArray("only one of");
+        QTest::newRow("bad colour") << QStringList{"--background", "red", "a.png", "-o", "."} << QByteArray("#RRGGBB");
+        QTest::newRow("dither past 1") << QStringList{"--dither", "1.5", "a.png", "-o", "."}
+                                       << QByteArray("from 0 to 1");
+        QTest::newRow("unknown option") << QStringList{"--sharpen", "a.png", "-o", "."} << QByteArray("sharpen");
+    }
+
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, says);
+        const Run result = convert(arguments);
+        QCOMPARE(result.exitCode, 2);
+        const QList<QByteArray> lines = result.err.trimmed().split('\n');
+        QCOMPARE(lines.size(), 2); // what is wrong, and where the help is
+        QVERIFY2(lines[0].startsWith("drelin-convert: ") && lines[0].contains(says), lines[0].constData());
+    }
+
+    void helpAndVersion()
+    {
+        const Run help = convert({QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        for (const char *text :
+             {"--fit", "--fill", "--stretch", "--background", "--dither", "--force", "-o", "Exit status"})
+            QVERIFY2(help.out.contains(text), text);
+        const Run version = convert({QStringLiteral("--version")});
+        QCOMPARE(version.exitCode, 0);
+        QVERIFY(version.out.startsWith("drelin-convert "));
+        QVERIFY(version.out.contains("GPL-3.0-or-later"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConvertCli)
+#include "tst_convertcli.moc"
