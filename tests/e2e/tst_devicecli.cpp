@@ -386,7 +386,8 @@ private slots:
         QTest::newRow("-h") << "-h" << help << QByteArray();
         QTest::newRow("--version") << "--version" << QByteArrayList()
                                    << "drelin-device " + QByteArray(AppInfo::VersionString)
-                                          + "\nLicence: GPL-3.0-or-later (the LICENSE file); it uses libimagequant (GPL-3.0-or-later) and Qt (LGPL-3.0).\n";
+                + "\nLicence: GPL-3.0-or-later (the LICENSE file); it uses libimagequant (GPL-3.0-or-later) and Qt "
+                  "(LGPL-3.0).\n";
     }
 
     void helpAndVersion()

@@ -146,7 +146,8 @@ private slots:
         QTest::newRow("-h") << QStringList{"-h"} << help << QByteArray();
         QTest::newRow("--help with a bad value") << QStringList{"--port", "17", "--help"} << help << QByteArray();
         const QByteArray version = "drelin-upload " + QByteArray(AppInfo::VersionString)
-                                   + "\nLicence: GPL-3.0-or-later (the LICENSE file); it uses libimagequant (GPL-3.0-or-later) and Qt (LGPL-3.0).\n";
+            + "\nLicence: GPL-3.0-or-later (the LICENSE file); it uses libimagequant (GPL-3.0-or-later) and Qt "
+              "(LGPL-3.0).\n";
         QTest::newRow("--version") << QStringList{"--version"} << QByteArrayList() << version;
         QTest::newRow("-v") << QStringList{"-v", "a.bmp"} << QByteArrayList() << version;
     }
