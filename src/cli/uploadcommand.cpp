@@ -1,118 +1,35 @@
 #include "cli/uploadcommand.h"
 
-#include "cli/capturelink.h"
-#include "core/duration.h"
+#include "cli/uploadreport.h"
+#include "framelist/core/framelistfile.h"
 #include "framelist/core/framenumber.h"
 #include "serial/core/portmap.h"
-#include "serial/core/portsettings.h"
-#include "serial/core/serialportcomponent.h"
-#include "serial/core/serialsetup.h"
 #include "upload/core/uploadcheck.h"
-#include "upload/core/uploadstate.h"
 
-#include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSet>
 #include <QTextStream>
+
+#include <algorithm>
 
 #include <chrono>
 #include <thread>
 
-static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free
-                  && std::atomic<UploadState *>::is_always_lock_free,
-              "the interrupt handler may only touch lock-free atomics");
+static_assert(std::atomic<int>::is_always_lock_free, "the interrupt handler may only touch lock-free atomics");
 
 std::atomic<int> UploadCommand::s_interrupts{0};
-std::atomic<UploadState *> UploadCommand::s_running{nullptr};
 
 namespace {
 
-// Reports each frame on the terminal as it goes. Runs on the uploading thread; the main thread
-// only waits meanwhile, so the streams are never written from two threads at once.
-class CommandObserver : public UploadObserver
+// Single quotes where a shell would split or expand the word.
+QString shellWord(const QString &word)
 {
-public:
-    CommandObserver(QTextStream &out, QTextStream &err, bool quiet, bool progress, const UploadState &state, int count)
-        : m_out(out)
-        , m_err(err)
-        , m_quiet(quiet)
-        , m_progress(progress)
-        , m_state(state)
-        , m_count(count)
-    { }
-
-    void frameStarting(int position, int, const UploadJob &job, const QString &name) override
-    {
-        m_position = position;
-        m_current = job;
-        m_name = name;
-        showProgress(true);
-    }
-    void progressed(int) override { showProgress(false); }
-    void frameFinished(int, int, qint64 estimatedTotalMs) override
-    {
-        m_estimateMs = estimatedTotalMs;
-        if (m_progress)
-            m_err << "\r\033[K";
-        if (!m_quiet)
-            m_out << QStringLiteral("Frame %1 (%2) sent: %3").arg(m_current.text, m_name, m_current.path) << Qt::endl;
-        showProgress(true);
-    }
-    void finish()
-    {
-        if (m_progress)
-            m_err << "\r\033[K" << Qt::flush;
-    }
-
-private:
-    void showProgress(bool force)
-    {
-        if (!m_progress)
-            return;
-        const qint64 now = clock.nowMs();
-        if (!force && now - m_lastShownMs < 200)
-            return;
-        m_lastShownMs = now;
-        const qint64 elapsed = now - m_state.UploadStartTime.load();
-        const int percent =
-            int(qint64(m_state.ProgressValue.load()) * 100 / (qint64(m_count) * UploadState::ProgressPerFrame));
-        m_err << QStringLiteral("\r\033[KFrame %1 of %2  %3  %4%  elapsed %5")
-                     .arg(m_position)
-                     .arg(m_count)
-                     .arg(m_name)
-                     .arg(percent)
-                     .arg(formatDuration(elapsed));
-        if (m_estimateMs > 0)
-            m_err << QStringLiteral("  estimated %1").arg(formatDuration(m_estimateMs));
-        m_err << Qt::flush;
-    }
-
-    QTextStream &m_out;
-    QTextStream &m_err;
-    bool m_quiet;
-    bool m_progress;
-    const UploadState &m_state;
-    int m_count;
-    int m_position = 0;
-    UploadJob m_current;
-    QString m_name;
-    qint64 m_estimateMs = 0;
-    qint64 m_lastShownMs = 0;
-    SteadyClock clock;
-};
-
-// Waits for the upload to return; a second interrupt gives up waiting for the line.
-void watch(const std::atomic<bool> &done, const std::function<void()> &giveUp, const std::atomic<int> &interrupts)
-{
-    bool gaveUp = false;
-    while (!done.load()) {
-        if (interrupts.load() >= 2 && !gaveUp) {
-            giveUp();
-            gaveUp = true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_@%+=:,./-]+$"));
+    if (plain.match(word).hasMatch())
+        return word;
+    QString quoted = word;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 } // namespace
@@ -121,9 +38,10 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
 {
     CommandLine line(QString::fromLatin1(Name),
                      QStringLiteral("Uploads frames (256 x 128 8-bit bitmaps) to the moving-logo inserter.\n"
-                                    "Give at most one of --port, --device and --capture."),
-                     QStringLiteral("Exit status: 0 sent, 1 a frame refused or the port failed, 2 usage error,\n"
-                                    "130 interrupted."));
+                                    "--port, --device and --capture may be given several times: every\n"
+                                    "destination gets every frame, each at its own pace."),
+                     QStringLiteral("Exit status: 0 every destination got every frame, 1 a frame or list refused\n"
+                                    "or a destination failed or stopped, 2 usage error, 130 interrupted."));
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("The serial port Com N (1-16) as the program maps it; default: "
                                                  "the stored port."),
@@ -137,9 +55,18 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
                                     QStringLiteral("The number of the first bare PATH (default 0); the next ones "
                                                    "count up."),
                                     QStringLiteral("K"));
-    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("No line per frame sent."));
+    const QCommandLineOption list(QStringLiteral("list"),
+                                  QStringLiteral("Send the entries of a frame list file in number order (no FRAME "
+                                                 "then)."),
+                                  QStringLiteral("FILE"));
+    const QCommandLineOption from(QStringLiteral("from"),
+                                  QStringLiteral("Send only the frames numbered NUMBER or higher (to continue an "
+                                                 "upload)."),
+                                  QStringLiteral("NUMBER"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"),
+                                   QStringLiteral("No line per frame sent and no progress; errors still show."));
     QCommandLineParser &parser = line.parser();
-    parser.addOptions({port, device, capture, offset, quiet});
+    parser.addOptions({port, device, capture, list, offset, from, quiet});
     parser.addPositionalArgument(QStringLiteral("FRAME"),
                                  QStringLiteral("NUMBER=PATH (NUMBER 0-255) or a bare PATH; bare PATHs are "
                                                 "numbered from --offset in the order given."),
@@ -158,31 +85,55 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
     };
 
     Options &options = parsed.options;
-    if (parser.values(port).size() + parser.values(device).size() + parser.values(capture).size() > 1)
-        return fail(QStringLiteral("give only one of --port, --device and --capture"));
-    if (parser.isSet(port)) {
+    // The destinations in the order given: the parser keeps the order of the names.
+    QHash<QString, int> taken;
+    for (const QString &name : parser.optionNames()) {
+        UploadDestination::Target target;
+        if (name == port.names().constFirst()) {
+            const QString text = parser.values(port).at(taken[name]++);
+            bool ok = false;
+            target.kind = UploadDestination::Kind::Port;
+            target.port = text.toInt(&ok);
+            if (!ok || target.port < PortMap::FirstPort || target.port > PortMap::LastPort)
+                return fail(QStringLiteral("--port takes a number from %1 to %2, not \"%3\"")
+                                .arg(PortMap::FirstPort)
+                                .arg(PortMap::LastPort)
+                                .arg(text));
+        } else if (name == device.names().constFirst() || name == capture.names().constFirst()) {
+            const bool isDevice = name == device.names().constFirst();
+            target.kind = isDevice ? UploadDestination::Kind::Device : UploadDestination::Kind::Capture;
+            target.path = parser.values(isDevice ? device : capture).at(taken[name]++);
+            // An empty path would only fail later, as a port or a file that cannot be opened.
+            if (target.path.isEmpty())
+                return fail(isDevice ? QStringLiteral("--device takes a path, not \"\"")
+                                     : QStringLiteral("--capture takes a file name, not \"\""));
+        } else {
+            continue;
+        }
+        if (options.destinations.contains(target))
+            return fail(QStringLiteral("%1 is given twice").arg(target.arguments().join(QLatin1Char(' '))));
+        options.destinations.append(target);
+    }
+    if (options.destinations.isEmpty())
+        options.destinations.append(UploadDestination::Target());
+    if (parser.isSet(from)) {
         bool ok = false;
-        options.target = Target::Port;
-        options.port = parser.value(port).toInt(&ok);
-        if (!ok || options.port < PortMap::FirstPort || options.port > PortMap::LastPort)
-            return fail(QStringLiteral("--port takes a number from %1 to %2, not \"%3\"")
-                            .arg(PortMap::FirstPort)
-                            .arg(PortMap::LastPort)
-                            .arg(parser.value(port)));
+        options.from = parser.value(from).toInt(&ok);
+        if (!ok || options.from < 0 || options.from > FrameNumber::Highest)
+            return fail(QStringLiteral("--from takes a number from 0 to 255, not \"%1\"").arg(parser.value(from)));
     }
-    // An empty path would only fail later, as a port or a file that cannot be opened.
-    if (parser.isSet(device)) {
-        options.target = Target::Device;
-        options.device = parser.value(device);
-        if (options.device.isEmpty())
-            return fail(QStringLiteral("--device takes a path, not \"\""));
+    options.quiet = parser.isSet(quiet);
+    if (parser.isSet(list)) {
+        options.list = parser.value(list);
+        if (options.list.isEmpty())
+            return fail(QStringLiteral("--list takes a file name, not \"\""));
+        if (!parser.positionalArguments().isEmpty())
+            return fail(QStringLiteral("give either --list or FRAME arguments, not both"));
+        if (parser.isSet(offset))
+            return fail(QStringLiteral("--offset numbers FRAME arguments, not a list"));
+        return parsed;
     }
-    if (parser.isSet(capture)) {
-        options.target = Target::Capture;
-        options.capture = parser.value(capture);
-        if (options.capture.isEmpty())
-            return fail(QStringLiteral("--capture takes a file name, not \"\""));
-    }
+
     int next = 0;
     if (parser.isSet(offset)) {
         bool ok = false;
@@ -190,13 +141,12 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
         if (!ok || next < 0 || next > FrameNumber::Highest)
             return fail(QStringLiteral("--offset takes a number from 0 to 255, not \"%1\"").arg(parser.value(offset)));
     }
-    options.quiet = parser.isSet(quiet);
 
     const QStringList frames = parser.positionalArguments();
     if (frames.isEmpty())
         return fail(QStringLiteral("no frames given"));
     static const QRegularExpression numbered(QStringLiteral("^(\\d+)=(.+)$"));
-    QSet<int> taken;
+    QSet<int> numbers;
     for (const QString &frame : frames) {
         QString path = frame;
         QString numberText;
@@ -214,9 +164,9 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
         }
         if (!ok || number < 0 || number > FrameNumber::Highest)
             return fail(QStringLiteral("frame number %1 of %2 is not within 0-255").arg(numberText, path));
-        if (taken.contains(number))
+        if (numbers.contains(number))
             return fail(QStringLiteral("frame number %1 is given twice").arg(number));
-        taken.insert(number);
+        numbers.insert(number);
         options.jobs.append({FrameNumber::FormatFrameNumber(number), path});
     }
     return parsed;
@@ -224,91 +174,121 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
 
 void UploadCommand::interrupt()
 {
-    // Lock-free atomics only: this runs in a signal handler.
+    // A lock-free atomic only: this runs in a signal handler. The main thread passes it on.
     s_interrupts.fetch_add(1);
-    if (UploadState *state = s_running.load())
-        state->StopRequested.store(true);
+}
+
+QString UploadCommand::continuation(const Options &options, const QVector<UploadJob> &jobs,
+                                    const UploadDestination::Target &target, int framesSent)
+{
+    QStringList words{QString::fromLatin1(Name)};
+    words << target.arguments();
+    if (!options.list.isEmpty()) {
+        words << QStringLiteral("--list") << options.list << QStringLiteral("--from")
+              << QString::number(ListUpload::frameNumberOf(jobs.at(framesSent).text));
+    } else {
+        // The frames left, each with its number: the order given need not be the numbers' order.
+        for (int i = framesSent; i < jobs.size(); ++i)
+            words << QStringLiteral("%1=%2").arg(ListUpload::frameNumberOf(jobs.at(i).text)).arg(jobs.at(i).path);
+    }
+    if (options.quiet)
+        words << QStringLiteral("--quiet");
+    QStringList quoted;
+    for (const QString &word : qAsConst(words))
+        quoted << shellWord(word);
+    return quoted.join(QLatin1Char(' '));
 }
 
 int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &err, bool showProgress)
 {
-    const auto problems = UploadCheck::check(options.jobs);
+    QVector<UploadJob> jobs = options.jobs;
+    if (!options.list.isEmpty()) {
+        QString why;
+        const auto entries = FrameListFile::read(options.list, &why);
+        if (!entries) {
+            err << why << Qt::endl;
+            return Failure;
+        }
+        jobs.clear();
+        for (const FrameListFile::Entry &entry : *entries)
+            jobs.append({FrameNumber::FormatFrameNumber(entry.number), entry.path, {}});
+    }
+    jobs.erase(std::remove_if(jobs.begin(), jobs.end(),
+                              [&](const UploadJob &job) { return ListUpload::frameNumberOf(job.text) < options.from; }),
+               jobs.end());
+    if (jobs.isEmpty()) {
+        err << QStringLiteral("No frames numbered %1 or higher to send.").arg(options.from) << Qt::endl;
+        return Failure;
+    }
+    // Read and checked once, whatever the number of destinations.
+    const auto problems = UploadCheck::load(jobs);
     if (!problems.isEmpty()) {
         err << UploadCheck::describe(problems) << Qt::endl;
         return Failure;
     }
 
-    UploadState state;
-    state.UploadStartTime = SteadyClock().nowMs();
-    state.StopRequested = s_interrupts.load() > 0;
-    s_running = &state;
-    struct Forget
-    {
-        ~Forget() { s_running = nullptr; }
-    } forget;
-    CommandObserver observer(out, err, options.quiet, showProgress, state, int(options.jobs.size()));
-    UploadOutcome outcome;
-
-    std::atomic<bool> returned{false};
-    if (options.target == Target::Capture) {
-        QSaveFile capture(options.capture);
-        if (!capture.open(QIODevice::WriteOnly)) {
-            err << QStringLiteral("Cannot write %1: %2").arg(options.capture, capture.errorString()) << Qt::endl;
-            return Failure;
-        }
-        CaptureLink link(&capture);
-        std::thread worker([&] {
-            outcome = ListUpload(link, link, state, &observer).run(options.jobs);
-            returned = true;
-        });
-        watch(
-            returned, [] {}, s_interrupts);
-        worker.join();
-        // After an interrupt the file holds what the port would have received so far.
-        if (outcome.result == UploadOutcome::Failed)
-            capture.cancelWriting();
-        else if (!capture.commit()) {
-            outcome.result = UploadOutcome::Failed;
-            outcome.error = QStringLiteral("Cannot write %1: %2").arg(options.capture, capture.errorString());
-        }
-    } else {
-        SerialPortComponent port;
-        SerialSetup::configure(port, PortSettings());
-        if (options.target == Target::Port)
-            port.setCommPort(options.port);
-        else if (options.target == Target::Device)
-            port.setDevice(options.device);
-        if (!port.setPortOpen(true)) {
-            err << port.errorDescription() << Qt::endl;
-            return Failure;
-        }
-        // No event loop here: the outcome is taken on the serial thread, and this thread polls.
-        port.startJob<UploadOutcome>(
-            [&](SerialLink &link) {
-                SteadyClock clock;
-                return ListUpload(link, clock, state, &observer).run(options.jobs);
-            },
-            nullptr,
-            [&](const UploadOutcome &result) {
-                outcome = result;
-                returned = true;
-            },
-            &state.StopRequested);
-        watch(
-            returned, [&port] { port.cancelJob(); }, s_interrupts);
+    UploadReport report(out, err, options.quiet, showProgress, int(jobs.size()));
+    std::vector<std::unique_ptr<UploadDestination>> destinations;
+    QVector<const UploadState *> states;
+    for (int i = 0; i < options.destinations.size(); ++i) {
+        destinations.push_back(std::make_unique<UploadDestination>(options.destinations.at(i), i, report));
+        report.addDestination(destinations.back()->label());
+        states << &destinations.back()->state();
     }
-    observer.finish();
+    for (auto &destination : destinations) {
+        if (s_interrupts.load() > 0)
+            destination->stop();
+        destination->start(jobs);
+    }
 
-    switch (outcome.result) {
-    case UploadOutcome::Finished:
+    // The main thread passes interrupts on and prints; the destinations send on their own threads.
+    bool gaveUp = false;
+    const auto allDone = [&] {
+        return std::all_of(destinations.begin(), destinations.end(), [](const auto &d) { return d->done(); });
+    };
+    while (!allDone()) {
+        const int interrupts = s_interrupts.load();
+        for (auto &destination : destinations) {
+            if (interrupts >= 1)
+                destination->stop();
+            if (interrupts >= 2 && !gaveUp)
+                destination->giveUp();
+        }
+        gaveUp = gaveUp || interrupts >= 2;
+        report.show(states);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    for (auto &destination : destinations)
+        destination->finish();
+    report.finish();
+
+    const int count = int(jobs.size());
+    const bool several = destinations.size() > 1;
+    int failed = 0;
+    int stopped = 0;
+    for (const auto &destination : destinations) {
+        const UploadOutcome &outcome = destination->outcome();
+        const QString label = destination->label() + QStringLiteral(": ");
+        switch (outcome.result) {
+        case UploadOutcome::Finished:
+            if (several)
+                err << label << QStringLiteral("sent all %1 frames.").arg(count) << Qt::endl;
+            continue;
+        case UploadOutcome::Stopped:
+            ++stopped;
+            err << (several ? label : QString())
+                << QStringLiteral("Interrupted after %1 of %2 frames.").arg(outcome.framesSent).arg(count) << Qt::endl;
+            break;
+        case UploadOutcome::Failed:
+            ++failed;
+            err << (several ? label + QStringLiteral("failed: ") : QString()) << outcome.error << Qt::endl;
+            break;
+        }
+        if (outcome.framesSent < count)
+            err << QStringLiteral("To continue: ")
+                << continuation(options, jobs, destination->target(), outcome.framesSent) << Qt::endl;
+    }
+    if (failed == 0 && stopped == 0)
         return Success;
-    case UploadOutcome::Stopped:
-        err << QStringLiteral("Interrupted after %1 of %2 frames.").arg(outcome.framesSent).arg(options.jobs.size())
-            << Qt::endl;
-        return Interrupted;
-    case UploadOutcome::Failed:
-        err << outcome.error << Qt::endl;
-        return s_interrupts.load() > 0 ? Interrupted : Failure;
-    }
-    return Failure;
+    return s_interrupts.load() > 0 ? Interrupted : Failure;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/commandline.h"
+#include "cli/uploaddestination.h"
 #include "upload/core/listupload.h"
 
 #include <QString>
@@ -10,31 +11,30 @@
 #include <atomic>
 
 class QTextStream;
-struct UploadState;
 
 // drelin-upload: sends frames from the command line, on the same core as the window.
 //
-//   drelin-upload [--port N | --device PATH | --capture FILE] [--offset K] [--quiet] FRAME...
+//   drelin-upload [--port N | --device PATH | --capture FILE]... [--offset K] [--from NUMBER] [--quiet] FRAME...
+//   drelin-upload [--port N | --device PATH | --capture FILE]... --list FILE [--from NUMBER] [--quiet]
 //   drelin-upload --help | --version
 //
 // FRAME is NUMBER=PATH (0-255) or a bare PATH; bare paths are numbered from --offset in the order
-// given. Exit codes: 0 sent, 1 refused frames or a port failure, 2 usage error, 130 interrupted.
+// given. Every destination gets the whole stream on its own thread. Exit codes: 0 every destination
+// got every frame, 1 refused frames or a destination that failed or stopped, 2 usage error, 130
+// interrupted.
 class UploadCommand
 {
 public:
     enum ExitCode { Success = 0, Failure = 1, UsageError = 2, Interrupted = 130 };
-    enum class Target { StoredPort, Port, Device, Capture };
-
     static constexpr const char *Name = "drelin-upload";
 
     struct Options
     {
-        Target target = Target::StoredPort;
-        int port = 0;
-        QString device; // --device
-        QString capture; // --capture
+        QVector<UploadDestination::Target> destinations; // in the order given; the stored port when none
         bool quiet = false;
         QVector<UploadJob> jobs; // in the order given, each with its four-digit number text
+        QString list; // --list: the jobs come from this list file when run
+        int from = 0; // --from: only frames numbered this or higher
     };
 
     struct Parsed
@@ -51,11 +51,15 @@ public:
     // out unless quiet.
     static int run(const Options &options, QTextStream &out, QTextStream &err, bool showProgress);
 
-    // Safe in a signal handler: the first call stops at the next stop check, as the stop button
-    // does; a second one also gives up waiting for the line.
+    // Safe in a signal handler: the first call stops every destination at its next stop check, as
+    // the stop button does; a second one also gives up waiting for the lines.
     static void interrupt();
+
+    // The command that sends what one destination did not get: the frame that did not complete and
+    // every one after it.
+    static QString continuation(const Options &options, const QVector<UploadJob> &jobs,
+                                const UploadDestination::Target &target, int framesSent);
 
 private:
     static std::atomic<int> s_interrupts;
-    static std::atomic<UploadState *> s_running;
 };

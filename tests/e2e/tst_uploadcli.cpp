@@ -103,8 +103,11 @@ private slots:
         QTest::newRow("number too long for an int")
             << QStringList{"99999999999=a.bmp"} << "99999999999 of a.bmp is not within";
         QTest::newRow("unknown option") << QStringList{"--fast", "a.bmp"} << "unknown option 'fast'";
-        QTest::newRow("two targets") << QStringList{"--port", "3", "--capture", "x", "a.bmp"} << "only one";
-        QTest::newRow("one target twice") << QStringList{"--device", "x", "--device", "y", "a.bmp"} << "only one";
+        QTest::newRow("a list and frames") << QStringList{"--list", "x.frames", "a.bmp"} << "not both";
+        QTest::newRow("a list and an offset") << QStringList{"--list", "x.frames", "--offset", "3"} << "not a list";
+        QTest::newRow("one target twice")
+            << QStringList{"--device", "x", "--device", "x", "a.bmp"} << "--device x is given twice";
+        QTest::newRow("from out of range") << QStringList{"--from", "256", "a.bmp"} << "0 to 255, not \"256\"";
         QTest::newRow("port out of range")
             << QStringList{"--port", "17", "a.bmp"} << "--port takes a number from 1 to 16, not \"17\"";
         QTest::newRow("offset not a number") << QStringList{"--offset", "x", "a.bmp"} << "0 to 255, not \"x\"";
@@ -138,10 +141,12 @@ private slots:
                                   "--device <PATH>",
                                   "--capture <FILE>",
                                   "--offset <K>",
+                                  "--list <FILE>",
+                                  "--from <NUMBER>",
                                   "--quiet",
                                   "--version",
                                   "NUMBER=PATH (NUMBER 0-255) or a bare PATH",
-                                  "Exit status: 0 sent"};
+                                  "Exit status: 0 every destination got every frame"};
         QTest::newRow("--help") << QStringList{"--help"} << help << QByteArray();
         QTest::newRow("-h") << QStringList{"-h"} << help << QByteArray();
         QTest::newRow("--help with a bad value") << QStringList{"--port", "17", "--help"} << help << QByteArray();
@@ -239,6 +244,83 @@ private slots:
         QTRY_VERIFY(device.hungUp()); // all it sent has been read
         QVERIFY(!device.received().endsWith("] "));
         QVERIFY(device.received().size() < 67090);
+        // What continues it: every frame, numbered, the name with a space quoted for the shell.
+        QVERIFY2(said.contains("To continue: drelin-upload --device " + pty.devicePath().toUtf8()
+                               + " 0=" + m_logo.toUtf8() + " '1=" + m_intro.toUtf8() + "'\n"),
+                 said.constData());
+    }
+
+    void listsAndFrom()
+    {
+        const QString list = m_dir.filePath(QStringLiteral("show.frames"));
+        const QString capture = m_dir.filePath(QStringLiteral("list.cap"));
+        const auto writeList = [&](const QByteArray &text) {
+            QFile file(list);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        };
+        writeList("# the show\n0200\tmy intro.bmp\n0005\tlogo.final.bmp\n0010\t" + m_logo.toUtf8() + "\n");
+        const auto frame = [](int number, const QString &name, const QString &path) {
+            return WireOracle::frameText(number, name, *FrameBitmapReader::readFile(path));
+        };
+        const QString logo = QStringLiteral("logo");
+        const QString intro = QStringLiteral("my intro");
+        const struct
+        {
+            QStringList arguments;
+            QByteArray stream;
+        } cases[] = {
+            {{"--list", list}, frame(5, logo, m_logo) + frame(10, logo, m_logo) + frame(200, intro, m_intro)},
+            {{"--list", list, "--from", "6"}, frame(10, logo, m_logo) + frame(200, intro, m_intro)},
+            {{"--from", "9", "3=" + m_intro, "9=" + m_logo, "1=" + m_logo}, frame(9, logo, m_logo)},
+        };
+        for (const auto &each : cases) {
+            const Run result = run(QStringList{"--quiet", "--capture", capture} + each.arguments);
+            QVERIFY2(result.exitCode == 0, result.err.constData());
+            QFile file(capture);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), each.stream);
+        }
+
+        // A refused list sends nothing.
+        QFile::remove(capture);
+        writeList("0001\tlogo.final.bmp\n0300\tx.bmp\n");
+        const Run refused = run({"--capture", capture, "--list", list});
+        QCOMPARE(refused.exitCode, 1);
+        QCOMPARE(refused.err, list.toUtf8() + ": line 2: frame number 0300 is outside 0-255\n");
+        QVERIFY(!QFile::exists(capture));
+    }
+
+    // Every destination gets the whole stream at its own pace; one that cannot be opened stops
+    // none of the others.
+    void severalDestinations()
+    {
+        PtyPair first, second;
+        FarEnd firstEnd(first), secondEnd(second);
+        const QString capture = m_dir.filePath(QStringLiteral("several.cap"));
+        const Run result = run({"--device", first.devicePath(), "--device", "/dev/no-such-inserter", "--capture",
+                                capture, "--device", second.devicePath(), "9=" + m_intro});
+        QCOMPARE(result.exitCode, 1);
+        const QList<QByteArray> lines = result.err.trimmed().split('\n');
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[0], first.devicePath().toUtf8() + ": sent all 1 frames.");
+        QVERIFY2(lines[1].startsWith("/dev/no-such-inserter: failed: "), lines[1].constData());
+        QCOMPARE(lines[2], "To continue: drelin-upload --device /dev/no-such-inserter '9=" + m_intro.toUtf8() + "'");
+        QCOMPARE(lines[3], capture.toUtf8() + ": sent all 1 frames.");
+        QCOMPARE(lines[4], second.devicePath().toUtf8() + ": sent all 1 frames.");
+        // Lines per frame name their destination.
+        QCOMPARE(result.out.count("Frame 0009 (my intro) sent"), 3);
+        QVERIFY(result.out.contains(capture.toUtf8() + ": Frame 0009"));
+
+        const QByteArray expected =
+            WireOracle::frameText(9, QStringLiteral("my intro"), *FrameBitmapReader::readFile(m_intro));
+        QFile file(capture);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), expected);
+        for (FarEnd *end : {&firstEnd, &secondEnd}) {
+            QTRY_COMPARE(end->receivedCount(), qint64(expected.size()));
+            QCOMPARE(end->received(), expected);
+        }
     }
 };
 

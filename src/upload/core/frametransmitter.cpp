@@ -46,7 +46,8 @@ FrameTransmitter::Result FrameTransmitter::stopped()
     return Result::Stopped;
 }
 
-FrameTransmitter::Result FrameTransmitter::SendFrame(int frameNumber, const QString &path, const QString &name)
+FrameTransmitter::Result FrameTransmitter::SendFrame(int frameNumber, const QString &path, const QString &name,
+                                                     const FrameBitmap *loaded)
 {
     m_error.clear();
     m_observer->frameBegun();
@@ -54,7 +55,11 @@ FrameTransmitter::Result FrameTransmitter::SendFrame(int frameNumber, const QStr
 
     // The whole file is read now, so nothing the window does can close it under the frame.
     QString refused;
-    const std::optional<FrameBitmap> file = FrameBitmapReader::readFile(path, &refused);
+    std::optional<FrameBitmap> file;
+    if (loaded)
+        file = *loaded;
+    else
+        file = FrameBitmapReader::readFile(path, &refused);
     m_observer->tickerStarted();
 
     // Check 1: a closed port or a file that cannot be sent ends the frame before anything else.

@@ -4,6 +4,7 @@
 #include <QString>
 
 class Clock;
+struct FrameBitmap;
 class SerialLink;
 struct UploadState;
 
@@ -36,7 +37,9 @@ public:
 
     FrameTransmitter(SerialLink &link, Clock &clock, UploadState &state, TransmitObserver *observer = nullptr);
 
-    Result SendFrame(int frameNumber, const QString &path, const QString &name);
+    // The file is read as the frame starts, unless `loaded` holds it already (read once for
+    // several lines).
+    Result SendFrame(int frameNumber, const QString &path, const QString &name, const FrameBitmap *loaded = nullptr);
 
     // After Failed: the description of the latest failure, for the operator.
     QString errorDescription() const { return m_error; }

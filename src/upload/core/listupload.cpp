@@ -27,7 +27,7 @@ UploadOutcome ListUpload::run(const QVector<UploadJob> &jobs)
         const QString name = frameNameFromPath(job.path);
         m_observer->frameStarting(position, count, job, name);
 
-        const auto result = m_transmitter.SendFrame(frameNumberOf(job.text), job.path, name);
+        const auto result = m_transmitter.SendFrame(frameNumberOf(job.text), job.path, name, job.frame.get());
         if (result == FrameTransmitter::Result::Failed) {
             outcome.result = UploadOutcome::Failed;
             outcome.error = m_transmitter.errorDescription();

@@ -2,15 +2,20 @@
 
 #include "upload/core/frametransmitter.h"
 
+#include "core/framebitmap.h"
+
 #include <QMetaType>
 #include <QString>
 #include <QVector>
+
+#include <memory>
 
 // One entry of the frame list as the upload takes it.
 struct UploadJob
 {
     QString text; // the entry's four-digit number text
     QString path; // the bitmap file
+    std::shared_ptr<const FrameBitmap> frame = nullptr; // the file read beforehand, or nothing to read it as it goes
 };
 
 // What the list upload tells the window besides what each frame tells.

@@ -18,6 +18,8 @@ struct Problem
 };
 
 QVector<Problem> check(const QVector<UploadJob> &jobs);
+// check() that also keeps each good file in its job, so several lines send what was read once.
+QVector<Problem> load(QVector<UploadJob> &jobs);
 // One message listing every bad entry with its reason.
 QString describe(const QVector<Problem> &problems);
 

@@ -1,0 +1,99 @@
+#include "cli/uploadreport.h"
+
+#include "core/duration.h"
+#include "upload/core/uploadstate.h"
+
+#include <QTextStream>
+
+UploadReport::UploadReport(QTextStream &out, QTextStream &err, bool quiet, bool progress, int frameCount)
+    : m_out(out)
+    , m_err(err)
+    , m_quiet(quiet)
+    , m_progress(progress && !quiet)
+    , m_frameCount(frameCount)
+{ }
+
+void UploadReport::addDestination(const QString &label)
+{
+    std::lock_guard lock(m_mutex);
+    m_labels << label;
+    m_rows.append(Row());
+}
+
+void UploadReport::frameStarting(int destination, int position, const QString &name)
+{
+    std::lock_guard lock(m_mutex);
+    m_rows[destination].position = position;
+    m_rows[destination].name = name;
+    m_changed = true;
+}
+
+void UploadReport::frameSent(int destination, const QString &line, qint64 estimatedTotalMs)
+{
+    std::lock_guard lock(m_mutex);
+    m_rows[destination].estimateMs = estimatedTotalMs;
+    if (!m_quiet)
+        m_pending << (m_labels.size() > 1 ? m_labels.at(destination) + QStringLiteral(": ") + line : line);
+    m_changed = true;
+}
+
+void UploadReport::clearProgress()
+{
+    if (m_shownLines == 0)
+        return;
+    // Back to the first progress line, then everything below it goes.
+    if (m_shownLines > 1)
+        m_err << QStringLiteral("\033[%1A").arg(m_shownLines - 1);
+    m_err << "\r\033[J" << Qt::flush;
+    m_shownLines = 0;
+}
+
+void UploadReport::show(const QVector<const UploadState *> &states)
+{
+    QStringList lines;
+    QVector<Row> rows;
+    bool changed = false;
+    {
+        std::lock_guard lock(m_mutex);
+        lines.swap(m_pending);
+        rows = m_rows;
+        changed = m_changed;
+        m_changed = false;
+    }
+    const qint64 now = m_clock.nowMs();
+    const bool redraw = m_progress && (changed || now - m_lastShownMs >= 200);
+    if (lines.isEmpty() && !redraw)
+        return;
+    if (redraw || !lines.isEmpty())
+        clearProgress();
+    for (const QString &line : qAsConst(lines))
+        m_out << line << Qt::endl;
+    if (!m_progress)
+        return;
+    m_lastShownMs = now;
+    for (int i = 0; i < rows.size(); ++i) {
+        const UploadState &state = *states.at(i);
+        const int percent =
+            int(qint64(state.ProgressValue.load()) * 100 / (qint64(m_frameCount) * UploadState::ProgressPerFrame));
+        QString text = QStringLiteral("Frame %1 of %2  %3  %4%  elapsed %5")
+                           .arg(rows.at(i).position)
+                           .arg(m_frameCount)
+                           .arg(rows.at(i).name)
+                           .arg(percent)
+                           .arg(formatDuration(now - state.UploadStartTime.load()));
+        if (rows.at(i).estimateMs > 0)
+            text += QStringLiteral("  estimated %1").arg(formatDuration(rows.at(i).estimateMs));
+        if (rows.size() > 1)
+            text = m_labels.at(i) + QStringLiteral("  ") + text;
+        m_err << (i > 0 ? "\n" : "") << text;
+    }
+    m_err << Qt::flush;
+    m_shownLines = int(rows.size());
+}
+
+void UploadReport::finish()
+{
+    m_progress = false;
+    clearProgress();
+    show({});
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/clock.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <mutex>
+
+class QTextStream;
+struct UploadState;
+
+// What drelin-upload tells the terminal while its destinations send: a line per frame sent and a
+// progress line per destination. The destinations' threads post; only the main thread prints, so
+// the streams are never written from two threads at once.
+class UploadReport
+{
+public:
+    UploadReport(QTextStream &out, QTextStream &err, bool quiet, bool progress, int frameCount);
+
+    // Before the destinations start, in their order. With one, the lines carry no label.
+    void addDestination(const QString &label);
+
+    // From a destination's thread.
+    void frameStarting(int destination, int position, const QString &name);
+    void frameSent(int destination, const QString &line, qint64 estimatedTotalMs);
+
+    // On the main thread: the lines posted so far, and the progress lines redrawn at most five
+    // times a second unless a frame began or ended.
+    void show(const QVector<const UploadState *> &states);
+    // Clears the progress lines for good and prints what is left.
+    void finish();
+
+private:
+    struct Row
+    {
+        int position = 0;
+        QString name;
+        qint64 estimateMs = 0;
+    };
+    void clearProgress();
+
+    QTextStream &m_out;
+    QTextStream &m_err;
+    bool m_quiet;
+    bool m_progress;
+    QStringList m_labels;
+    int m_frameCount;
+
+    std::mutex m_mutex; // guards the three below
+    QVector<Row> m_rows;
+    QStringList m_pending;
+    bool m_changed = false;
+
+    int m_shownLines = 0; // progress lines on the terminal now
+    qint64 m_lastShownMs = -1000;
+    SteadyClock m_clock;
+};
