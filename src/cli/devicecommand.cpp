@@ -1,5 +1,7 @@
 #include "cli/devicecommand.h"
 
+#include "cli/linepacer.h"
+#include "core/clock.h"
 #include "core/wiredecoder.h"
 #include "serial/core/linesettings.h"
 #include "serial/core/serialsetup.h"
@@ -10,7 +12,9 @@
 #include <QSerialPort>
 #include <QTextStream>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 
 #ifndef Q_OS_WIN
 #include <cerrno>
@@ -94,31 +98,71 @@ int readCapture(const QString &path, Listener &listener, QTextStream &err)
     return DeviceCommand::Success;
 }
 
-int listenOnDevice(const QString &path, Listener &listener, QTextStream &err, const std::atomic<int> &interrupts)
+// With a line rate, only as much is taken as the line carries; the rest waits in the system's
+// buffers and holds up the sender as a real line does.
+class Pacing
+{
+public:
+    explicit Pacing(int baud)
+    {
+        if (baud > 0)
+            m_pacer.emplace(baud, m_clock);
+    }
+    // How many characters to take at most now; 0 after waiting a moment when the line has none yet.
+    qint64 room(qint64 most)
+    {
+        if (!m_pacer)
+            return most;
+        const qint64 allowed = std::min(most, m_pacer->allowance());
+        if (allowed == 0)
+            m_clock.pauseMs(m_pacer->msUntilNext());
+        return allowed;
+    }
+    void took(qint64 count)
+    {
+        if (m_pacer && count > 0)
+            m_pacer->take(count);
+    }
+
+private:
+    SteadyClock m_clock;
+    std::optional<LinePacer> m_pacer;
+};
+
+int listenOnDevice(const QString &path, int lineRate, Listener &listener, QTextStream &err,
+                   const std::atomic<int> &interrupts)
 {
     QSerialPort port(path);
     const auto line = LineSettings::parse(QString::fromLatin1(SerialSetup::LineSettingsText));
     line->applyTo(port);
     port.setFlowControl(QSerialPort::NoFlowControl);
+    Pacing pacing(lineRate);
+    if (lineRate > 0)
+        port.setReadBufferSize(64); // what Qt reads ahead is not paced
     if (!port.open(QIODevice::ReadOnly)) {
         err << QStringLiteral("Cannot open %1: %2").arg(path, port.errorString()) << Qt::endl;
         return DeviceCommand::Failure;
     }
     while (interrupts.load() == 0) {
-        port.waitForReadyRead(200);
+        const qint64 room = pacing.room(1 << 16);
+        if (room > 0 && port.bytesAvailable() == 0)
+            port.waitForReadyRead(200);
         if (port.error() == QSerialPort::ResourceError) {
             err << QStringLiteral("%1 went away: %2").arg(path, port.errorString()) << Qt::endl;
             listener.end();
             return DeviceCommand::Failure;
         }
-        listener.take(port.readAll());
+        const QByteArray bytes = room > 0 ? port.read(room) : QByteArray();
+        pacing.took(bytes.size());
+        listener.take(bytes);
     }
     listener.end();
     return DeviceCommand::Success;
 }
 
 #ifndef Q_OS_WIN
-int listenOnPty(Listener &listener, QTextStream &out, QTextStream &err, const std::atomic<int> &interrupts)
+int listenOnPty(int lineRate, Listener &listener, QTextStream &out, QTextStream &err,
+                const std::atomic<int> &interrupts)
 {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
@@ -139,14 +183,17 @@ int listenOnPty(Listener &listener, QTextStream &out, QTextStream &err, const st
     out << slaveName << Qt::endl;
 
     char buffer[65536];
+    Pacing pacing(lineRate);
     while (interrupts.load() == 0) {
+        const qint64 room = pacing.room(qint64(sizeof buffer));
         pollfd wait{master, POLLIN, 0};
         QByteArray bytes;
-        if (::poll(&wait, 1, 200) > 0 && (wait.revents & POLLIN)) {
-            const ssize_t got = ::read(master, buffer, sizeof buffer);
+        if (room > 0 && ::poll(&wait, 1, 200) > 0 && (wait.revents & POLLIN)) {
+            const ssize_t got = ::read(master, buffer, size_t(room));
             if (got > 0)
                 bytes = QByteArray(buffer, int(got));
         }
+        pacing.took(bytes.size());
         listener.take(bytes);
     }
     listener.end();
@@ -177,9 +224,14 @@ DeviceCommand::Parsed DeviceCommand::parse(const QStringList &arguments)
     const QCommandLineOption out(QStringLiteral("out"),
                                  QStringLiteral("Write each frame's picture to DIR/NNN-name.png."),
                                  QStringLiteral("DIR"));
+    const QCommandLineOption lineRate(QStringLiteral("line-rate"),
+                                      QStringLiteral("With --pty or --device: read only as fast as a line at BAUD "
+                                                     "(8N2, 11 bits a character) carries, so an upload takes as long "
+                                                     "as on the device; 38400 is the device's rate."),
+                                      QStringLiteral("BAUD"));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("No line per frame."));
     QCommandLineParser &parser = line.parser();
-    parser.addOptions({pty, device, capture, out, quiet});
+    parser.addOptions({pty, device, capture, out, lineRate, quiet});
 
     Parsed parsed;
     parsed.request = line.parse(arguments);
@@ -217,6 +269,17 @@ DeviceCommand::Parsed DeviceCommand::parse(const QStringList &arguments)
         options.outDir = parser.value(out);
         if (options.outDir.isEmpty())
             return fail(QStringLiteral("--out takes a folder, not \"\""));
+    }
+    if (parser.isSet(lineRate)) {
+        bool ok = false;
+        options.lineRate = parser.value(lineRate).toInt(&ok);
+        if (!ok || options.lineRate < MinLineRate || options.lineRate > MaxLineRate)
+            return fail(QStringLiteral("--line-rate takes a rate from %1 to %2 baud, not \"%3\"")
+                            .arg(MinLineRate)
+                            .arg(MaxLineRate)
+                            .arg(parser.value(lineRate)));
+        if (options.source == Source::Capture)
+            return fail(QStringLiteral("--line-rate paces a line: give it with --pty or --device"));
     }
     options.quiet = parser.isSet(quiet);
     return parsed;
@@ -269,11 +332,11 @@ int DeviceCommand::run(const Options &options, QTextStream &out, QTextStream &er
         result = readCapture(options.path, listener, err);
         break;
     case Source::Device:
-        result = listenOnDevice(options.path, listener, err, s_interrupts);
+        result = listenOnDevice(options.path, options.lineRate, listener, err, s_interrupts);
         break;
     case Source::Pty:
 #ifndef Q_OS_WIN
-        result = listenOnPty(listener, out, err, s_interrupts);
+        result = listenOnPty(options.lineRate, listener, out, err, s_interrupts);
 #else
         err << QStringLiteral("--pty is not available on this system") << Qt::endl;
 #endif

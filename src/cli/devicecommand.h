@@ -12,7 +12,7 @@ struct DecodedFrame;
 
 // drelin-device: the device's side of the line, to try the tool without hardware.
 //
-//   drelin-device (--pty | --device PATH | --capture FILE) [--out DIR] [--quiet]
+//   drelin-device (--pty | --device PATH | --capture FILE) [--out DIR] [--line-rate BAUD] [--quiet]
 //   drelin-device --help | --version
 //
 // Decodes every frame that arrives and prints a line for it; with --out it also writes each
@@ -24,12 +24,15 @@ public:
     enum class Source { Pty, Device, Capture };
 
     static constexpr const char *Name = "drelin-device";
+    static constexpr int MinLineRate = 110;
+    static constexpr int MaxLineRate = 4000000;
 
     struct Options
     {
         Source source = Source::Pty;
         QString path; // --device or --capture
         QString outDir;
+        int lineRate = 0; // characters a second times 11; 0: as fast as they come
         bool quiet = false;
     };
 

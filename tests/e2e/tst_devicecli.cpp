@@ -7,6 +7,7 @@
 #include "core/framebitmap.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -15,7 +16,11 @@
 
 #include <cmath>
 #include <csignal>
+#include <fcntl.h>
 #include <memory>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -339,6 +344,43 @@ private slots:
         comparePicture(out + "/004-my_intro.png", m_intro, FrameBitmap::PixelCount);
     }
 
+    // As fast as the sender writes, the frame takes the line's time: 11 bits a character.
+    void lineRateTakesTheLinesTime()
+    {
+        constexpr int Baud = 230400;
+        const std::unique_ptr<QProcess> device =
+            start(QStringLiteral(DRELIN_DEVICE), {"--pty", "--line-rate", QString::number(Baud)});
+        QTRY_VERIFY_WITH_TIMEOUT(device->canReadLine(), 10000);
+        const QByteArray path = device->readLine().trimmed();
+        const int line = ::open(path.constData(), O_WRONLY | O_NOCTTY);
+        QVERIFY(line >= 0);
+        termios raw{};
+        ::tcgetattr(line, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(line, TCSANOW, &raw);
+        const QByteArray frame = m_capture.left(CapturedFrameBytes);
+        QElapsedTimer timer;
+        timer.start();
+        std::thread writer([&] {
+            for (qsizetype sent = 0; sent < frame.size();) {
+                const ssize_t wrote = ::write(line, frame.constData() + sent, size_t(frame.size() - sent));
+                if (wrote <= 0)
+                    break;
+                sent += wrote;
+            }
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(device->canReadLine(), 20000);
+        const qint64 tookMs = timer.elapsed();
+        writer.join();
+        ::close(line);
+        ::kill(pid_t(device->processId()), SIGINT);
+        QVERIFY(device->waitForFinished(10000));
+        QVERIFY(device->readLine().contains("complete"));
+        const double lineMs = CapturedFrameBytes * 11 * 1000.0 / Baud;
+        QVERIFY2(std::abs(tookMs - lineMs) < lineMs * 0.05,
+                 qPrintable(QStringLiteral("%1 ms for a line time of %2 ms").arg(tookMs).arg(lineMs)));
+    }
+
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -351,6 +393,10 @@ private slots:
         QTest::newRow("--out without a value")
             << QStringList{"--capture", "x.cap", "--out"} << "missing value after '--out'";
         QTest::newRow("--out empty") << QStringList{"--capture", "x.cap", "--out="} << "--out takes a folder";
+        QTest::newRow("a capture is not paced")
+            << QStringList{"--capture", "x.cap", "--line-rate", "9600"} << "give it with --pty or --device";
+        QTest::newRow("rate not a number")
+            << QStringList{"--pty", "--line-rate", "fast"} << "from 110 to 4000000 baud, not \"fast\"";
     }
 
     void usageErrors()
