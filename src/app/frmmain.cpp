@@ -10,6 +10,7 @@
 #include "framelist/widgets/frameadder.h"
 #include "framelist/widgets/frameeditor.h"
 #include "framelist/widgets/frameentrydelegate.h"
+#include "framelist/widgets/framelistfiles.h"
 #include "serial/core/serialportcomponent.h"
 #include "serial/core/serialsetup.h"
 #include "serial/widgets/frmproperties.h"
@@ -24,6 +25,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -31,7 +33,7 @@
 #include <QTimer>
 #include <QTreeView>
 
-frmMain::frmMain(QWidget *parent, Clock *clock)
+frmMain::frmMain(QWidget *parent, Clock *clock, const QString &keptList)
     : QMainWindow(parent)
     , m_comm(new SerialPortComponent(this))
     , m_frames(new FrameListModel(this))
@@ -60,10 +62,15 @@ frmMain::frmMain(QWidget *parent, Clock *clock)
     m_browser = new BitmapBrowser(this, ui.Drive1, ui.Dir1, ui.File1, ui.Image1, ui.Image2, m_frames);
     // Only listed here: the first bitmap is selected and previewed once, by the start-up sequence.
     m_browser->showFolder(LocalPath::currentFolder());
-    m_upload = new UploadController(this, ui.forUpload(), m_comm, m_frames, clock ? *clock : m_clock,
-                                    [this] { mnuProperties_Click(); });
     m_editor = new FrameEditor(this, ui.ListView1, m_frames, ui.Timer2);
     m_adder = new FrameAdder(this, m_frames, m_browser, ui.ListView1);
+    // After the adder, so a dropped list file is seen before the adder looks for bitmaps.
+    m_listFiles = new FrameListFiles(this, m_frames, ui.ListView1, keptList);
+    UploadControls forUpload = ui.forUpload();
+    forUpload.menus << m_listFiles->actions();
+    m_upload = new UploadController(this, forUpload, m_comm, m_frames, clock ? *clock : m_clock,
+                                    [this] { mnuProperties_Click(); });
+    buildFrameListMenu();
     connect(ui.cmdCopy, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopy_Click);
     connect(ui.cmdCopyAll, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopyAll_Click);
     connect(ui.cmdRemove, &QPushButton::clicked, m_editor, &FrameEditor::cmdRemove_Click);
@@ -97,6 +104,39 @@ void frmMain::Form_Load()
 
     SerialSetup::configure(*m_comm, m_settings);
     OpenPort();
+}
+
+void frmMain::buildFrameListMenu()
+{
+    auto *from = new QAction(QStringLiteral("Upload from this frame"), this);
+    auto *selected = new QAction(QStringLiteral("Upload selected frames"), this);
+    connect(from, &QAction::triggered, this, [this] {
+        const QModelIndex current = ui.ListView1->currentIndex();
+        if (current.isValid())
+            m_upload->uploadFrom(current.row() + 1);
+    });
+    connect(selected, &QAction::triggered, this, [this] {
+        QVector<int> positions;
+        for (const QModelIndex &row : ui.ListView1->selectionModel()->selectedRows())
+            positions.append(row.row() + 1);
+        m_upload->uploadEntries(positions);
+    });
+    const auto separator = [this] {
+        auto *line = new QAction(this);
+        line->setSeparator(true);
+        return line;
+    };
+    ui.ListView1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    ui.ListView1->addActions({m_listFiles->openAction(), m_listFiles->saveAction(), m_listFiles->saveAsAction(),
+                              m_listFiles->restoreAction(), separator(), from, selected});
+    // Only what applies to the entry under the mouse, or to the selection, can be chosen.
+    const auto update = [this, from, selected] {
+        from->setEnabled(ui.ListView1->currentIndex().isValid());
+        selected->setEnabled(ui.ListView1->selectionModel()->hasSelection());
+    };
+    connect(ui.ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, update);
+    connect(ui.ListView1->selectionModel(), &QItemSelectionModel::currentChanged, this, update);
+    update();
 }
 
 void frmMain::OpenPort()

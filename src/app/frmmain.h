@@ -9,6 +9,7 @@
 class BitmapBrowser;
 class FrameAdder;
 class FrameEditor;
+class FrameListFiles;
 class FrameListModel;
 class SerialPortComponent;
 class UploadController;
@@ -20,7 +21,8 @@ class frmMain : public QMainWindow
 public:
     // The upload's durations are told by `clock` (which must outlive the window), or when null
     // by the window's own steady clock.
-    explicit frmMain(QWidget *parent = nullptr, Clock *clock = nullptr);
+    // keptList: where the list is kept between runs; empty for the user's data folder.
+    explicit frmMain(QWidget *parent = nullptr, Clock *clock = nullptr, const QString &keptList = QString());
     ~frmMain() override;
 
     // The start-up sequence, run once before the window is first shown.
@@ -38,6 +40,7 @@ public:
     BitmapBrowser *browser() const { return m_browser; }
     UploadController *upload() const { return m_upload; }
     FrameEditor *editor() const { return m_editor; }
+    FrameListFiles *listFiles() const { return m_listFiles; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -46,6 +49,7 @@ protected:
 private:
     void OpenPort();
     void showPortState();
+    void buildFrameListMenu();
 
     MainWindowControls ui;
     SerialPortComponent *m_comm;
@@ -54,6 +58,7 @@ private:
     UploadController *m_upload = nullptr;
     FrameEditor *m_editor = nullptr;
     FrameAdder *m_adder = nullptr;
+    FrameListFiles *m_listFiles = nullptr;
     PortSettings m_settings;
     SteadyClock m_clock;
 };

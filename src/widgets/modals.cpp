@@ -3,6 +3,7 @@
 #include "core/appinfo.h"
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QInputDialog>
 
 ModalResponder *Modals::s_responder = nullptr;
@@ -43,6 +44,15 @@ int Modals::exec(QDialog *dialog)
     if (s_responder)
         return s_responder->answerDialog(dialog);
     return dialog->exec();
+}
+
+QString Modals::fileName(QWidget *parent, const FileRequest &request)
+{
+    if (s_responder)
+        return s_responder->answerFileName(request);
+    if (request.mode == FileRequest::Save)
+        return QFileDialog::getSaveFileName(parent, request.caption, request.folder, request.filter);
+    return QFileDialog::getOpenFileName(parent, request.caption, request.folder, request.filter);
 }
 
 void Modals::setResponder(ModalResponder *responder)

@@ -22,6 +22,16 @@ struct InputRequest
     QString defaultText;
 };
 
+// A file to open or to save to, chosen in the desktop's file dialog.
+struct FileRequest
+{
+    enum Mode { Open, Save };
+    Mode mode = Open;
+    QString caption;
+    QString folder; // where the dialog starts; a file name in it is suggested when saving
+    QString filter; // "Frame lists (*.frames)"
+};
+
 // Answers modal interactions in place of the operator. Tests install one; the program runs without.
 class ModalResponder
 {
@@ -32,6 +42,12 @@ public:
     virtual QString answerInput(const InputRequest &request) = 0;
     // Works the dialog as an operator would and returns its result code.
     virtual int answerDialog(QDialog *dialog) = 0;
+    // The file chosen; empty when the operator cancelled (and for responders that never choose).
+    virtual QString answerFileName(const FileRequest &request)
+    {
+        Q_UNUSED(request);
+        return QString();
+    }
 };
 
 // The one way the program shows a modal box or dialog, so tests can answer in advance.
@@ -45,6 +61,8 @@ public:
     static QString input(QWidget *parent, const QString &prompt, const QString &defaultText,
                          const QString &title = QString());
     static int exec(QDialog *dialog);
+    // The file chosen, empty when cancelled.
+    static QString fileName(QWidget *parent, const FileRequest &request);
 
     static void setResponder(ModalResponder *responder);
     static ModalResponder *responder();

@@ -18,6 +18,7 @@
 #include "upload/widgets/uploadcontroller.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -337,6 +338,71 @@ private slots:
         // The line takes nothing, yet the stop ends the frame and the port is let go.
         QTRY_VERIFY_WITH_TIMEOUT(!rig.window->MSComm1().PortOpen(), 10000);
         QVERIFY(rig.modals.shown().isEmpty());
+    }
+
+    // From the list's context menu: part of the list, with the button's checks, lock and end.
+    void uploadPartOfTheList_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QList<int>>("rows"); // current first, then the rest of the selection
+        QTest::addColumn<QList<int>>("sent"); // numbers, in order
+        QTest::newRow("from the second") << "Upload from this frame" << QList<int>{1} << QList<int>{10, 12};
+        QTest::newRow("from the first, one selected")
+            << "Upload from this frame" << QList<int>{0} << QList<int>{3, 10, 12};
+        QTest::newRow("selected") << "Upload selected frames" << QList<int>{2, 0} << QList<int>{3, 12};
+    }
+
+    void uploadPartOfTheList()
+    {
+        QFETCH(QString, action);
+        QFETCH(QList<int>, rows);
+        QFETCH(QList<int>, sent);
+        Rig rig;
+        rig.window->frameList()->add(QStringLiteral("0012"), rig.paths[0]);
+        FarEnd device(rig.pty);
+        QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
+        auto *view = rig.get<QTreeView>("ListView1");
+        view->setCurrentIndex(rig.window->frameList()->index(rows[0], 0));
+        for (const int row : rows.mid(1))
+            view->selectionModel()->select(rig.window->frameList()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QAction *command = nullptr;
+        for (QAction *each : view->actions())
+            command = each->text() == action ? each : command;
+        QVERIFY(command && command->isEnabled());
+        rig.modals.queueMessageAnswer(QMessageBox::Ok); // "Upload finished!"
+        command->trigger();
+        QCOMPARE(rig.get<QProgressBar>("ProgressBar1")->maximum(), int(sent.size()) * 32768);
+        QVERIFY(ended.wait(15000));
+        QVERIFY(rig.modals.unexpected().isEmpty());
+
+        QTRY_COMPARE(device.receivedCount(), qint64(sent.size()) * 67090);
+        WireDecoder decoder;
+        decoder.feed(device.received());
+        QList<int> numbers;
+        for (const DecodedFrame &frame : decoder.takeFrames())
+            numbers << (frame.complete ? frame.number : -1);
+        QCOMPARE(numbers, sent);
+    }
+
+    // After a stop the entry that did not go out whole is the current one, selected alone, so the
+    // upload continues from it with one right-click.
+    void theUnsentEntryIsCurrentAfterAStop()
+    {
+        Rig rig;
+        FarEnd device(rig.pty, false);
+        QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
+        auto *view = rig.get<QTreeView>("ListView1");
+        view->selectAll();
+        rig.click("cmdSaljiSve");
+        QTRY_VERIFY_WITH_TIMEOUT(rig.get<QProgressBar>("ProgressBar1")->value() > 0, 10000);
+        rig.modals.queueMessageAnswer(QMessageBox::Ok); // "Upload stopped!"
+        rig.click("cmdStopLoading");
+        device.setReading(true);
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(view->currentIndex().row(), 0);
+        QCOMPARE(view->selectionModel()->selectedRows().size(), 1);
+        QVERIFY(view->selectionModel()->isRowSelected(0, {}));
     }
 };
 

@@ -72,6 +72,20 @@ QString ScriptedModals::answerInput(const InputRequest &request)
     return QString();
 }
 
+void ScriptedModals::queueFileAnswer(const QString &path)
+{
+    m_script.append(FileAnswer{path});
+}
+
+QString ScriptedModals::answerFileName(const FileRequest &request)
+{
+    m_shown.append({ShownModal::File, request.caption, request.folder, QMessageBox::NoIcon, {}, {}, {}});
+    if (!m_script.isEmpty() && std::holds_alternative<FileAnswer>(m_script.first()))
+        return std::get<FileAnswer>(m_script.takeFirst()).path;
+    m_unexpected.append(QStringLiteral("file dialog: ") + request.caption);
+    return QString();
+}
+
 int ScriptedModals::answerDialog(QDialog *dialog)
 {
     m_shown.append({ShownModal::Dialog, dialog->windowTitle(), {}, QMessageBox::NoIcon, {}, {}, dialog->objectName()});

@@ -11,7 +11,7 @@
 // One modal box or dialog as the operator saw it.
 struct ShownModal
 {
-    enum Kind { Message, Input, Dialog };
+    enum Kind { Message, Input, Dialog, File };
     Kind kind = Message;
     QString title;
     QString text; // message text, input prompt
@@ -35,6 +35,8 @@ public:
     // whileShown runs as the box is shown, to look at the window behind it.
     void queueMessageAnswer(QMessageBox::StandardButton button, const std::function<void()> &whileShown = {});
     void queueInputAnswer(const QString &text);
+    // The file "chosen" in the next file dialog.
+    void queueFileAnswer(const QString &path);
     // The dialog is shown (not modally), work runs on it, and a dialog still open afterwards is
     // closed as by its close box.
     void queueDialog(const DialogWork &work);
@@ -47,6 +49,7 @@ public:
     QMessageBox::StandardButton answerMessage(const MessageRequest &request) override;
     QString answerInput(const InputRequest &request) override;
     int answerDialog(QDialog *dialog) override;
+    QString answerFileName(const FileRequest &request) override;
 
 private:
     void whileOpen();
@@ -56,7 +59,11 @@ private:
         QMessageBox::StandardButton button;
         std::function<void()> whileShown;
     };
-    using Step = std::variant<MessageAnswer, QString, DialogWork>;
+    struct FileAnswer
+    {
+        QString path;
+    };
+    using Step = std::variant<MessageAnswer, QString, DialogWork, FileAnswer>;
     QList<Step> m_script;
     QList<ShownModal> m_shown;
     QStringList m_unexpected;

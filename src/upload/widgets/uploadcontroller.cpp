@@ -10,6 +10,7 @@
 #include "widgets/modals.h"
 #include "widgets/preview.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -17,6 +18,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
+#include <numeric>
 
 namespace {
 constexpr const char *LineStalledText = "The line takes nothing";
@@ -128,10 +132,30 @@ void UploadController::showLineStalled(bool stalled)
 
 void UploadController::cmdSaljiSve_Click()
 {
+    QVector<int> all(m_frames->count());
+    std::iota(all.begin(), all.end(), 1);
+    uploadEntries(all);
+}
+
+void UploadController::uploadFrom(int position)
+{
+    QVector<int> rest;
+    for (int p = std::max(1, position); p <= m_frames->count(); ++p)
+        rest.append(p);
+    uploadEntries(rest);
+}
+
+void UploadController::uploadEntries(QVector<int> positions)
+{
     DRELIN_ASSERT_THREAD(this);
     if (m_uploading)
         return;
-    const int count = m_frames->count();
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    positions.erase(
+        std::remove_if(positions.begin(), positions.end(), [this](int p) { return p < 1 || p > m_frames->count(); }),
+        positions.end());
+    const int count = int(positions.size());
     if (count < 1) {
         Modals::message(m_window, QStringLiteral("Nothing to upload"), QString(), QMessageBox::Warning,
                         QMessageBox::Ok);
@@ -146,8 +170,8 @@ void UploadController::cmdSaljiSve_Click()
         return;
     }
     QVector<UploadJob> jobs;
-    for (const FrameEntry &entry : m_frames->entries())
-        jobs.append({entry.text, entry.path});
+    for (const int position : qAsConst(positions))
+        jobs.append({m_frames->entry(position).text, m_frames->entry(position).path});
     const auto problems = UploadCheck::check(jobs);
     if (!problems.isEmpty()) {
         Modals::message(m_window, UploadCheck::describe(problems), QString(), QMessageBox::Critical, QMessageBox::Ok);
@@ -159,6 +183,7 @@ void UploadController::cmdSaljiSve_Click()
     m_state.UploadStartTime = m_clock.nowMs();
     m_uploading = true;
     m_stopShown = false;
+    m_positions = positions;
     lockWindow(true);
     ui.ProgressBar1->setValue(0);
     ui.ProgressBar1->setMaximum(count * UploadState::ProgressPerFrame);
@@ -268,6 +293,7 @@ void UploadController::finish(const UploadOutcome &outcome)
         ui.setAllPanels(QStringLiteral(" "));
         break;
     case UploadOutcome::Stopped:
+        showUnsent(outcome);
         // The stop action has restored the window; only the upload button waited for this.
         ui.cmdSaljiSve->setEnabled(!ui.cmdStopLoading->isEnabled());
         if (m_focusBefore == ui.cmdSaljiSve && ui.ListView1->hasFocus())
@@ -279,10 +305,21 @@ void UploadController::finish(const UploadOutcome &outcome)
             cmdStopLoading_Click();
         else
             lockWindow(false); // the upload button waited for the transmission
+        showUnsent(outcome);
         Modals::message(m_window, outcome.error, QString(), QMessageBox::Warning, QMessageBox::Ok);
         m_choosePort();
         break;
     }
     }
     emit uploadEnded();
+}
+
+void UploadController::showUnsent(const UploadOutcome &outcome)
+{
+    auto *list = qobject_cast<QAbstractItemView *>(ui.ListView1);
+    if (!list || outcome.framesSent >= m_positions.size())
+        return;
+    const QModelIndex entry = m_frames->index(m_positions.at(outcome.framesSent) - 1, 0);
+    list->setCurrentIndex(entry); // selects it alone, as a click does
+    list->scrollTo(entry);
 }

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QVector>
 
 #include <functional>
 #include <optional>
@@ -29,6 +30,10 @@ public:
     ~UploadController() override;
 
     void cmdSaljiSve_Click();
+    // The same upload for part of the list: the entry at `position` (1-based) and every one after
+    // it, or the given entries in list order.
+    void uploadFrom(int position);
+    void uploadEntries(QVector<int> positions);
     void cmdStopLoading_Click();
     void Timer1_Timer();
 
@@ -61,6 +66,8 @@ private:
     // The transmission has returned with this outcome; the port is free again.
     void onTransmissionReturned(UploadOutcome outcome);
     void finish(const UploadOutcome &outcome);
+    // After a stop or a failure: the entry that did not go out whole is the current, selected one.
+    void showUnsent(const UploadOutcome &outcome);
     bool stopped() const { return m_state.StopRequested.load(); }
 
     QWidget *m_window;
@@ -78,4 +85,5 @@ private:
     std::optional<UploadOutcome> m_returnedDuringStopBox;
     std::function<void()> m_afterClose;
     QPointer<QWidget> m_focusBefore;
+    QVector<int> m_positions; // the list entries this upload sends, in order
 };
