@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Measures what resuming saves: frames go through drelin-device at the device's line rate
-# (38400 bit/s, 11 bits a character) and the time a frame takes on that line is taken from when
-# the device reports each one. Prints the time from a failure at frame 200 of 256 to the last
-# frame sent, resuming against starting over. Usage: measure_resume.sh [BUILD_DIR] [FRAMES]
+# Measures what resuming saves: a frame goes through drelin-device at the device's line rate
+# (38400 bit/s, 11 bits a character), timed from the upload's start until the device reports the
+# frame whole. One frame from an idle line: after it the pseudo-terminal's own buffer (about a
+# frame) would let the next frame's pauses overlap with reading, which a real line does not.
+# Prints the time from a failure at frame 200 of 256 to the last frame sent, resuming against
+# starting over. Usage: measure_resume.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/default}
-frames=${2:-3}
+frames=1
 bin=$build/bin
 frame=$build/samples/frames/logo.bmp
 work=$(mktemp -d)
@@ -27,7 +29,7 @@ end=$(date +%s.%N)
 
 awk -v s="$start" -v e="$end" -v n="$frames" 'BEGIN {
     per = (e - s) / n
-    printf "one frame on the line: %.1f s (%d frames measured)\n", per, n
+    printf "one frame on the line: %.1f s\n", per
     printf "after a failure at frame 200 of 256:\n"
     printf "  resuming (56 frames + 5 s of operator work): %d min %02d s\n", (56 * per + 5) / 60, (56 * per + 5) % 60
     printf "  starting over (256 frames):                  %d min %02d s\n", (256 * per) / 60, (256 * per) % 60
