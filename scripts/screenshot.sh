@@ -15,7 +15,7 @@ convert -size 320x240 gradient:navy-gold "BMP3:$folder/photo.bmp" # refused: not
 
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME="$work/config" DISPLAY=:97
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" DISPLAY=:97
 mkdir -p "$XDG_CONFIG_HOME"
 Xvfb :97 -screen 0 1100x640x24 >/dev/null 2>&1 &
 sleep 1
