@@ -84,6 +84,7 @@ QString UploadDestination::label() const
 
 void UploadDestination::start(const QVector<UploadJob> &jobs)
 {
+    m_state.UploadStartTime = SteadyClock().nowMs();
     const auto failNow = [this](const QString &why) {
         m_outcome.result = UploadOutcome::Failed;
         m_outcome.error = why;

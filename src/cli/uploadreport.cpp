@@ -31,7 +31,10 @@ void UploadReport::frameStarting(int destination, int position, const QString &n
 void UploadReport::frameSent(int destination, const QString &line, qint64 estimatedTotalMs)
 {
     std::lock_guard lock(m_mutex);
-    m_rows[destination].estimateMs = estimatedTotalMs;
+    Row &row = m_rows[destination];
+    row.estimateMs = estimatedTotalMs;
+    if (++row.sent == m_frameCount)
+        row.endMs = m_clock.nowMs(); // its time stands still while the others go on
     if (!m_quiet)
         m_pending << (m_labels.size() > 1 ? m_labels.at(destination) + QStringLiteral(": ") + line : line);
     m_changed = true;
@@ -75,12 +78,13 @@ void UploadReport::show(const QVector<const UploadState *> &states)
         const UploadState &state = *states.at(i);
         const int percent =
             int(qint64(state.ProgressValue.load()) * 100 / (qint64(m_frameCount) * UploadState::ProgressPerFrame));
-        QString text = QStringLiteral("Frame %1 of %2  %3  %4%  elapsed %5")
-                           .arg(rows.at(i).position)
-                           .arg(m_frameCount)
-                           .arg(rows.at(i).name)
-                           .arg(percent)
-                           .arg(formatDuration(now - state.UploadStartTime.load()));
+        QString text =
+            QStringLiteral("Frame %1 of %2  %3  %4%  elapsed %5")
+                .arg(rows.at(i).position)
+                .arg(m_frameCount)
+                .arg(rows.at(i).name)
+                .arg(percent)
+                .arg(formatDuration((rows.at(i).endMs >= 0 ? rows.at(i).endMs : now) - state.UploadStartTime.load()));
         if (rows.at(i).estimateMs > 0)
             text += QStringLiteral("  estimated %1").arg(formatDuration(rows.at(i).estimateMs));
         if (rows.size() > 1)

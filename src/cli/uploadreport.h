@@ -38,6 +38,8 @@ private:
         int position = 0;
         QString name;
         qint64 estimateMs = 0;
+        int sent = 0;
+        qint64 endMs = -1; // when the last frame went out
     };
     void clearProgress();
 
