@@ -1,5 +1,7 @@
 // Pictures become frames: colours chosen on the device's levels, the geometry, animations, refused
 // inputs, and a frame that goes through the upload unchanged.
+#include "testpictures.h"
+
 #include "core/deviceview.h"
 #include "core/framebitmap.h"
 #include "core/framegeometry.h"
@@ -21,34 +23,6 @@
 Q_DECLARE_METATYPE(ImportOptions::Geometry)
 
 namespace {
-
-QImage gradient()
-{
-    QImage image(256, 128, QImage::Format_RGB32);
-    for (int y = 0; y < 128; ++y) {
-        for (int x = 0; x < 256; ++x)
-            image.setPixel(x, y, qRgb(x, (x + 2 * y) / 3, 255 - y * 2));
-    }
-    return image;
-}
-
-// Soft shapes over a noisy sky, as a photo has them.
-QImage photoLike()
-{
-    QImage image(256, 128, QImage::Format_RGB32);
-    quint32 seed = 7;
-    for (int y = 0; y < 128; ++y) {
-        for (int x = 0; x < 256; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int noise = int(seed >> 28) - 8;
-            const double sun = std::exp(-((x - 180) * (x - 180) + (y - 40) * (y - 40)) / 900.0);
-            image.setPixel(x, y,
-                           qRgb(qBound(0, int(60 + 190 * sun) + noise, 255),
-                                qBound(0, int(90 + 120 * sun) + noise, 255), qBound(0, int(200 - y + noise), 255)));
-        }
-    }
-    return image;
-}
 
 // Mean difference a component between what the device shows and the source.
 double shownError(const FrameBitmap &frame, const QImage &source)
@@ -92,9 +66,9 @@ private slots:
         QTest::addColumn<QImage>("source");
         QTest::addColumn<double>("dither");
         QTest::addColumn<double>("mostError"); // mean a component, of 255
-        QTest::newRow("gradient, dithered") << gradient() << 1.0 << 5.0; // dots cost a little per pixel
-        QTest::newRow("gradient, not dithered") << gradient() << 0.0 << 4.0;
-        QTest::newRow("photo-like") << photoLike() << 1.0 << 2.5;
+        QTest::newRow("gradient, dithered") << TestPictures::gradient() << 1.0 << 5.0; // dots cost a little per pixel
+        QTest::newRow("gradient, not dithered") << TestPictures::gradient() << 0.0 << 4.0;
+        QTest::newRow("photo-like") << TestPictures::photoLike() << 1.0 << 2.5;
     }
 
     void coloursKeepTheirLevels()
@@ -126,7 +100,7 @@ private slots:
     // the device showed 4 x L.
     void levelsLandWhereTheDeviceShowsThem()
     {
-        for (const QImage &source : {gradient(), photoLike()}) {
+        for (const QImage &source : {TestPictures::gradient(), TestPictures::photoLike()}) {
             const auto meant = FrameQuantizer::quantize(source, {0.0, 1, false});
             const auto scaled = FrameQuantizer::quantize(source, {0.0, 1, true});
             QVERIFY(meant && scaled);
@@ -253,7 +227,7 @@ private slots:
 
     void framesFileIsTheStandardOne()
     {
-        const auto frame = FrameQuantizer::quantize(photoLike(), {});
+        const auto frame = FrameQuantizer::quantize(TestPictures::photoLike(), {});
         QVERIFY(frame);
         const QByteArray bytes = FrameWriter::encode(*frame);
         QCOMPARE(bytes.size(), 33846);
