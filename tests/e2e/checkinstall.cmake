@@ -6,8 +6,9 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PR
 if(NOT installed EQUAL 0)
     message(FATAL_ERROR "cmake --install failed")
 endif()
-foreach(expected bin/drelin bin/drelin-upload share/applications/drelin.desktop
-                 share/icons/hicolor/scalable/apps/drelin.svg)
+set(pages share/man/man1/drelin-upload.1 share/man/man1/drelin-device.1 share/man/man1/drelin-convert.1)
+foreach(expected bin/drelin bin/drelin-upload bin/drelin-device bin/drelin-convert
+                 share/applications/drelin.desktop share/icons/hicolor/scalable/apps/drelin.svg ${pages})
     if(NOT EXISTS "${PREFIX}/${expected}")
         message(FATAL_ERROR "not installed: ${expected}")
     endif()
@@ -21,4 +22,16 @@ execute_process(COMMAND desktop-file-validate "${PREFIX}/share/applications/drel
 if(NOT valid EQUAL 0 OR said MATCHES "error")
     message(FATAL_ERROR "desktop-file-validate refuses the desktop file: ${said}")
 endif()
+# The manual pages: groff finds nothing to warn of, and each names its program's version.
+foreach(page ${pages})
+    execute_process(COMMAND groff -man -Tutf8 -ww -z "${PREFIX}/${page}"
+                    RESULT_VARIABLE formatted OUTPUT_VARIABLE said ERROR_VARIABLE said)
+    if(NOT formatted EQUAL 0 OR NOT said STREQUAL "")
+        message(FATAL_ERROR "groff warns of ${page}: ${said}")
+    endif()
+    file(READ "${PREFIX}/${page}" text)
+    if(NOT text MATCHES "\"drelin [0-9]+\\.[0-9]+")
+        message(FATAL_ERROR "${page} names no version")
+    endif()
+endforeach()
 message(STATUS "installed and valid: ${PREFIX}")
