@@ -1,5 +1,5 @@
-// Pictures become frames: colours chosen on the device's levels, the geometry, animations, refused
-// inputs, and a frame that goes through the upload unchanged.
+// Pictures become frames: colours chosen on the device's levels, refined and dithered as it shows
+// them, the geometry, animations, refused inputs, and a frame that goes through the upload unchanged.
 #include "colourdifference.h"
 #include "picturedifference.h"
 #include "testpictures.h"
