@@ -7,8 +7,11 @@ packages=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev font
           libimagequant-dev qt6-image-formats-plugins qt6-svg-dev)
 if [ "${1:-build}" = test ]; then
     # xvfb and imagemagick for screenshots, socat for trying the tool by hand, desktop-file-utils
-    # to check the desktop entry, clang for the fuzzers, clang-format for the house style.
-    packages+=(xvfb xauth imagemagick socat desktop-file-utils clang libclang-rt-14-dev clang-format pngquant)
+    # to check the desktop entry, clang for the fuzzers, clang-format for the house style;
+    # imagemagick and pngquant for bench_import to measure the import against; groff-base and
+    # appstream to check the manual pages and the AppStream metadata.
+    packages+=(xvfb xauth imagemagick socat desktop-file-utils clang libclang-rt-14-dev clang-format pngquant
+               groff-base appstream)
 fi
 
 missing=()

@@ -11,7 +11,8 @@ void prepareApplication()
 {
     QApplication::setApplicationName(QStringLiteral("drelin"));
     QApplication::setApplicationVersion(QString::fromLatin1(AppInfo::VersionString));
-    QApplication::setDesktopFileName(QStringLiteral("drelin"));
+    // The desktop entry's id, which its AppStream metadata shares.
+    QApplication::setDesktopFileName(QStringLiteral("test.velm.drelin"));
 }
 
 frmMain *Main()

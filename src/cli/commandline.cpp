@@ -30,7 +30,14 @@ CommandLine::Request CommandLine::parse(const QStringList &arguments)
         return Request::UsageError;
     }
     if (m_parser.isSet(m_help)) {
-        m_text = m_parser.helpText() + QLatin1Char('\n') + m_exitStatus + QLatin1Char('\n');
+        // Qt names the program as it was started, or "<executable_name>" before the application
+        // exists (drelin-convert reads its arguments first): the help names it as its manual does.
+        QString help = m_parser.helpText();
+        const QString usage = QStringLiteral("Usage: ");
+        const qsizetype end = help.indexOf(QStringLiteral(" [options]"));
+        if (help.startsWith(usage) && end > usage.size())
+            help.replace(usage.size(), end - usage.size(), m_program);
+        m_text = help + QLatin1Char('\n') + m_exitStatus + QLatin1Char('\n');
         return Request::Help;
     }
     if (m_parser.isSet(m_version)) {

@@ -1,10 +1,15 @@
 #include "core/framequantizer.h"
 
+#include "core/errordiffusion.h"
+#include "core/paletterefiner.h"
+
 #include <libimagequant.h>
 
-#include <QHash>
-
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <memory>
+#include <vector>
 
 namespace FrameQuantizer {
 
@@ -23,29 +28,60 @@ struct ResultDeleter
     void operator()(liq_result *result) const { liq_result_destroy(result); }
 };
 
-// The device shows level L as L x 255 / 63. With a posterization of 2 bits libimagequant puts a
-// level at 4 x L + L div 16 (the top bits repeated below), never more than one off what the device
-// shows, and chooses and dithers against that: so the level it means is its value div 4, the very
-// cut the wire makes, and the device shows what it aimed at. Scaling the picture as if the device
-// showed 4 x L corrects a second time and makes it worse; the benchmark measures both.
-QImage scaledToTableValues(const QImage &rgba)
+// The value libimagequant puts level L at with a posterization of 2 bits: the top bits repeated
+// below.
+int libimagequantValue(int level)
 {
-    QImage scaled = rgba;
-    for (int y = 0; y < scaled.height(); ++y) {
-        uchar *p = scaled.scanLine(y);
-        for (int x = 0; x < scaled.width(); ++x, p += 4) {
-            for (int c = 0; c < 3; ++c)
-                p[c] = uchar((p[c] * 252 + 127) / 255);
-        }
-    }
-    return scaled;
+    return 4 * level + level / 16;
 }
 
-bool refuse(QString *error, const QString &why)
+// Each value where libimagequant's curve is at the value's level on the device's curve.
+QImage aimedAtDeviceCurve(const QImage &rgba)
 {
-    if (error)
-        *error = why;
-    return false;
+    static const std::array<uchar, 256> table = [] {
+        std::array<uchar, 256> values{};
+        for (int v = 0; v < 256; ++v) {
+            const double level = v * 63.0 / 255.0;
+            const int below = std::min(int(level), 62);
+            const double value = libimagequantValue(below)
+                + (libimagequantValue(below + 1) - libimagequantValue(below)) * (level - below);
+            values[size_t(v)] = uchar(std::lround(value));
+        }
+        return values;
+    }();
+    QImage aimed = rgba;
+    for (int y = 0; y < aimed.height(); ++y) {
+        uchar *p = aimed.scanLine(y);
+        for (int x = 0; x < aimed.width(); ++x, p += 4) {
+            for (int c = 0; c < 3; ++c)
+                p[c] = table[p[c]];
+        }
+    }
+    return aimed;
+}
+
+// libimagequant's proposal of at most 256 colours, as table entries (4 x level), no two alike.
+std::optional<std::vector<QRgb>> chosenEntries(const QImage &rgba, int speed)
+{
+    const std::unique_ptr<liq_attr, AttrDeleter> attr(liq_attr_create());
+    liq_set_max_colors(attr.get(), FrameBitmap::PaletteSize);
+    liq_set_min_posterization(attr.get(), 2); // the 2 bits the device drops
+    liq_set_speed(attr.get(), qBound(1, speed, 10));
+    const std::unique_ptr<liq_image, ImageDeleter> image(
+        liq_image_create_rgba(attr.get(), rgba.constBits(), rgba.width(), rgba.height(), 0));
+    liq_result *made = nullptr;
+    if (!image || liq_image_quantize(image.get(), attr.get(), &made) != LIQ_OK)
+        return std::nullopt;
+    const std::unique_ptr<liq_result, ResultDeleter> result(made);
+    const liq_palette *palette = liq_get_palette(result.get());
+    std::vector<QRgb> entries;
+    for (unsigned i = 0; i < palette->count; ++i) {
+        const liq_color c = palette->entries[i];
+        entries.push_back(qRgb(c.r & 0xFC, c.g & 0xFC, c.b & 0xFC));
+    }
+    std::sort(entries.begin(), entries.end());
+    entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
+    return entries;
 }
 
 } // namespace
@@ -53,54 +89,35 @@ bool refuse(QString *error, const QString &why)
 std::optional<FrameBitmap> quantize(const QImage &picture, const Settings &settings, QString *error)
 {
     if (picture.width() != FrameBitmap::Width || picture.height() != FrameBitmap::Height) {
-        refuse(error, QStringLiteral("the picture is not 256 x 128"));
+        if (error)
+            *error = QStringLiteral("the picture is not 256 x 128");
         return std::nullopt;
     }
     QImage rgba = picture.convertToFormat(QImage::Format_RGBA8888);
-    if (settings.scaleToTableValues)
-        rgba = scaledToTableValues(rgba);
-
-    const std::unique_ptr<liq_attr, AttrDeleter> attr(liq_attr_create());
-    liq_set_max_colors(attr.get(), FrameBitmap::PaletteSize);
-    liq_set_min_posterization(attr.get(), 2); // the 2 bits the device drops
-    liq_set_speed(attr.get(), qBound(1, settings.speed, 10));
-    const std::unique_ptr<liq_image, ImageDeleter> image(
-        liq_image_create_rgba(attr.get(), rgba.constBits(), rgba.width(), rgba.height(), 0));
-    liq_result *made = nullptr;
-    if (!image || liq_image_quantize(image.get(), attr.get(), &made) != LIQ_OK) {
-        refuse(error, QStringLiteral("the colours could not be chosen"));
+    if (settings.aimAtDeviceCurve)
+        rgba = aimedAtDeviceCurve(rgba);
+    const auto chosen = chosenEntries(rgba, settings.speed);
+    if (!chosen || chosen->empty()) {
+        if (error)
+            *error = QStringLiteral("the colours could not be chosen");
         return std::nullopt;
     }
-    const std::unique_ptr<liq_result, ResultDeleter> result(made);
-    liq_set_dithering_level(result.get(), float(qBound(0.0, settings.dither, 1.0)));
+    const std::vector<QRgb> entries = PaletteRefiner::refine(*chosen, picture, std::max(0, settings.refinement));
+    const QByteArray indices = ErrorDiffusion::map(picture, entries, settings.dither);
 
+    // The table holds the entries some pixel uses, in the order first used.
     FrameBitmap frame;
-    if (liq_write_remapped_image(result.get(), image.get(), frame.pixels.data(), size_t(frame.pixels.size()))
-        != LIQ_OK) {
-        refuse(error, QStringLiteral("the picture could not be mapped to its colours"));
-        return std::nullopt;
-    }
-
-    // Each entry on its level (value div 4, as the wire cuts it); entries the cut makes alike
-    // become one, so no two entries of the table show the same.
-    const liq_palette *palette = liq_get_palette(result.get());
-    QHash<QRgb, int> taken;
+    std::array<int, FrameBitmap::PaletteSize> slot;
+    slot.fill(-1);
     int used = 0;
-    std::array<uchar, FrameBitmap::PaletteSize> to{};
-    for (unsigned i = 0; i < palette->count; ++i) {
-        const liq_color c = palette->entries[i];
-        const QRgb entry = qRgb(c.r & 0xFC, c.g & 0xFC, c.b & 0xFC);
-        const auto found = taken.constFind(entry);
-        if (found != taken.constEnd()) {
-            to[i] = uchar(*found);
-            continue;
+    for (int i = 0; i < indices.size(); ++i) {
+        const auto index = size_t(uchar(indices[i]));
+        if (slot[index] < 0) {
+            slot[index] = used;
+            frame.palette[size_t(used++)] = entries[index];
         }
-        taken.insert(entry, used);
-        frame.palette[size_t(used)] = entry;
-        to[i] = uchar(used++);
+        frame.pixels[i] = char(slot[index]);
     }
-    for (char &pixel : frame.pixels)
-        pixel = char(to[uchar(pixel)]);
     return frame;
 }
 

@@ -8,17 +8,21 @@
 #include <optional>
 
 // Chooses a frame's colours for the device, which keeps 6 bits a component: at most 256 of them,
-// chosen on the levels it keeps (libimagequant with a posterization of 2 bits), each colour-table
-// entry 4 x a level so the cut loses nothing, no two entries alike after it; unused entries black.
+// chosen on the levels it keeps (libimagequant with a posterization of 2 bits), moved to where
+// they look closest to the picture's (PaletteRefiner), and maps the pixels to them as the device
+// shows them (ErrorDiffusion). Each colour-table entry is 4 x a level so the cut loses nothing, no
+// two entries alike, unused entries black.
 namespace FrameQuantizer {
 
 struct Settings
 {
-    double dither = 1.0; // Floyd-Steinberg, 0 (off) to 1
+    double dither = 1.0; // Floyd-Steinberg, 0 (off) to 1 (ErrorDiffusion::FullStrength)
     int speed = 1; // libimagequant's: 1 is its slowest and best, 10 its fastest
-    // Makes the picture 252/255 as bright first, as if the device showed level L as 4 x L. It does
-    // not (see the .cpp); kept to measure against in the benchmark.
-    bool scaleToTableValues = false;
+    int refinement = 2; // rounds of PaletteRefiner; 0 keeps libimagequant's colours
+    // libimagequant puts level L at 4 L + L div 16, the device shows it at L x 255 / 63: it is
+    // given each value where it must aim for the device to show that value. Off: the picture as it
+    // is, the levels it proposes up to one off (kept to measure).
+    bool aimAtDeviceCurve = true;
 };
 
 // The frame for a 256 x 128 picture; nothing, with the reason in *error, when it cannot be made.

@@ -1,10 +1,16 @@
-// Pictures become frames: colours chosen on the device's levels, the geometry, animations, refused
-// inputs, and a frame that goes through the upload unchanged.
+// Pictures become frames: colours chosen on the device's levels, refined and dithered as it shows
+// them, the geometry, animations, refused inputs, and a frame that goes through the upload unchanged.
+#include "colourdifference.h"
+#include "picturedifference.h"
+#include "testpictures.h"
+
 #include "core/deviceview.h"
+#include "core/errordiffusion.h"
 #include "core/framebitmap.h"
 #include "core/framegeometry.h"
 #include "core/framequantizer.h"
 #include "core/framewriter.h"
+#include "core/perceptualcolour.h"
 #include "core/pictureconverter.h"
 #include "core/picturereader.h"
 
@@ -16,36 +22,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 
 Q_DECLARE_METATYPE(ImportOptions::Geometry)
 
 namespace {
 
-QImage gradient()
+QImage shownPicture(const FrameBitmap &frame)
 {
-    QImage image(256, 128, QImage::Format_RGB32);
-    for (int y = 0; y < 128; ++y) {
-        for (int x = 0; x < 256; ++x)
-            image.setPixel(x, y, qRgb(x, (x + 2 * y) / 3, 255 - y * 2));
-    }
-    return image;
-}
-
-// Soft shapes over a noisy sky, as a photo has them.
-QImage photoLike()
-{
-    QImage image(256, 128, QImage::Format_RGB32);
-    quint32 seed = 7;
-    for (int y = 0; y < 128; ++y) {
-        for (int x = 0; x < 256; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int noise = int(seed >> 28) - 8;
-            const double sun = std::exp(-((x - 180) * (x - 180) + (y - 40) * (y - 40)) / 900.0);
-            image.setPixel(x, y,
-                           qRgb(qBound(0, int(60 + 190 * sun) + noise, 255),
-                                qBound(0, int(90 + 120 * sun) + noise, 255), qBound(0, int(200 - y + noise), 255)));
-        }
+    QImage image(FrameBitmap::Width, FrameBitmap::Height, QImage::Format_RGB32);
+    for (int y = 0; y < FrameBitmap::Height; ++y) {
+        for (int x = 0; x < FrameBitmap::Width; ++x)
+            image.setPixel(x, y, DeviceView::shown(frame.palette[frame.pixel(y, x)]));
     }
     return image;
 }
@@ -92,9 +81,9 @@ private slots:
         QTest::addColumn<QImage>("source");
         QTest::addColumn<double>("dither");
         QTest::addColumn<double>("mostError"); // mean a component, of 255
-        QTest::newRow("gradient, dithered") << gradient() << 1.0 << 5.0; // dots cost a little per pixel
-        QTest::newRow("gradient, not dithered") << gradient() << 0.0 << 4.0;
-        QTest::newRow("photo-like") << photoLike() << 1.0 << 2.5;
+        QTest::newRow("gradient, dithered") << TestPictures::gradient() << 1.0 << 5.0; // dots cost a little per pixel
+        QTest::newRow("gradient, not dithered") << TestPictures::gradient() << 0.0 << 4.0;
+        QTest::newRow("photo-like") << TestPictures::photoLike() << 1.0 << 2.5;
     }
 
     void coloursKeepTheirLevels()
@@ -122,16 +111,94 @@ private slots:
         QVERIFY2(shownError(*frame, source) < mostError, qPrintable(QString::number(shownError(*frame, source))));
     }
 
-    // The levels are taken as the quantizer means them: better than scaling the picture as if
-    // the device showed 4 x L.
-    void levelsLandWhereTheDeviceShowsThem()
+    void refinementBringsColoursCloser_data()
     {
-        for (const QImage &source : {gradient(), photoLike()}) {
-            const auto meant = FrameQuantizer::quantize(source, {0.0, 1, false});
-            const auto scaled = FrameQuantizer::quantize(source, {0.0, 1, true});
-            QVERIFY(meant && scaled);
-            QVERIFY(shownError(*meant, source) < shownError(*scaled, source));
+        QTest::addColumn<QImage>("source");
+        QTest::addColumn<double>("dither");
+        for (const TestPictures::Named &picture : TestPictures::all()) {
+            QTest::addRow("%s, dithered", qPrintable(picture.name)) << picture.picture << 1.0;
+            QTest::addRow("%s, not dithered", qPrintable(picture.name)) << picture.picture << 0.0;
         }
+    }
+
+    // Measured as the eye judges colour (CIEDE2000), what the device shows comes closer to the
+    // picture for each picture, whether dithered or not.
+    void refinementBringsColoursCloser()
+    {
+        QFETCH(QImage, source);
+        QFETCH(double, dither);
+        const auto judge = [&](int refinement) {
+            FrameQuantizer::Settings settings;
+            settings.dither = dither;
+            settings.refinement = refinement;
+            const auto frame = FrameQuantizer::quantize(source, settings);
+            return frame ? PictureDifference::measure(source, shownPicture(*frame)).perPixel : qInf();
+        };
+        const double refined = judge(2), chosen = judge(0);
+        QVERIFY2(refined <= chosen, qPrintable(QStringLiteral("%1, not refined %2").arg(refined).arg(chosen)));
+    }
+
+    void diffusionKeepsTheLight_data()
+    {
+        QTest::addColumn<QRgb>("colour");
+        QTest::addColumn<QList<QRgb>>("entries");
+        // Halfway between two of the device's greys, and an orange amid the eight level
+        // combinations around it.
+        QTest::newRow("grey") << qRgb(131, 131, 131) << QList<QRgb>{qRgb(128, 128, 128), qRgb(132, 132, 132)};
+        QList<QRgb> corners;
+        for (int k = 0; k < 8; ++k)
+            corners << qRgb(200 + 4 * (k & 1), 120 + 2 * (k & 2), 40 + (k & 4));
+        QTest::newRow("orange") << qRgb(204, 123, 43) << corners;
+    }
+
+    // Dithered, the dots average to the colour in linear light, far closer than the one nearest
+    // colour comes; not dithered, every pixel is that nearest colour.
+    void diffusionKeepsTheLight()
+    {
+        QFETCH(QRgb, colour);
+        QFETCH(QList<QRgb>, entries);
+        QImage flat(FrameBitmap::Width, FrameBitmap::Height, QImage::Format_RGB32);
+        flat.fill(colour);
+        const std::vector<QRgb> table(entries.cbegin(), entries.cend());
+        const QByteArray nearest = ErrorDiffusion::map(flat, table, 0.0);
+        QVERIFY(std::all_of(nearest.cbegin(), nearest.cend(), [&](char i) { return i == nearest[0]; }));
+        const QByteArray dithered = ErrorDiffusion::map(flat, table, 1.0);
+        QVERIFY(QSet<char>(dithered.cbegin(), dithered.cend()).size() > 1);
+        for (int c = 0; c < 3; ++c) {
+            const auto component = [c](QRgb rgb) { return c == 0 ? qRed(rgb) : c == 1 ? qGreen(rgb) : qBlue(rgb); };
+            const double wanted = ColourDifference::linearFromSrgb(component(colour));
+            double mean = 0;
+            for (const char index : dithered)
+                mean += ColourDifference::linearFromSrgb(component(DeviceView::shown(table[size_t(uchar(index))])));
+            mean /= dithered.size();
+            const double alone =
+                ColourDifference::linearFromSrgb(component(DeviceView::shown(table[size_t(uchar(nearest[0]))])));
+            QVERIFY2(std::abs(mean - wanted) < 0.2 * std::abs(alone - wanted),
+                     qPrintable(QStringLiteral("component %1: %2 for %3, the nearest alone %4")
+                                    .arg(c)
+                                    .arg(mean)
+                                    .arg(wanted)
+                                    .arg(alone)));
+        }
+    }
+
+    void perceptualRoundTrip_data()
+    {
+        QTest::addColumn<QRgb>("colour");
+        for (const QRgb colour :
+             {qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(128, 128, 128), qRgb(255, 0, 0), qRgb(0, 255, 0),
+              qRgb(0, 0, 255), qRgb(255, 255, 0), qRgb(224, 172, 140), qRgb(10, 20, 60)})
+            QTest::addRow("%06x", colour & 0xFFFFFF) << colour;
+    }
+
+    // The refinement finds a mean's levels through the way back.
+    void perceptualRoundTrip()
+    {
+        QFETCH(QRgb, colour);
+        const std::array<double, 3> back = PerceptualColour::srgbOf(PerceptualColour::fromSrgb(colour));
+        QVERIFY2(std::abs(back[0] - qRed(colour)) < 0.05 && std::abs(back[1] - qGreen(colour)) < 0.05
+                     && std::abs(back[2] - qBlue(colour)) < 0.05,
+                 qPrintable(QStringLiteral("%1 %2 %3").arg(back[0]).arg(back[1]).arg(back[2])));
     }
 
     void geometry_data()
@@ -253,7 +320,7 @@ private slots:
 
     void framesFileIsTheStandardOne()
     {
-        const auto frame = FrameQuantizer::quantize(photoLike(), {});
+        const auto frame = FrameQuantizer::quantize(TestPictures::photoLike(), {});
         QVERIFY(frame);
         const QByteArray bytes = FrameWriter::encode(*frame);
         QCOMPARE(bytes.size(), 33846);

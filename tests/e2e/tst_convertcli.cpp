@@ -127,6 +127,7 @@ private slots:
     {
         const Run help = convert({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
+        QVERIFY2(help.out.startsWith("Usage: drelin-convert [options] PICTURE..."), help.out.constData());
         for (const char *text :
              {"--fit", "--fill", "--stretch", "--background", "--dither", "--force", "-o", "Exit status"})
             QVERIFY2(help.out.contains(text), text);

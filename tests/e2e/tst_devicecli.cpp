@@ -419,8 +419,7 @@ private slots:
         QTest::addColumn<QString>("argument");
         QTest::addColumn<QByteArrayList>("says"); // each somewhere in the output
         QTest::addColumn<QByteArray>("whole"); // the whole output, when it is known
-        const QByteArrayList help{"Usage: ",
-                                  "drelin-device [options]",
+        const QByteArrayList help{"Usage: drelin-device [options]",
                                   "--pty",
                                   "--device <PATH>",
                                   "--capture <FILE>",

@@ -135,8 +135,7 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArrayList>("says"); // each somewhere in the output
         QTest::addColumn<QByteArray>("whole"); // the whole output, when it is known
-        const QByteArrayList help{"Usage: ",
-                                  "drelin-upload [options] FRAME...",
+        const QByteArrayList help{"Usage: drelin-upload [options] FRAME...",
                                   "--port <N>",
                                   "--device <PATH>",
                                   "--capture <FILE>",

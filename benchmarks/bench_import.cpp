@@ -1,0 +1,369 @@
+// How well pictures become frames: the mean CIEDE2000 between each picture and what the device
+// shows of it, per pixel and after a blur, for our converter, ImageMagick and pngquant, all through
+// the device's 6-bit cut; how long each takes a frame; and what each step of ours gains.
+//
+//   bench_import [--repeat N] [--dither LEVEL] [--speed N] [--refinement N]
+//                [--write-comparison FILE] [PICTURE...]
+//
+// The pictures are drawn in code (TestPictures); ImageMagick's built-in rose and wizard join them
+// when ImageMagick is there, and so does any PICTURE given. Each is laid on the 256 x 128 frame
+// first (fill), so only the choice of colours is compared. Exit status 1 when a target is missed.
+#include "externalquantizer.h"
+#include "libimagequantalone.h"
+#include "picturedifference.h"
+#include "testpictures.h"
+
+#include "core/deviceview.h"
+#include "core/framequantizer.h"
+#include "core/picturereader.h"
+
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <optional>
+
+namespace {
+
+constexpr double TargetAgainstImageMagick = 0.85;
+constexpr double TargetAgainstPngquant = 1.0;
+
+struct Tally
+{
+    double perPixel = 0;
+    double blurred = 0;
+    double ms = 0;
+    int pictures = 0;
+
+    void add(const PictureDifference::Mean &mean, double msPerFrame)
+    {
+        perPixel += mean.perPixel;
+        blurred += mean.blurred;
+        ms += msPerFrame;
+        ++pictures;
+    }
+    double meanPerPixel() const { return pictures ? perPixel / pictures : qQNaN(); }
+    double meanBlurred() const { return pictures ? blurred / pictures : qQNaN(); }
+    double msPerFrame() const { return pictures ? ms / pictures : qQNaN(); }
+};
+
+QImage shownFrame(const FrameBitmap &frame)
+{
+    QImage image(FrameBitmap::Width, FrameBitmap::Height, QImage::Format_RGB32);
+    for (int y = 0; y < FrameBitmap::Height; ++y) {
+        for (int x = 0; x < FrameBitmap::Width; ++x)
+            image.setPixel(x, y, DeviceView::shown(frame.palette[frame.pixel(y, x)]));
+    }
+    return image;
+}
+
+struct Ours
+{
+    QImage shown;
+    double ms = 0;
+};
+
+using Maker = std::function<std::optional<FrameBitmap>(const QImage &)>;
+
+std::optional<Ours> ours(const QImage &picture, const Maker &make, int repeat)
+{
+    std::optional<FrameBitmap> frame;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < repeat; ++i)
+        frame = make(picture);
+    const double ms = double(timer.nsecsElapsed()) / 1e6 / repeat;
+    if (!frame)
+        return std::nullopt;
+    return Ours{shownFrame(*frame), ms};
+}
+
+Maker withSettings(const FrameQuantizer::Settings &settings)
+{
+    return [settings](const QImage &picture) { return FrameQuantizer::quantize(picture, settings); };
+}
+
+// The pictures ImageMagick carries in itself: a photograph and a drawing.
+QList<TestPictures::Named> imageMagickBuiltIns(const QString &convert)
+{
+    QList<TestPictures::Named> pictures;
+    QTemporaryDir dir;
+    ImportOptions fill;
+    fill.geometry = ImportOptions::Geometry::Fill;
+    for (const QString &name : {QStringLiteral("rose"), QStringLiteral("wizard")}) {
+        const QString file = dir.filePath(name + QStringLiteral(".png"));
+        PictureReader::Read read;
+        QString error;
+        if (QProcess::execute(convert, {name + QLatin1Char(':'), file}) == 0
+            && PictureReader::read(file, fill, 1, &read, &error))
+            pictures.append({name + QStringLiteral(" (ImageMagick's)"), read.pictures.first().frame});
+    }
+    return pictures;
+}
+
+QString figures(double perPixel, double blurred)
+{
+    return QStringLiteral("%1 / %2").arg(perPixel, 6, 'f', 3).arg(blurred, 6, 'f', 3);
+}
+
+QString percent(double now, double was)
+{
+    return QStringLiteral("%1%2 %")
+        .arg(now >= was ? QStringLiteral("+") : QString())
+        .arg(100 * (now / was - 1), 0, 'f', 1);
+}
+
+void print(const QString &line)
+{
+    std::printf("%s\n", qPrintable(line));
+}
+
+// Each row a picture: as it is, through ImageMagick and the cut, through ours and the cut.
+bool writeComparison(const QString &path, const QList<std::array<QImage, 3>> &rows)
+{
+    constexpr int Gap = 4;
+    constexpr int Heading = 18;
+    const int width = 3 * 256 + 2 * Gap;
+    QImage sheet(width, Heading + int(rows.size()) * (128 + Gap) - Gap, QImage::Format_RGB32);
+    sheet.fill(QColor(40, 40, 40));
+    QPainter painter(&sheet);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(12);
+    painter.setFont(font);
+    const QStringList headings{QStringLiteral("picture"), QStringLiteral("ImageMagick, as the device shows it"),
+                               QStringLiteral("ours, as the device shows it")};
+    for (int column = 0; column < 3; ++column) {
+        painter.drawText(QRect(column * (256 + Gap), 0, 256, Heading), Qt::AlignCenter, headings[column]);
+        for (int row = 0; row < rows.size(); ++row)
+            painter.drawImage(column * (256 + Gap), Heading + row * (128 + Gap), rows[row][size_t(column)]);
+    }
+    painter.end();
+    return sheet.save(path, "PNG", 9);
+}
+
+// Ours with one step left out or done otherwise, to show what each step gains.
+struct Variant
+{
+    QString what;
+    Maker make;
+    Tally tally;
+};
+
+QList<Variant> variantsOf(const FrameQuantizer::Settings &ours)
+{
+    QList<Variant> variants;
+    FrameQuantizer::Settings asItIs = ours;
+    asItIs.aimAtDeviceCurve = false;
+    variants.append({QStringLiteral("libimagequant given the picture as it is"), withSettings(asItIs), {}});
+    FrameQuantizer::Settings notRefined = ours;
+    notRefined.refinement = 0;
+    variants.append({QStringLiteral("libimagequant's colours, not refined"), withSettings(notRefined), {}});
+    const auto alone = [&](const QString &what, LibimagequantAlone::Aim aim) {
+        variants.append(
+            {what, [aim](const QImage &picture) { return LibimagequantAlone::quantize(picture, aim); }, {}});
+    };
+    alone(QStringLiteral("libimagequant alone (the import before)"), LibimagequantAlone::Aim::AsItIs);
+    alone(QStringLiteral("  given the picture scaled to 252/255 (table values)"), LibimagequantAlone::Aim::TableValues);
+    alone(QStringLiteral("  given it through the device's curve to its levels"), LibimagequantAlone::Aim::DeviceCurve);
+    return variants;
+}
+
+// The pictures measured on: those drawn in code, ImageMagick's own, and those given.
+bool gatherPictures(const QStringList &paths, bool withImageMagick, QList<TestPictures::Named> *pictures)
+{
+    *pictures = TestPictures::all();
+    if (withImageMagick)
+        *pictures += imageMagickBuiltIns(QStandardPaths::findExecutable(QStringLiteral("convert")));
+    ImportOptions fill;
+    fill.geometry = ImportOptions::Geometry::Fill;
+    for (const QString &path : paths) {
+        PictureReader::Read read;
+        QString error;
+        if (!PictureReader::read(path, fill, 1, &read, &error)) {
+            std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(error));
+            return false;
+        }
+        pictures->append({path, read.pictures.first().frame});
+    }
+    return true;
+}
+
+QString column(const QString &text)
+{
+    return QStringLiteral("%1").arg(text, -18);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption repeatOption(QStringLiteral("repeat"),
+                                          QStringLiteral("How many times each picture is made, for the timing."),
+                                          QStringLiteral("N"), QStringLiteral("3"));
+    const QCommandLineOption ditherOption(QStringLiteral("dither"), QStringLiteral("Our dithering level."),
+                                          QStringLiteral("LEVEL"));
+    const QCommandLineOption speedOption(QStringLiteral("speed"), QStringLiteral("Our libimagequant speed."),
+                                         QStringLiteral("N"));
+    const QCommandLineOption refinementOption(QStringLiteral("refinement"), QStringLiteral("Our rounds of refinement."),
+                                              QStringLiteral("N"));
+    const QCommandLineOption comparisonOption(
+        QStringLiteral("write-comparison"),
+        QStringLiteral("Writes a PNG: pictures, ImageMagick's and ours as the device shows them."),
+        QStringLiteral("FILE"));
+    parser.addOptions({repeatOption, ditherOption, speedOption, refinementOption, comparisonOption});
+    parser.addPositionalArgument(QStringLiteral("PICTURE"), QStringLiteral("More pictures to measure on."),
+                                 QStringLiteral("[PICTURE...]"));
+    parser.addHelpOption();
+    parser.process(app);
+    const int repeat = std::max(1, parser.value(repeatOption).toInt());
+    FrameQuantizer::Settings settings;
+    if (parser.isSet(ditherOption))
+        settings.dither = parser.value(ditherOption).toDouble();
+    if (parser.isSet(speedOption))
+        settings.speed = parser.value(speedOption).toInt();
+    if (parser.isSet(refinementOption))
+        settings.refinement = parser.value(refinementOption).toInt();
+
+    const ExternalQuantizer imageMagick(ExternalQuantizer::Kind::ImageMagick);
+    const ExternalQuantizer pngquant(ExternalQuantizer::Kind::Pngquant);
+    const std::array<const ExternalQuantizer *, 2> others{&imageMagick, &pngquant};
+    const std::array<double, 2> targets{TargetAgainstImageMagick, TargetAgainstPngquant};
+    for (const ExternalQuantizer *other : others) {
+        if (!other->available())
+            print(other->skippedLine());
+    }
+    QList<TestPictures::Named> pictures;
+    if (!gatherPictures(parser.positionalArguments(), imageMagick.available(), &pictures))
+        return 1;
+
+    Tally oursTally;
+    std::array<Tally, 2> otherTallies;
+    QList<Variant> variants = variantsOf(settings);
+    QList<std::array<QImage, 3>> comparison;
+    const QStringList compared{QStringLiteral("logo"), QStringLiteral("rose (ImageMagick's)")};
+
+    print(QStringLiteral("Mean CIEDE2000 between each picture and what the device shows of it,"));
+    print(QStringLiteral("per pixel / after a Gaussian blur of sigma 1 pixel (smaller is better)\n"));
+    print(QStringLiteral("%1%2%3%4")
+              .arg(QStringLiteral("picture"), -24)
+              .arg(column(QStringLiteral("ours")), column(imageMagick.name()), pngquant.name()));
+    for (const TestPictures::Named &picture : pictures) {
+        QStringList line{QStringLiteral("%1").arg(picture.name, -24)};
+        const auto measured = ours(picture.picture, withSettings(settings), repeat);
+        if (!measured) {
+            std::fprintf(stderr, "%s: our converter made no frame\n", qPrintable(picture.name));
+            return 1;
+        }
+        const auto difference = PictureDifference::measure(picture.picture, measured->shown);
+        oursTally.add(difference, measured->ms);
+        line << column(figures(difference.perPixel, difference.blurred));
+        for (Variant &variant : variants) {
+            const auto made = ours(picture.picture, variant.make, 1);
+            if (!made) {
+                std::fprintf(stderr, "%s: our converter made no frame\n", qPrintable(picture.name));
+                return 1;
+            }
+            variant.tally.add(PictureDifference::measure(picture.picture, made->shown), made->ms);
+        }
+
+        QImage imageMagickShown;
+        for (size_t o = 0; o < others.size(); ++o) {
+            if (!others[o]->available()) {
+                line << column(QStringLiteral("-"));
+                continue;
+            }
+            QImage made;
+            double ms = 0;
+            for (int i = 0; i < repeat; ++i) {
+                double once = 0;
+                QString error;
+                made = others[o]->quantize(picture.picture, &once, &error);
+                if (made.isNull()) {
+                    std::fprintf(stderr, "%s: %s\n", qPrintable(picture.name), qPrintable(error));
+                    return 1;
+                }
+                ms += once / repeat;
+            }
+            const QImage shown = DeviceView::shown(made).convertToFormat(QImage::Format_RGB32);
+            if (others[o] == &imageMagick)
+                imageMagickShown = shown;
+            const auto theirs = PictureDifference::measure(picture.picture, shown);
+            otherTallies[o].add(theirs, ms);
+            line << column(figures(theirs.perPixel, theirs.blurred));
+        }
+        print(line.join(QString()).trimmed());
+        if (compared.contains(picture.name) && !imageMagickShown.isNull())
+            comparison.append({picture.picture, imageMagickShown, measured->shown});
+    }
+
+    QStringList means{QStringLiteral("%1").arg(QStringLiteral("all (mean)"), -24),
+                      column(figures(oursTally.meanPerPixel(), oursTally.meanBlurred()))};
+    QStringList times{QStringLiteral("%1").arg(QStringLiteral("ms per frame"), -24),
+                      column(QString::number(oursTally.msPerFrame(), 'f', 1))};
+    for (const Tally &tally : otherTallies) {
+        means << column(tally.pictures ? figures(tally.meanPerPixel(), tally.meanBlurred()) : QStringLiteral("-"));
+        times << column(tally.pictures ? QString::number(tally.msPerFrame(), 'f', 1) : QStringLiteral("-"));
+    }
+    print(means.join(QString()).trimmed());
+    print(times.join(QString()).trimmed());
+    print(QStringLiteral("(ours in this process: speed %1, dither %2, %3 rounds of refinement; the others a process a "
+                         "frame,\ntheir files written and read)\n")
+              .arg(settings.speed)
+              .arg(settings.dither)
+              .arg(settings.refinement));
+
+    bool met = true;
+    for (size_t o = 0; o < others.size(); ++o) {
+        const Tally &theirs = otherTallies[o];
+        if (theirs.pictures == 0) {
+            print(QStringLiteral("ours / %1: not measured").arg(others[o]->name()));
+            continue;
+        }
+        const double perPixel = oursTally.meanPerPixel() / theirs.meanPerPixel();
+        const double blurred = oursTally.meanBlurred() / theirs.meanBlurred();
+        const bool here = perPixel <= targets[o] && blurred <= targets[o];
+        met = met && here;
+        print(QStringLiteral("ours / %1 per pixel %2, blurred %3 (target at most %4: %5)")
+                  .arg(others[o]->name(), -12)
+                  .arg(perPixel, 0, 'f', 3)
+                  .arg(blurred, 0, 'f', 3)
+                  .arg(targets[o], 0, 'f', 2)
+                  .arg(here ? QStringLiteral("met") : QStringLiteral("MISSED")));
+    }
+
+    print(QStringLiteral("\nOurs with a step left out or done otherwise (all pictures; against ours):"));
+    print(QStringLiteral("  %1%2")
+              .arg(QStringLiteral("ours"), -58)
+              .arg(figures(oursTally.meanPerPixel(), oursTally.meanBlurred())));
+    for (const Variant &variant : variants) {
+        print(QStringLiteral("  %1%2   per pixel %3, blurred %4, %5 ms a frame")
+                  .arg(variant.what, -58)
+                  .arg(figures(variant.tally.meanPerPixel(), variant.tally.meanBlurred()))
+                  .arg(percent(variant.tally.meanPerPixel(), oursTally.meanPerPixel()))
+                  .arg(percent(variant.tally.meanBlurred(), oursTally.meanBlurred()))
+                  .arg(variant.tally.msPerFrame(), 0, 'f', 1));
+    }
+
+    if (parser.isSet(comparisonOption)) {
+        const QString path = parser.value(comparisonOption);
+        if (comparison.isEmpty() || !writeComparison(path, comparison)) {
+            std::fprintf(stderr, "%s not written%s\n", qPrintable(path),
+                         imageMagick.available() ? "" : ": it needs ImageMagick");
+            return 1;
+        }
+        print(QStringLiteral("\nwritten: %1").arg(path));
+    }
+    return met ? 0 : 1;
+}
