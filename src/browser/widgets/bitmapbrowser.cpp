@@ -6,6 +6,7 @@
 #include "core/localpath.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framelookup.h"
+#include "widgets/deviceviewtoggle.h"
 #include "widgets/modals.h"
 #include "widgets/preview.h"
 
@@ -24,6 +25,7 @@ BitmapBrowser::BitmapBrowser(QWidget *window, DriveListBox *drives, DirListBox *
     , m_framePreview(framePreview)
     , m_frames(frames)
 {
+    new DeviceViewToggle(this, {filePreview, framePreview});
     connect(m_drives, &DriveListBox::driveChanged, this, &BitmapBrowser::Drive1_Change);
     connect(m_folders, &DirListBox::pathChanged, this, &BitmapBrowser::Dir1_Change);
     connect(m_files, &FileListBox::fileClicked, this, &BitmapBrowser::File1_Click);
