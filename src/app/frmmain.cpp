@@ -10,6 +10,7 @@
 #include "framelist/widgets/frameadder.h"
 #include "framelist/widgets/frameeditor.h"
 #include "framelist/widgets/frameentrydelegate.h"
+#include "import/widgets/importdialog.h"
 #include "serial/core/serialportcomponent.h"
 #include "serial/core/serialsetup.h"
 #include "serial/widgets/frmproperties.h"
@@ -24,6 +25,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -82,6 +84,7 @@ frmMain::frmMain(QWidget *parent, Clock *clock)
     connect(ui.mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(ui.mnuProperties, &QAction::triggered, this, &frmMain::mnuProperties_Click);
     connect(ui.mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+    connect(ui.actImport, &QAction::triggered, this, [this] { importPictures(); });
 }
 
 frmMain::~frmMain() = default;
@@ -175,4 +178,16 @@ void frmMain::mnuAbout_Click()
 {
     frmAbout dialog(this);
     Modals::exec(&dialog);
+}
+
+void frmMain::importPictures(const QStringList &pictures)
+{
+    ImportDialog dialog(this, ui.File1->path(), pictures);
+    Modals::exec(&dialog);
+    m_browser->selectFiles(dialog.written());
+    QVector<FrameAdder::File> frames;
+    for (const QString &path : dialog.framesForList())
+        frames.append({path, QFileInfo(path).fileName()});
+    if (!frames.isEmpty())
+        m_adder->addFiles(frames);
 }

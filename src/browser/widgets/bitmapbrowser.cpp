@@ -11,7 +11,9 @@
 #include "widgets/preview.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
+#include <QSet>
 #include <QStorageInfo>
 
 BitmapBrowser::BitmapBrowser(QWidget *window, DriveListBox *drives, DirListBox *folders, FileListBox *files,
@@ -61,6 +63,29 @@ bool BitmapBrowser::showFolder(const QString &folder)
     const bool shown = openFolder(folder);
     m_listOnly = false;
     return shown;
+}
+
+void BitmapBrowser::selectFiles(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    const QString folder = QFileInfo(paths.first()).absolutePath();
+    if (QDir::cleanPath(folder) != QDir::cleanPath(m_folders->path()) && !showFolder(folder))
+        return;
+    m_files->syncWithDisk();
+    QSet<QString> names;
+    for (const QString &path : paths)
+        names.insert(QFileInfo(path).fileName());
+    bool first = true;
+    for (int index = 0; index < m_files->ListCount(); ++index) {
+        if (!names.contains(m_files->List(index)))
+            continue;
+        if (first)
+            m_files->selectAndClick(index);
+        else
+            m_files->setSelected(index, true);
+        first = false;
+    }
 }
 
 QString BitmapBrowser::filePath(int index) const
