@@ -85,6 +85,7 @@ frmMain::frmMain(QWidget *parent, Clock *clock)
     connect(ui.mnuProperties, &QAction::triggered, this, &frmMain::mnuProperties_Click);
     connect(ui.mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
     connect(ui.actImport, &QAction::triggered, this, [this] { importPictures(); });
+    connect(m_adder, &FrameAdder::picturesDropped, this, &frmMain::importPictures);
 }
 
 frmMain::~frmMain() = default;

@@ -1,8 +1,9 @@
 // Pictures become frames from the window: the import dialog converts off the window's thread into
 // the chosen folder, asks before overwriting, can be cancelled, hands its frames to the file list
-// and the frame list.
+// and the frame list; a picture dropped on the frame list opens it.
 #include "bmpwriter.h"
 #include "browserrig.h"
+#include "filedrop.h"
 #include "picturefiles.h"
 
 #include "browser/widgets/bitmapbrowser.h"
@@ -366,6 +367,45 @@ private slots:
         QCOMPARE(rig.modals.shown().size(), message.isEmpty() ? 2 : 3);
         if (!message.isEmpty())
             QCOMPARE(rig.modals.shown().last().text, message);
+    }
+
+    void dropOpensTheDialog_data()
+    {
+        QTest::addColumn<QStringList>("dropped");
+        QTest::addColumn<QStringList>("added"); // frame bitmaps, as ">" adds them
+        QTest::addColumn<QStringList>("offered");
+        QTest::newRow("a PNG") << QStringList{"logo.png"} << QStringList() << QStringList{"logo.png"};
+        QTest::newRow("a GIF and a bitmap")
+            << QStringList{"spin.gif", "f.bmp"} << QStringList{"0000=f.bmp"} << QStringList{"spin.gif"};
+    }
+
+    void dropOpensTheDialog()
+    {
+        QFETCH(QStringList, dropped);
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, offered);
+        ImportRig rig;
+        QStringList paths;
+        for (const QString &name : dropped) {
+            if (name.endsWith(QLatin1String(".bmp"))) {
+                paths << QDir(rig.pictureFolder).filePath(name);
+                QVERIFY(writeFile(paths.last(), BmpWriter::standardFrame({Odd}, QByteArray(32768, 0))));
+            } else {
+                paths << rig.picture(name);
+            }
+        }
+        if (!added.isEmpty())
+            rig.modals.queueInputAnswer(QStringLiteral("0"));
+        QStringList shown;
+        rig.modals.queueDialog([&](QDialog *dialog) {
+            for (const QString &path : qobject_cast<ImportDialog *>(dialog)->pictures())
+                shown << QFileInfo(path).fileName();
+        });
+        QVERIFY(dropFiles(rig.frames(), paths));
+        QTRY_COMPARE(rig.modals.pending(), 0);
+        QVERIFY(rig.modals.unexpected().isEmpty());
+        QCOMPARE(shown, offered);
+        QCOMPARE(rig.entries(), added);
     }
 
     // Ctrl+I and the file list's context menu; the menu bar keeps its three commands.

@@ -1,6 +1,7 @@
 // What the window gives operators beyond the list itself: the check column, bitmaps dropped from
 // a file manager, and the upload button's expected duration.
 #include "bmpwriter.h"
+#include "filedrop.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
 
@@ -11,12 +12,10 @@
 
 #include <QFileInfo>
 #include <QLabel>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
-#include <QUrl>
 
 namespace {
 
@@ -54,23 +53,9 @@ struct Rig
         return result;
     }
 
-    // Drops files on the frame list as a file manager does; returns whether the drop was taken.
     bool drop(const QStringList &paths) const
     {
-        auto *view = window->findChild<QTreeView *>(QStringLiteral("ListView1"));
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString &path : paths)
-            urls << QUrl::fromLocalFile(path);
-        data.setUrls(urls);
-        const QPoint at = view->viewport()->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(view->viewport(), &enter);
-        if (!enter.isAccepted())
-            return false;
-        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(view->viewport(), &dropped);
-        return dropped.isAccepted();
+        return dropFiles(window->findChild<QTreeView *>(QStringLiteral("ListView1")), paths);
     }
 };
 
