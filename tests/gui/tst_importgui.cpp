@@ -1,9 +1,7 @@
 // Pictures become frames from the window: the import dialog converts off the window's thread into
 // the chosen folder, asks before overwriting, can be cancelled, hands its frames to the file list
-// and the frame list; a picture dropped on the frame list opens it.
-#include "bmpwriter.h"
+// and the frame list.
 #include "browserrig.h"
-#include "filedrop.h"
 #include "picturefiles.h"
 
 #include "browser/widgets/bitmapbrowser.h"
@@ -16,7 +14,6 @@
 #include "import/widgets/importdialog.h"
 #include "import/widgets/importpreview.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
@@ -24,15 +21,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTreeView>
 
 namespace {
 
-// Conversions take a tenth of a second a frame, many times that in the sanitizer builds.
+// A frame's colours take tens of milliseconds, many times that in the sanitizer builds.
 constexpr int JobTimeoutMs = 120000;
 
 const QRgb Odd = qRgb(3, 126, 250); // no component is a level the device shows
@@ -367,62 +362,6 @@ private slots:
         QCOMPARE(rig.modals.shown().size(), message.isEmpty() ? 2 : 3);
         if (!message.isEmpty())
             QCOMPARE(rig.modals.shown().last().text, message);
-    }
-
-    void dropOpensTheDialog_data()
-    {
-        QTest::addColumn<QStringList>("dropped");
-        QTest::addColumn<QStringList>("added"); // frame bitmaps, as ">" adds them
-        QTest::addColumn<QStringList>("offered");
-        QTest::newRow("a PNG") << QStringList{"logo.png"} << QStringList() << QStringList{"logo.png"};
-        QTest::newRow("a GIF and a bitmap")
-            << QStringList{"spin.gif", "f.bmp"} << QStringList{"0000=f.bmp"} << QStringList{"spin.gif"};
-    }
-
-    void dropOpensTheDialog()
-    {
-        QFETCH(QStringList, dropped);
-        QFETCH(QStringList, added);
-        QFETCH(QStringList, offered);
-        ImportRig rig;
-        QStringList paths;
-        for (const QString &name : dropped) {
-            if (name.endsWith(QLatin1String(".bmp"))) {
-                paths << QDir(rig.pictureFolder).filePath(name);
-                QVERIFY(writeFile(paths.last(), BmpWriter::standardFrame({Odd}, QByteArray(32768, 0))));
-            } else {
-                paths << rig.picture(name);
-            }
-        }
-        if (!added.isEmpty())
-            rig.modals.queueInputAnswer(QStringLiteral("0"));
-        QStringList shown;
-        rig.modals.queueDialog([&](QDialog *dialog) {
-            for (const QString &path : qobject_cast<ImportDialog *>(dialog)->pictures())
-                shown << QFileInfo(path).fileName();
-        });
-        QVERIFY(dropFiles(rig.frames(), paths));
-        QTRY_COMPARE(rig.modals.pending(), 0);
-        QVERIFY(rig.modals.unexpected().isEmpty());
-        QCOMPARE(shown, offered);
-        QCOMPARE(rig.entries(), added);
-    }
-
-    // Ctrl+I and the file list's context menu; the menu bar keeps its three commands.
-    void whereImportIs()
-    {
-        ImportRig rig;
-        rig.window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&rig.window));
-        auto *action = rig.get<QAction>("actImport");
-        QVERIFY(rig.files()->actions().contains(action));
-        QCOMPARE(rig.files()->contextMenuPolicy(), Qt::ActionsContextMenu);
-        QVERIFY(!rig.window.menuBar()->actions().contains(action));
-        QCOMPARE(rig.window.menuBar()->actions().size(), 3);
-        int opened = 0;
-        rig.modals.queueDialog([&](QDialog *) { ++opened; });
-        QTest::keyClick(&rig.window, Qt::Key_I, Qt::ControlModifier);
-        QCOMPARE(opened, 1);
     }
 
 private:

@@ -1,5 +1,5 @@
-// What the window gives operators beyond the list itself: the check column, bitmaps dropped from
-// a file manager, and the upload button's expected duration.
+// What the window gives operators beyond the list itself: the check column, bitmaps and pictures
+// dropped from a file manager, and the upload button's expected duration.
 #include "bmpwriter.h"
 #include "filedrop.h"
 #include "scriptedmodals.h"
@@ -8,6 +8,7 @@
 #include "app/frmmain.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/widgets/frameentrydelegate.h"
+#include "import/widgets/importdialog.h"
 #include "serial/core/serialportcomponent.h"
 
 #include <QFileInfo>
@@ -192,6 +193,48 @@ private slots:
         QCoreApplication::sendPostedEvents(); // where a taken drop does its work
         QVERIFY(rig.modals.shown().isEmpty());
         QCOMPARE(rig.list()->count(), 0);
+    }
+
+    // Other pictures go to the import dialog; frame bitmaps dropped with them are added first.
+    void dropOfPicturesOpensTheImportDialog_data()
+    {
+        QTest::addColumn<QStringList>("dropped");
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("offered");
+        QTest::newRow("a PNG") << QStringList{"logo.png"} << QStringList() << QStringList{"logo.png"};
+        QTest::newRow("a JPEG and a bitmap")
+            << QStringList{"photo.jpg", "f.bmp"} << QStringList{"0000=f.bmp"} << QStringList{"photo.jpg"};
+    }
+
+    void dropOfPicturesOpensTheImportDialog()
+    {
+        QFETCH(QStringList, dropped);
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, offered);
+        Rig rig;
+        QStringList paths;
+        for (const QString &name : dropped) {
+            if (name.endsWith(QLatin1String(".bmp"))) {
+                paths << rig.write(name, frameFile(1));
+                continue;
+            }
+            QImage picture(40, 20, QImage::Format_RGB32);
+            picture.fill(Qt::darkCyan);
+            paths << rig.dir.filePath(name);
+            QVERIFY(picture.save(paths.last()));
+        }
+        if (!added.isEmpty())
+            rig.modals.queueInputAnswer(QStringLiteral("0"));
+        QStringList shown;
+        rig.modals.queueDialog([&](QDialog *dialog) {
+            for (const QString &path : qobject_cast<ImportDialog *>(dialog)->pictures())
+                shown << QFileInfo(path).fileName();
+        });
+        QVERIFY(rig.drop(paths));
+        QTRY_COMPARE(rig.modals.pending(), 0);
+        QVERIFY(rig.modals.unexpected().isEmpty());
+        QCOMPARE(shown, offered);
+        QCOMPARE(rig.entries(), added);
     }
 
     void uploadButtonTellsExpectedDuration_data()

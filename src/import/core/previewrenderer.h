@@ -15,9 +15,10 @@
 class Mailbox;
 
 // Makes what the import dialog previews, off the window's thread, since choosing a frame's colours
-// takes about a tenth of a second: the pictures of a file laid on the frame as the options say,
-// then, one picture at a time, what the device will show of each. Only the latest request is
-// worked on: one made meanwhile replaces it, and what the earlier one makes is dropped.
+// takes tens of milliseconds, an animation's many times that: the pictures of a file laid on the
+// frame as the options say, then, one picture at a time, what the device will show of each. Only
+// the latest request is worked on: one made meanwhile replaces it, and what the earlier one makes
+// is dropped.
 class PreviewRenderer : public QObject
 {
     Q_OBJECT
