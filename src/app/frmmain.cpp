@@ -11,6 +11,7 @@
 #include "framelist/widgets/frameeditor.h"
 #include "framelist/widgets/frameentrydelegate.h"
 #include "framelist/widgets/framelistfiles.h"
+#include "import/widgets/importdialog.h"
 #include "serial/core/serialportcomponent.h"
 #include "serial/core/serialsetup.h"
 #include "serial/widgets/frmproperties.h"
@@ -25,6 +26,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
@@ -89,6 +91,8 @@ frmMain::frmMain(QWidget *parent, Clock *clock, const QString &keptList)
     connect(ui.mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(ui.mnuProperties, &QAction::triggered, this, &frmMain::mnuProperties_Click);
     connect(ui.mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+    connect(ui.actImport, &QAction::triggered, this, [this] { importPictures(); });
+    connect(m_adder, &FrameAdder::picturesDropped, this, &frmMain::importPictures);
 }
 
 frmMain::~frmMain() = default;
@@ -215,4 +219,16 @@ void frmMain::mnuAbout_Click()
 {
     frmAbout dialog(this);
     Modals::exec(&dialog);
+}
+
+void frmMain::importPictures(const QStringList &pictures)
+{
+    ImportDialog dialog(this, ui.File1->path(), pictures);
+    Modals::exec(&dialog);
+    m_browser->selectFiles(dialog.written());
+    QVector<FrameAdder::File> frames;
+    for (const QString &path : dialog.framesForList())
+        frames.append({path, QFileInfo(path).fileName()});
+    if (!frames.isEmpty())
+        m_adder->addFiles(frames);
 }

@@ -33,6 +33,9 @@ public:
     void mnuFileExit_Click();
     void mnuProperties_Click();
     void mnuAbout_Click();
+    // The import dialog with these pictures; the frame files it writes are selected in the file
+    // list and, when the operator asks, added to the frame list.
+    void importPictures(const QStringList &pictures = {});
 
     SerialPortComponent &MSComm1() { return *m_comm; }
     const MainWindowControls &controls() const { return ui; }

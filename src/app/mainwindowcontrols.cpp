@@ -133,6 +133,14 @@ void MainWindowControls::build(QMainWindow *window, QWidget *client)
     mnuProperties->setObjectName(QStringLiteral("mnuProperties"));
     mnuAbout = window->menuBar()->addAction(QStringLiteral("&About"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+
+    actImport = new QAction(QStringLiteral("&Import pictures..."), window);
+    actImport->setObjectName(QStringLiteral("actImport"));
+    actImport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    actImport->setToolTip(QStringLiteral("Make frame bitmaps from pictures of any kind"));
+    window->addAction(actImport);
+    File1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    File1->addAction(actImport);
 }
 
 UploadControls MainWindowControls::forUpload() const
@@ -147,6 +155,6 @@ UploadControls MainWindowControls::forUpload() const
     controls.ListView1 = ListView1;
     controls.Text1 = Text1;
     controls.locked = {cmdCopy, cmdCopyAll, cmdRemove, cmdRemoveAll, Drive1, File1, Dir1, ListView1};
-    controls.menus = {mnuFileExit, mnuProperties, mnuAbout};
+    controls.menus = {mnuFileExit, mnuProperties, mnuAbout, actImport};
     return controls;
 }

@@ -45,6 +45,8 @@ struct MainWindowControls
     QAction *mnuFileExit = nullptr;
     QAction *mnuProperties = nullptr;
     QAction *mnuAbout = nullptr;
+    // Ctrl+I and the file list's context menu; not on the menu bar, which keeps its three commands.
+    QAction *actImport = nullptr;
 
     // Creates the controls on client (the window's client area) and the menu bar on window.
     void build(QMainWindow *window, QWidget *client);

@@ -101,8 +101,16 @@ int ConvertCommand::run(const Options &options, QTextStream &out, QTextStream &e
             for (const QString &frame : outcome.written)
                 out << QDir::toNativeSeparators(frame) << Qt::endl;
         }
-        if (!outcome.problem.isEmpty()) {
-            err << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(outcome.source), outcome.problem) << Qt::endl;
+        // Without --force an existing frame is refused like a bad picture.
+        QStringList problems;
+        for (const QString &frame : outcome.kept)
+            problems << QStringLiteral("%1 exists and was not overwritten").arg(QDir::toNativeSeparators(frame));
+        if (!outcome.problem.isEmpty())
+            problems << outcome.problem;
+        if (!problems.isEmpty()) {
+            err << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(outcome.source),
+                                                problems.join(QStringLiteral("; ")))
+                << Qt::endl;
             refused = true;
         }
     }

@@ -60,8 +60,7 @@ QList<PictureConverter::Outcome> PictureConverter::convert(const QStringList &pi
             for (int i = 0; i < read.pictures.size() && !cancelled(); ++i) {
                 const QString target = QDir(m_folder).filePath(frameFileName(picture, i, read.animated));
                 if (!m_overwrite && LocalPath::stat(target).exists) {
-                    refused
-                        << QStringLiteral("%1 exists and was not overwritten").arg(QDir::toNativeSeparators(target));
+                    outcome.kept << target;
                     continue;
                 }
                 const auto frame =

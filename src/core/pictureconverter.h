@@ -20,6 +20,7 @@ public:
     {
         QString source;
         QStringList written; // the frame files made, in order
+        QStringList kept; // frame files that existed and were left alone, overwriting not allowed
         QString problem; // why the picture, or part of it, was not converted; empty when it was
     };
 

@@ -1,5 +1,6 @@
 #include "widgets/preview.h"
 
+#include "core/deviceview.h"
 #include "core/localpath.h"
 
 #include <QFile>
@@ -8,6 +9,23 @@
 #include <QPixmap>
 
 namespace Preview {
+
+namespace {
+
+// The picture as read is kept with the label, so switching the view needs no second read.
+constexpr const char *SourceProperty = "drelinPreviewSource";
+constexpr const char *DeviceViewProperty = "drelinPreviewDeviceView";
+
+void show(QLabel *preview)
+{
+    const QImage source = preview->property(SourceProperty).value<QImage>();
+    if (source.isNull())
+        return;
+    const bool deviceView = preview->property(DeviceViewProperty).toBool();
+    preview->setPixmap(QPixmap::fromImage(deviceView ? DeviceView::shown(source) : source));
+}
+
+} // namespace
 
 bool load(QLabel *preview, const QString &path)
 {
@@ -20,8 +38,15 @@ bool load(QLabel *preview, const QString &path)
     const QImage image = reader.read();
     if (image.isNull())
         return false;
-    preview->setPixmap(QPixmap::fromImage(image));
+    preview->setProperty(SourceProperty, image);
+    show(preview);
     return true;
+}
+
+void setDeviceView(QLabel *preview, bool deviceView)
+{
+    preview->setProperty(DeviceViewProperty, deviceView);
+    show(preview);
 }
 
 } // namespace Preview

@@ -2,6 +2,7 @@
 // them, the geometry, animations, refused inputs, and a frame that goes through the upload unchanged.
 #include "colourdifference.h"
 #include "picturedifference.h"
+#include "picturefiles.h"
 #include "testpictures.h"
 
 #include "core/deviceview.h"
@@ -17,7 +18,6 @@
 #include <QDir>
 #include <QImageWriter>
 #include <QPainter>
-#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,21 +52,6 @@ double shownError(const FrameBitmap &frame, const QImage &source)
         }
     }
     return sum / (256.0 * 128.0 * 3.0);
-}
-
-bool writeAnimation(const QString &path, const QList<QColor> &colours)
-{
-    QTemporaryDir dir;
-    QStringList arguments{QStringLiteral("-delay"), QStringLiteral("20")};
-    for (int i = 0; i < colours.size(); ++i) {
-        QImage picture(40, 20, QImage::Format_RGB32);
-        picture.fill(colours[i]);
-        const QString file = dir.filePath(QStringLiteral("p%1.png").arg(i));
-        picture.save(file);
-        arguments << file;
-    }
-    arguments << QStringLiteral("-loop") << QStringLiteral("0") << path;
-    return QProcess::execute(QStringLiteral("convert"), arguments) == 0;
 }
 
 } // namespace
@@ -255,7 +240,7 @@ private slots:
         QTemporaryDir dir;
         const QList<QColor> colours{Qt::red, Qt::green, Qt::blue, Qt::white};
         const QString source = dir.filePath(QStringLiteral("animation.") + suffix);
-        QVERIFY(writeAnimation(source, colours));
+        QVERIFY(PictureFiles::writeAnimation(source, colours));
         PictureConverter converter(ImportOptions(), dir.path());
         const auto outcomes = converter.convert({source});
         QCOMPARE(outcomes.size(), 1);
@@ -296,9 +281,9 @@ private slots:
             write(QStringLiteral("taken.png"), QByteArray())};
         QImage(8, 8, QImage::Format_RGB32).save(pictures[4], "PNG");
         write(QStringLiteral("taken.bmp"), "already here");
+        // The taken frame is no problem: it is told apart as kept.
         const QStringList reasons{QStringLiteral("not a picture"), QStringLiteral("empty"),
-                                  QStringLiteral("cannot be read"), QString(),
-                                  QStringLiteral("exists and was not overwritten")};
+                                  QStringLiteral("cannot be read"), QString(), QString()};
         const QStringList before = QDir(dir.path()).entryList(QDir::Files);
 
         PictureConverter converter(ImportOptions(), dir.path());
@@ -309,6 +294,7 @@ private slots:
                 QVERIFY(outcomes[i].problem.isEmpty());
             else
                 QVERIFY2(outcomes[i].problem.contains(reasons[i]), qPrintable(outcomes[i].problem));
+            QCOMPARE(outcomes[i].kept, i == 4 ? QStringList{dir.filePath(QStringLiteral("taken.bmp"))} : QStringList());
         }
         QStringList after = QDir(dir.path()).entryList(QDir::Files);
         QCOMPARE(after.size(), before.size() + 1); // good.bmp and nothing else, no temporary left

@@ -92,7 +92,7 @@ struct Rig
             if (!get(name)->isEnabled())
                 return false;
         }
-        for (const char *name : {"mnuFileExit", "mnuProperties", "mnuAbout"}) {
+        for (const char *name : {"mnuFileExit", "mnuProperties", "mnuAbout", "actImport"}) {
             if (!get<QAction>(name)->isEnabled())
                 return false;
         }
@@ -142,6 +142,7 @@ private slots:
         QVERIFY(rig.get("cmdStopLoading")->isEnabled());
         QVERIFY(!rig.get("ListView1")->isEnabled());
         QVERIFY(!rig.get<QAction>("mnuProperties")->isEnabled());
+        QVERIFY(!rig.get<QAction>("actImport")->isEnabled()); // Ctrl+I is locked like the menus
         QCOMPARE(rig.get<QProgressBar>("ProgressBar1")->maximum(), 2 * 32768);
 
         QTRY_COMPARE(rig.clock.pauses(), 2);

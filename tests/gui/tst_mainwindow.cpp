@@ -181,6 +181,25 @@ private slots:
         }
     }
 
+    // Ctrl+I and the file list's context menu, beside the menu bar's three commands.
+    void importPictures()
+    {
+        TestSettings store;
+        ScriptedModals modals;
+        frmMain window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *action = window.findChild<QAction *>(QStringLiteral("actImport"));
+        auto *files = window.findChild<QWidget *>(QStringLiteral("File1"));
+        QVERIFY(files->actions().contains(action));
+        QCOMPARE(files->contextMenuPolicy(), Qt::ActionsContextMenu);
+        QVERIFY(!window.menuBar()->actions().contains(action));
+        QStringList opened;
+        modals.queueDialog([&](QDialog *dialog) { opened << dialog->objectName(); });
+        QTest::keyClick(&window, Qt::Key_I, Qt::ControlModifier);
+        QCOMPARE(opened, QStringList{"ImportDialog"});
+    }
+
     void tabOrder()
     {
         TestSettings store;

@@ -1,22 +1,22 @@
-// What the window gives operators beyond the list itself: the check column, bitmaps dropped from
-// a file manager, and the upload button's expected duration.
+// What the window gives operators beyond the list itself: the check column, bitmaps and pictures
+// dropped from a file manager, and the upload button's expected duration.
 #include "bmpwriter.h"
+#include "filedrop.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
 
 #include "app/frmmain.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/widgets/frameentrydelegate.h"
+#include "import/widgets/importdialog.h"
 #include "serial/core/serialportcomponent.h"
 
 #include <QFileInfo>
 #include <QLabel>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
-#include <QUrl>
 
 namespace {
 
@@ -54,23 +54,9 @@ struct Rig
         return result;
     }
 
-    // Drops files on the frame list as a file manager does; returns whether the drop was taken.
     bool drop(const QStringList &paths) const
     {
-        auto *view = window->findChild<QTreeView *>(QStringLiteral("ListView1"));
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString &path : paths)
-            urls << QUrl::fromLocalFile(path);
-        data.setUrls(urls);
-        const QPoint at = view->viewport()->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(view->viewport(), &enter);
-        if (!enter.isAccepted())
-            return false;
-        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(view->viewport(), &dropped);
-        return dropped.isAccepted();
+        return dropFiles(window->findChild<QTreeView *>(QStringLiteral("ListView1")), paths);
     }
 };
 
@@ -207,6 +193,48 @@ private slots:
         QCoreApplication::sendPostedEvents(); // where a taken drop does its work
         QVERIFY(rig.modals.shown().isEmpty());
         QCOMPARE(rig.list()->count(), 0);
+    }
+
+    // Other pictures go to the import dialog; frame bitmaps dropped with them are added first.
+    void dropOfPicturesOpensTheImportDialog_data()
+    {
+        QTest::addColumn<QStringList>("dropped");
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("offered");
+        QTest::newRow("a PNG") << QStringList{"logo.png"} << QStringList() << QStringList{"logo.png"};
+        QTest::newRow("a JPEG and a bitmap")
+            << QStringList{"photo.jpg", "f.bmp"} << QStringList{"0000=f.bmp"} << QStringList{"photo.jpg"};
+    }
+
+    void dropOfPicturesOpensTheImportDialog()
+    {
+        QFETCH(QStringList, dropped);
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, offered);
+        Rig rig;
+        QStringList paths;
+        for (const QString &name : dropped) {
+            if (name.endsWith(QLatin1String(".bmp"))) {
+                paths << rig.write(name, frameFile(1));
+                continue;
+            }
+            QImage picture(40, 20, QImage::Format_RGB32);
+            picture.fill(Qt::darkCyan);
+            paths << rig.dir.filePath(name);
+            QVERIFY(picture.save(paths.last()));
+        }
+        if (!added.isEmpty())
+            rig.modals.queueInputAnswer(QStringLiteral("0"));
+        QStringList shown;
+        rig.modals.queueDialog([&](QDialog *dialog) {
+            for (const QString &path : qobject_cast<ImportDialog *>(dialog)->pictures())
+                shown << QFileInfo(path).fileName();
+        });
+        QVERIFY(rig.drop(paths));
+        QTRY_COMPARE(rig.modals.pending(), 0);
+        QVERIFY(rig.modals.unexpected().isEmpty());
+        QCOMPARE(shown, offered);
+        QCOMPARE(rig.entries(), added);
     }
 
     void uploadButtonTellsExpectedDuration_data()

@@ -1,4 +1,6 @@
-// The two previews: chosen by the keys as by a click, once at start-up, and bitmaps only.
+// The two previews: chosen by the keys as by a click, once at start-up, bitmaps only, and shown as
+// the device shows them when the operator asks.
+#include "bmpwriter.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
@@ -8,6 +10,7 @@
 #include "browser/widgets/filelistbox.h"
 #include "framelist/core/framelistmodel.h"
 
+#include <QAction>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
@@ -71,6 +74,16 @@ struct Rig
     }
     template<typename T> T *get(const char *name) const { return window->findChild<T *>(QString::fromLatin1(name)); }
     int shownWidth(const char *preview) const { return get<QLabel>(preview)->pixmap().width(); }
+    // Both previews' middle pixels, Image1's first.
+    static QList<QRgb> shownColours(const frmMain &window)
+    {
+        QList<QRgb> colours;
+        for (const char *name : {"Image1", "Image2"}) {
+            const QImage image = window.findChild<QLabel *>(QString::fromLatin1(name))->pixmap().toImage();
+            colours << image.pixel(image.width() / 2, image.height() / 2);
+        }
+        return colours;
+    }
     int loads() const { return int(reads->count()); }
     QStringList messages() const
     {
@@ -209,6 +222,43 @@ private slots:
         QCOMPARE(rig.messages(), QStringList(2, QStringLiteral("Unknown error!")));
         QCOMPARE(rig.shownWidth("Image1"), widthOf(0));
         QCOMPARE(rig.shownWidth("Image2"), widthOf(0));
+    }
+
+    // One check for both previews, kept in the settings: each colour as the device shows it.
+    void deviceView()
+    {
+        Rig rig({"a.bmp"});
+        const QRgb odd = qRgb(3, 126, 250); // no component a level the device shows
+        const QRgb shown = qRgb(0, 125, 251); // levels 0, 31 and 62 of 63
+        const QString path = rig.dir.filePath(QStringLiteral("a.bmp"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(BmpWriter::standardFrame({odd}, QByteArray(32768, 0)));
+        file.close();
+        rig.start();
+        rig.window->frameList()->add(QStringLiteral("0000"), path);
+        rig.window->browser()->ListView1_ItemClick(1);
+        QCOMPARE(Rig::shownColours(*rig.window), QList<QRgb>(2, odd));
+
+        auto *toggle = rig.get<QAction>("actDeviceView");
+        QVERIFY(rig.get<QLabel>("Image1")->actions().contains(toggle));
+        QVERIFY(rig.get<QLabel>("Image2")->actions().contains(toggle));
+        QVERIFY(!toggle->isChecked());
+        toggle->trigger();
+        QCOMPARE(Rig::shownColours(*rig.window), QList<QRgb>(2, shown));
+        QCOMPARE(rig.store.value(QStringLiteral("Previews/DeviceView")), QStringLiteral("true"));
+
+        frmMain again; // the next run
+        again.findChild<FileListBox *>(QStringLiteral("File1"))->selectAndClick(0);
+        again.frameList()->add(QStringLiteral("0000"), path);
+        again.browser()->ListView1_ItemClick(1);
+        QVERIFY(again.findChild<QAction *>(QStringLiteral("actDeviceView"))->isChecked());
+        QCOMPARE(Rig::shownColours(again), QList<QRgb>(2, shown));
+
+        toggle->trigger();
+        QCOMPARE(Rig::shownColours(*rig.window), QList<QRgb>(2, odd));
+        QCOMPARE(rig.store.value(QStringLiteral("Previews/DeviceView")), QStringLiteral("false"));
+        QVERIFY(rig.modals.shown().isEmpty());
     }
 };
 

@@ -6,11 +6,14 @@
 #include "core/localpath.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framelookup.h"
+#include "widgets/deviceviewtoggle.h"
 #include "widgets/modals.h"
 #include "widgets/preview.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
+#include <QSet>
 #include <QStorageInfo>
 
 BitmapBrowser::BitmapBrowser(QWidget *window, DriveListBox *drives, DirListBox *folders, FileListBox *files,
@@ -24,6 +27,7 @@ BitmapBrowser::BitmapBrowser(QWidget *window, DriveListBox *drives, DirListBox *
     , m_framePreview(framePreview)
     , m_frames(frames)
 {
+    new DeviceViewToggle(this, {filePreview, framePreview});
     connect(m_drives, &DriveListBox::driveChanged, this, &BitmapBrowser::Drive1_Change);
     connect(m_folders, &DirListBox::pathChanged, this, &BitmapBrowser::Dir1_Change);
     connect(m_files, &FileListBox::fileClicked, this, &BitmapBrowser::File1_Click);
@@ -59,6 +63,29 @@ bool BitmapBrowser::showFolder(const QString &folder)
     const bool shown = openFolder(folder);
     m_listOnly = false;
     return shown;
+}
+
+void BitmapBrowser::selectFiles(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    const QString folder = QFileInfo(paths.first()).absolutePath();
+    if (QDir::cleanPath(folder) != QDir::cleanPath(m_folders->path()) && !showFolder(folder))
+        return;
+    m_files->syncWithDisk();
+    QSet<QString> names;
+    for (const QString &path : paths)
+        names.insert(QFileInfo(path).fileName());
+    bool first = true;
+    for (int index = 0; index < m_files->ListCount(); ++index) {
+        if (!names.contains(m_files->List(index)))
+            continue;
+        if (first)
+            m_files->selectAndClick(index);
+        else
+            m_files->setSelected(index, true);
+        first = false;
+    }
 }
 
 QString BitmapBrowser::filePath(int index) const

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class DirListBox;
 class DriveListBox;
@@ -24,6 +25,10 @@ public:
     bool openFolder(const QString &folder);
     // The same without selecting or previewing the first bitmap.
     bool showFolder(const QString &folder);
+
+    // Shows the folder of `paths` (files of one folder) and selects those of them it lists, the
+    // first one previewed.
+    void selectFiles(const QStringList &paths);
 
     // The full path of file-list entry index: the folder path, the separator, the name.
     QString filePath(int index) const;

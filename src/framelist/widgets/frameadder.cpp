@@ -2,6 +2,7 @@
 
 #include "browser/core/folderlisting.h"
 #include "core/localpath.h"
+#include "core/picturereader.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framelookup.h"
 #include "framelist/core/framenumber.h"
@@ -9,6 +10,7 @@
 #include "widgets/modals.h"
 
 #include <QAbstractItemView>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
@@ -28,8 +30,9 @@ FrameAdder::FrameAdder(QWidget *window, FrameListModel *frames, FileChoice *file
     list->viewport()->installEventFilter(this);
 }
 
-QVector<FrameAdder::File> FrameAdder::droppedBitmaps(const QMimeData *data, int *others)
+QVector<FrameAdder::File> FrameAdder::droppedBitmaps(const QMimeData *data, QStringList *pictures, int *others)
 {
+    static const QStringList pictureNames = PictureReader::nameFilters();
     QVector<File> bitmaps;
     int skipped = 0;
     for (const QUrl &url : data->urls()) {
@@ -37,10 +40,16 @@ QVector<FrameAdder::File> FrameAdder::droppedBitmaps(const QMimeData *data, int 
         const QString path =
             url.isLocalFile() ? LocalPath::fromUrlBytes(url.path(QUrl::FullyEncoded).toLatin1()) : QString();
         const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-        if (LocalPath::stat(path).isFile && name.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
-            bitmaps.append({path, name});
-        else
+        if (!LocalPath::stat(path).isFile)
             ++skipped;
+        else if (name.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
+            bitmaps.append({path, name});
+        else if (QDir::match(pictureNames, name)) {
+            if (pictures)
+                pictures->append(path);
+        } else {
+            ++skipped;
+        }
     }
     std::stable_sort(bitmaps.begin(), bitmaps.end(),
                      [](const File &a, const File &b) { return FolderListing::comesBefore(a.name, b.name); });
@@ -55,7 +64,8 @@ bool FrameAdder::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto *drag = static_cast<QDropEvent *>(event);
-        if (droppedBitmaps(drag->mimeData()).isEmpty())
+        QStringList pictures;
+        if (droppedBitmaps(drag->mimeData(), &pictures).isEmpty() && pictures.isEmpty())
             drag->ignore();
         else
             drag->acceptProposedAction();
@@ -63,15 +73,16 @@ bool FrameAdder::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
+        QStringList pictures;
         int others = 0;
-        const QVector<File> bitmaps = droppedBitmaps(drop->mimeData(), &others);
-        if (bitmaps.isEmpty()) {
+        const QVector<File> bitmaps = droppedBitmaps(drop->mimeData(), &pictures, &others);
+        if (bitmaps.isEmpty() && pictures.isEmpty()) {
             drop->ignore();
             return true;
         }
         drop->acceptProposedAction();
         // The file manager waits for the drop to end; ask the operator once it has.
-        QTimer::singleShot(0, this, [this, bitmaps, others] { addDropped(bitmaps, others); });
+        QTimer::singleShot(0, this, [this, bitmaps, pictures, others] { addDropped(bitmaps, pictures, others); });
         return true;
     }
     default:
@@ -79,15 +90,19 @@ bool FrameAdder::eventFilter(QObject *watched, QEvent *event)
     }
 }
 
-void FrameAdder::addDropped(const QVector<File> &files, int others)
+void FrameAdder::addDropped(const QVector<File> &files, const QStringList &pictures, int others)
 {
-    if (!addFiles(files) || others == 0)
+    if (!files.isEmpty() && !addFiles(files))
         return;
-    Modals::message(m_window,
-                    others == 1
-                        ? QStringLiteral("1 dropped file is not a bitmap (.bmp) and was left out.")
-                        : QStringLiteral("%1 dropped files are not bitmaps (.bmp) and were left out.").arg(others),
-                    QString(), QMessageBox::Information, QMessageBox::Ok);
+    if (others > 0) {
+        Modals::message(m_window,
+                        others == 1
+                            ? QStringLiteral("1 dropped file is not a bitmap (.bmp) and was left out.")
+                            : QStringLiteral("%1 dropped files are not bitmaps (.bmp) and were left out.").arg(others),
+                        QString(), QMessageBox::Information, QMessageBox::Ok);
+    }
+    if (!pictures.isEmpty())
+        emit picturesDropped(pictures);
 }
 
 void FrameAdder::cmdCopy_Click()

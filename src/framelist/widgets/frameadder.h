@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 class FrameListModel;
@@ -13,7 +14,8 @@ class QWidget;
 
 // Adds files from the bitmap browser to the frame list: ">" the selected files, ">>" all of
 // them, numbered from an offset the operator types, asking before a taken number is replaced.
-// Bitmaps dropped on the frame list from a file manager are added as ">" adds the same files.
+// Bitmaps dropped on the frame list from a file manager are added as ">" adds the same files;
+// pictures of other kinds dropped there are handed on to be made into frames.
 class FrameAdder : public QObject
 {
     Q_OBJECT
@@ -29,14 +31,19 @@ public:
     // operator cancelled the prompt or typed a number that is refused.
     bool addFiles(const QVector<File> &files);
 
-    // The dropped files that are bitmaps, in file-list order, and how many others were dropped.
-    static QVector<File> droppedBitmaps(const QMimeData *data, int *others = nullptr);
+    // The dropped files that are bitmaps, in file-list order, the pictures of other kinds (in the
+    // order dropped), and how many other files were dropped.
+    static QVector<File> droppedBitmaps(const QMimeData *data, QStringList *pictures = nullptr, int *others = nullptr);
+
+signals:
+    // Pictures that are not frame bitmaps were dropped on the frame list.
+    void picturesDropped(const QStringList &paths);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void addDropped(const QVector<File> &files, int others);
+    void addDropped(const QVector<File> &files, const QStringList &pictures, int others);
 
     QWidget *m_window;
     FrameListModel *m_frames;

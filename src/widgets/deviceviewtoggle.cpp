@@ -1,0 +1,46 @@
+#include "widgets/deviceviewtoggle.h"
+
+#include "core/appinfo.h"
+#include "widgets/preview.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QSettings>
+
+namespace {
+
+const QString Key = QStringLiteral("Previews/DeviceView");
+
+QSettings store()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(AppInfo::ApplicationTitle));
+}
+
+} // namespace
+
+DeviceViewToggle::DeviceViewToggle(QObject *parent, const QList<QLabel *> &previews)
+    : QObject(parent)
+    , m_previews(previews)
+    , m_action(new QAction(QStringLiteral("Show as the device shows it"), this))
+{
+    m_action->setObjectName(QStringLiteral("actDeviceView"));
+    m_action->setCheckable(true);
+    m_action->setToolTip(QStringLiteral("Each colour as the device shows it, with 6 bits a component"));
+    m_action->setChecked(store().value(Key, false).toBool());
+    for (QLabel *preview : m_previews) {
+        preview->setContextMenuPolicy(Qt::ActionsContextMenu);
+        preview->addAction(m_action);
+    }
+    apply(m_action->isChecked());
+    connect(m_action, &QAction::toggled, this, [this](bool deviceView) {
+        apply(deviceView);
+        // A view preference: a store that cannot be written only forgets it.
+        store().setValue(Key, deviceView);
+    });
+}
+
+void DeviceViewToggle::apply(bool deviceView)
+{
+    for (QLabel *preview : m_previews)
+        Preview::setDeviceView(preview, deviceView);
+}
