@@ -5,8 +5,9 @@
 
 #include <QUrl>
 
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h> // after windows.h, which it builds on
 
 namespace {
 
