@@ -125,8 +125,8 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
                      QStringLiteral("Exit status: 0 sent, 1 a frame refused or the port failed, 2 usage error,\n"
                                     "130 interrupted."));
     const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("The serial port Com N (1-16) as the program maps it; default: "
-                                                 "the stored port."),
+                                  QStringLiteral("The serial port Com N (1-16) as the program maps it (COMN on "
+                                                 "Windows); default: the stored port."),
                                   QStringLiteral("N"));
     const QCommandLineOption device(QStringLiteral("device"), QStringLiteral("The serial device to use."),
                                     QStringLiteral("PATH"));
