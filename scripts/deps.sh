@@ -9,6 +9,8 @@ if [ "${1:-build}" = test ]; then
     # xvfb and imagemagick for screenshots, socat for trying the tool by hand, desktop-file-utils
     # to check the desktop entry, clang for the fuzzers, clang-format for the house style.
     packages+=(xvfb xauth imagemagick socat desktop-file-utils clang libclang-rt-14-dev clang-format pngquant)
+    # The Windows build: its compiler, Wine to run it, unzip for its package.
+    packages+=(g++-mingw-w64-x86-64-posix wine64 unzip)
 fi
 
 missing=()
