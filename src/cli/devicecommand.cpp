@@ -1,6 +1,7 @@
 #include "cli/devicecommand.h"
 
 #include "cli/linepacer.h"
+#include "cli/pseudoterminal.h"
 #include "core/clock.h"
 #include "core/wiredecoder.h"
 #include "serial/core/linesettings.h"
@@ -15,16 +16,6 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
-
-#ifndef Q_OS_WIN
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <poll.h>
-#include <stdlib.h>
-#include <termios.h>
-#include <unistd.h>
-#endif
 
 std::atomic<int> DeviceCommand::s_interrupts{0};
 
@@ -160,64 +151,46 @@ int listenOnDevice(const QString &path, int lineRate, Listener &listener, QTextS
     return DeviceCommand::Success;
 }
 
-#ifndef Q_OS_WIN
 int listenOnPty(int lineRate, Listener &listener, QTextStream &out, QTextStream &err,
                 const std::atomic<int> &interrupts)
 {
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
-        err << QStringLiteral("Cannot make a pseudo-terminal: %1").arg(QString::fromLocal8Bit(strerror(errno)))
-            << Qt::endl;
-        return DeviceCommand::Failure;
-    }
-    const QByteArray slaveName = ::ptsname(master);
-    // Holding the far end open keeps the line up between uploads, so reads never see a hang-up.
-    const int slave = ::open(slaveName.constData(), O_RDWR | O_NOCTTY);
-    termios raw{};
-    for (const int fd : {master, slave}) {
-        if (fd >= 0 && ::tcgetattr(fd, &raw) == 0) {
-            ::cfmakeraw(&raw);
-            ::tcsetattr(fd, TCSANOW, &raw);
-        }
-    }
-    out << slaveName << Qt::endl;
-
-    char buffer[65536];
     Pacing pacing(lineRate);
-    while (interrupts.load() == 0) {
-        const qint64 room = pacing.room(qint64(sizeof buffer));
-        pollfd wait{master, POLLIN, 0};
-        QByteArray bytes;
-        if (room > 0 && ::poll(&wait, 1, 200) > 0 && (wait.revents & POLLIN)) {
-            const ssize_t got = ::read(master, buffer, size_t(room));
-            if (got > 0)
-                bytes = QByteArray(buffer, int(got));
-        }
+    const auto take = [&](const QByteArray &bytes) {
         pacing.took(bytes.size());
         listener.take(bytes);
-    }
+    };
+    if (!PseudoTerminal::listen(
+            take, [&](qint64 most) { return pacing.room(most); }, out, err, interrupts))
+        return DeviceCommand::Failure;
     listener.end();
-    if (slave >= 0)
-        ::close(slave);
-    ::close(master);
     return DeviceCommand::Success;
 }
-#endif
 
 } // namespace
 
 DeviceCommand::Parsed DeviceCommand::parse(const QStringList &arguments)
 {
+    const bool offersPty = PseudoTerminal::available();
+    const QString sources =
+        offersPty ? QStringLiteral("--pty, --device and --capture") : QStringLiteral("--device and --capture");
     CommandLine line(QString::fromLatin1(Name),
                      QStringLiteral("Plays the moving-logo inserter: decodes the frames that arrive and reports "
-                                    "each.\nGive one of --pty, --device and --capture."),
+                                    "each.\nGive one of %1.%2")
+                         .arg(sources,
+                              offersPty ? QString()
+                                        : QStringLiteral("\nThere is no --pty on Windows, which has no "
+                                                         "pseudo-terminals: listen on a COM port\n"
+                                                         "(--device COM2) joined to the uploading one by a "
+                                                         "null-modem cable or a\nvirtual port pair.")),
                      QStringLiteral("Exit status: 0 done (also when interrupted), 1 the source could not be read\n"
                                     "or a picture not written, 2 usage error."));
     const QCommandLineOption pty(QStringLiteral("pty"),
                                  QStringLiteral("Make a pseudo-terminal, print its path on the first line, listen "
                                                 "until interrupted."));
-    const QCommandLineOption device(
-        QStringLiteral("device"), QStringLiteral("Listen on a serial device at 38400,N,8,2."), QStringLiteral("PATH"));
+    const QCommandLineOption device(QStringLiteral("device"),
+                                    QStringLiteral("Listen on a serial device at 38400,N,8,2: a path such as "
+                                                   "/dev/ttyUSB0, or COMn on Windows."),
+                                    QStringLiteral("PATH"));
     const QCommandLineOption capture(QStringLiteral("capture"),
                                      QStringLiteral("Decode a stream captured by drelin-upload --capture."),
                                      QStringLiteral("FILE"));
@@ -231,7 +204,9 @@ DeviceCommand::Parsed DeviceCommand::parse(const QStringList &arguments)
                                       QStringLiteral("BAUD"));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("No line per frame."));
     QCommandLineParser &parser = line.parser();
-    parser.addOptions({pty, device, capture, out, lineRate, quiet});
+    if (offersPty)
+        parser.addOption(pty);
+    parser.addOptions({device, capture, out, lineRate, quiet});
 
     Parsed parsed;
     parsed.request = line.parse(arguments);
@@ -252,7 +227,7 @@ DeviceCommand::Parsed DeviceCommand::parse(const QStringList &arguments)
     if (given.count(QStringLiteral("pty")) + given.count(QStringLiteral("device"))
             + given.count(QStringLiteral("capture"))
         != 1)
-        return fail(QStringLiteral("give one of --pty, --device and --capture"));
+        return fail(QStringLiteral("give one of %1").arg(sources));
 
     Options &options = parsed.options;
     if (parser.isSet(device) || parser.isSet(capture)) {
@@ -335,11 +310,7 @@ int DeviceCommand::run(const Options &options, QTextStream &out, QTextStream &er
         result = listenOnDevice(options.path, options.lineRate, listener, err, s_interrupts);
         break;
     case Source::Pty:
-#ifndef Q_OS_WIN
         result = listenOnPty(options.lineRate, listener, out, err, s_interrupts);
-#else
-        err << QStringLiteral("--pty is not available on this system") << Qt::endl;
-#endif
         break;
     }
     return listener.failed() ? Failure : result;

@@ -13,6 +13,7 @@ struct DecodedFrame;
 // drelin-device: the device's side of the line, to try the tool without hardware.
 //
 //   drelin-device (--pty | --device PATH | --capture FILE) [--out DIR] [--line-rate BAUD] [--quiet]
+//   (no --pty on Windows)
 //   drelin-device --help | --version
 //
 // Decodes every frame that arrives and prints a line for it; with --out it also writes each

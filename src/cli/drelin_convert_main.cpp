@@ -1,19 +1,12 @@
 #include "cli/convertcommand.h"
+#include "cli/drawingplatform.h"
 
 #include "core/appinfo.h"
+#include "core/console.h"
 #include "core/localpath.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
-
-#include <csignal>
-
-namespace {
-void onInterrupt(int)
-{
-    ConvertCommand::interrupt();
-}
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -35,14 +28,13 @@ int main(int argc, char *argv[])
         break;
     }
 
-    // Drawings are drawn, text and all, without a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    DrawingPlatform::choose();
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(ConvertCommand::Name));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(AppInfo::VersionString));
 
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-    return ConvertCommand::run(parsed.options, out, err);
+    Console::onInterrupt(ConvertCommand::interrupt);
+    const int status = ConvertCommand::run(parsed.options, out, err);
+    Console::finished();
+    return status;
 }

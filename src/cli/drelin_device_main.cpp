@@ -1,19 +1,11 @@
 #include "cli/devicecommand.h"
 
 #include "core/appinfo.h"
+#include "core/console.h"
 #include "core/localpath.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
-
-#include <csignal>
-
-namespace {
-void onInterrupt(int)
-{
-    DeviceCommand::interrupt();
-}
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -37,7 +29,8 @@ int main(int argc, char *argv[])
         break;
     }
 
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-    return DeviceCommand::run(parsed.options, out, err);
+    Console::onInterrupt(DeviceCommand::interrupt);
+    const int status = DeviceCommand::run(parsed.options, out, err);
+    Console::finished();
+    return status;
 }

@@ -1,21 +1,13 @@
 #include "cli/uploadcommand.h"
 
 #include "core/appinfo.h"
+#include "core/console.h"
 #include "core/localpath.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <csignal>
 #include <cstdio>
-#include <unistd.h>
-
-namespace {
-void onInterrupt(int)
-{
-    UploadCommand::interrupt();
-}
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -39,7 +31,8 @@ int main(int argc, char *argv[])
         break;
     }
 
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-    return UploadCommand::run(parsed.options, out, err, ::isatty(STDERR_FILENO) == 1);
+    Console::onInterrupt(UploadCommand::interrupt);
+    const int status = UploadCommand::run(parsed.options, out, err, Console::canRedrawLine());
+    Console::finished();
+    return status;
 }

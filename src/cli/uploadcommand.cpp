@@ -43,8 +43,8 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
                      QStringLiteral("Exit status: 0 every destination got every frame, 1 a frame or list refused\n"
                                     "or a destination failed or stopped, 2 usage error, 130 interrupted."));
     const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("The serial port Com N (1-16) as the program maps it; default: "
-                                                 "the stored port."),
+                                  QStringLiteral("The serial port Com N (1-16) as the program maps it (COMN on "
+                                                 "Windows); default: the stored port."),
                                   QStringLiteral("N"));
     const QCommandLineOption device(QStringLiteral("device"), QStringLiteral("The serial device to use."),
                                     QStringLiteral("PATH"));

@@ -9,11 +9,16 @@ class QFile;
 // File names exactly as the operating system holds them. On Linux a name is bytes and need not be
 // UTF-8; Qt's own file functions skip or garble such names. Here valid UTF-8 decodes as usual and
 // every other byte becomes one of U+DC80..U+DCFF, which encode() turns back into that very byte,
-// so any file the browser lists can be previewed, added, checked and sent.
+// so any file the browser lists can be previewed, added, checked and sent. On Windows a name is
+// UTF-16 and goes to the system's wide-character functions as it is.
 namespace LocalPath {
 
 QString decode(const QByteArray &bytes);
 QByteArray encode(const QString &path);
+
+// Whether Qt's own file functions (the folder watcher) reach the file by this name: on Linux not
+// when the name's bytes are not UTF-8.
+bool qtCanReach(const QString &path);
 
 enum class Kind { Files, Folders };
 // The names in a folder (not "." or ".."), unsorted. Empty, with *error set, when it cannot be read.

@@ -93,6 +93,16 @@ QByteArray encode(const QString &path)
     return result;
 }
 
+QString fromUrlBytes(const QByteArray &percentEncodedPath)
+{
+    return decode(QByteArray::fromPercentEncoding(percentEncodedPath));
+}
+
+bool qtCanReach(const QString &path)
+{
+    return !path.isEmpty() && QFile::encodeName(path) == encode(path);
+}
+
 QStringList entries(const QString &folder, Kind kind, QString *error)
 {
     QStringList names;

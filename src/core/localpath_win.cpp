@@ -1,68 +1,191 @@
 #include "core/localpath.h"
 
-// File names on Windows: UTF-16, through Qt's wide-character file functions.
+// File names on Windows: UTF-16 from end to end, through the system's wide-character functions,
+// so a name in any script works whatever the local code page. What goes wrong is told in the
+// system's own words.
 
-#include <QCoreApplication>
+#include "core/systemerror_win.h"
+
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
 
 namespace LocalPath {
 
+namespace {
+
+std::wstring native(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+QString fromNative(const wchar_t *path)
+{
+    return QDir::fromNativeSeparators(QString::fromWCharArray(path));
+}
+
+void setError(QString *error, DWORD code)
+{
+    if (error)
+        *error = SystemError::text(code);
+}
+
+// What the file system holds at path, links followed: a link's own attributes say nothing of
+// what it leads to.
+bool attributesOf(const QString &path, WIN32_FILE_ATTRIBUTE_DATA *data, DWORD *code)
+{
+    const std::wstring name = native(path);
+    if (!::GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, data)) {
+        *code = ::GetLastError();
+        return false;
+    }
+    if (!(data->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return true;
+    const HANDLE handle = ::CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION target{};
+    const bool found = handle != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(handle, &target);
+    *code = found ? ERROR_SUCCESS : ::GetLastError();
+    if (handle != INVALID_HANDLE_VALUE)
+        ::CloseHandle(handle);
+    if (!found)
+        return false;
+    data->dwFileAttributes = target.dwFileAttributes;
+    data->nFileSizeHigh = target.nFileSizeHigh;
+    data->nFileSizeLow = target.nFileSizeLow;
+    return true;
+}
+
+} // namespace
+
+// Names on Windows are never bytes; the bytes that stand for one (a dropped file's URL) are UTF-8.
 QString decode(const QByteArray &bytes)
 {
-    return QFile::decodeName(bytes);
+    return QString::fromUtf8(bytes);
 }
 
 QByteArray encode(const QString &path)
 {
-    return QFile::encodeName(path);
+    return path.toUtf8();
+}
+
+QString fromUrlBytes(const QByteArray &percentEncodedPath)
+{
+    // A URL's path puts a slash before the drive letter: "/C:/Frames/logo.bmp".
+    QString path = decode(QByteArray::fromPercentEncoding(percentEncodedPath));
+    if (path.size() >= 3 && path.at(0) == QLatin1Char('/') && path.at(1).isLetter() && path.at(2) == QLatin1Char(':'))
+        path.remove(0, 1);
+    return path;
+}
+
+bool qtCanReach(const QString &path)
+{
+    return !path.isEmpty();
 }
 
 QStringList entries(const QString &folder, Kind kind, QString *error)
 {
     QStringList names;
-    const QDir dir(folder);
-    if (!dir.isReadable() && error)
-        *error = QStringLiteral("the folder cannot be read");
-    names = dir.entryList((kind == Kind::Folders ? QDir::Dirs | QDir::NoDotAndDotDot : QDir::Files) | QDir::Hidden
-                          | QDir::System);
+    QString pattern = QDir::toNativeSeparators(folder);
+    if (!pattern.endsWith(QLatin1Char('\\')))
+        pattern += QLatin1Char('\\');
+    pattern += QLatin1Char('*');
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileExW(reinterpret_cast<const wchar_t *>(pattern.utf16()), FindExInfoBasic,
+                                             &found, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        // The root of an empty drive has no "." and ".." to find.
+        const DWORD code = ::GetLastError();
+        if (code != ERROR_FILE_NOT_FOUND)
+            setError(error, code);
+        return names;
+    }
+    const QString base = QDir::fromNativeSeparators(folder);
+    do {
+        const QString name = QString::fromWCharArray(found.cFileName);
+        if (name == QLatin1String(".") || name == QLatin1String(".."))
+            continue;
+        bool isFolder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            WIN32_FILE_ATTRIBUTE_DATA target{};
+            DWORD code = 0;
+            if (!attributesOf(base + QLatin1Char('/') + name, &target, &code))
+                continue; // a link that leads nowhere is neither
+            isFolder = target.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        }
+        if ((kind == Kind::Folders) == isFolder)
+            names.append(name);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
     return names;
 }
 
 Info stat(const QString &path, QString *error)
 {
     Info result;
-    const QFileInfo info(path);
-    result.exists = info.exists();
-    result.isFolder = info.isDir();
-    result.isFile = info.isFile();
-    result.size = info.size();
-    if (!result.exists && error)
-        *error = QStringLiteral("No such file or directory");
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    DWORD code = 0;
+    if (!attributesOf(path, &data, &code)) {
+        setError(error, code);
+        return result;
+    }
+    result.exists = true;
+    result.isFolder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    result.isFile = !result.isFolder && !(data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE);
+    result.size = qint64((quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     return result;
 }
 
 bool openForReading(QFile &file, const QString &path, QString *error)
 {
-    file.setFileName(path);
-    if (file.open(QIODevice::ReadOnly))
-        return true;
-    if (error)
-        *error = file.errorString();
-    return false;
+    // Others may go on reading, writing or renaming it; this program only reads.
+    const HANDLE handle =
+        ::CreateFileW(native(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        setError(error, ::GetLastError());
+        return false;
+    }
+    // The C runtime's descriptor owns the handle from here on; QFile owns the descriptor.
+    const int fd = ::_open_osfhandle(intptr_t(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        ::CloseHandle(handle);
+        setError(error, ERROR_TOO_MANY_OPEN_FILES);
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::_close(fd);
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
-QStringList arguments(int argc, char **argv)
+QStringList arguments(int, char **)
 {
-    Q_UNUSED(argc);
-    Q_UNUSED(argv);
-    return QCoreApplication::arguments().mid(1);
+    // argv is in the local code page, which cannot hold every name: the wide command line can.
+    int count = 0;
+    wchar_t **wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    QStringList result;
+    for (int i = 1; wide && i < count; ++i)
+        result << QString::fromWCharArray(wide[i]);
+    ::LocalFree(wide);
+    return result;
 }
 
 QString currentFolder()
 {
-    return QDir::currentPath();
+    const DWORD length = ::GetCurrentDirectoryW(0, nullptr);
+    std::wstring buffer(length, L'\0');
+    const DWORD written = ::GetCurrentDirectoryW(length, buffer.data());
+    if (written == 0 || written >= length)
+        return QDir::currentPath();
+    buffer.resize(written);
+    return fromNative(buffer.c_str());
 }
 
 } // namespace LocalPath

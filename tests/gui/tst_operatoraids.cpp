@@ -1,5 +1,6 @@
 // What the window gives operators beyond the list itself: the check column, bitmaps and pictures
 // dropped from a file manager, and the upload button's expected duration.
+#include "badbitmaps.h"
 #include "bmpwriter.h"
 #include "filedrop.h"
 #include "scriptedmodals.h"
@@ -72,7 +73,7 @@ private slots:
         QTest::addColumn<QByteArray>("bytes"); // empty: no such file
         QTest::addColumn<QString>("shown");
         QTest::newRow("a frame bitmap") << frameFile(1) << "OK";
-        QTest::newRow("missing file") << QByteArray() << "No such file";
+        QTest::newRow("missing file") << QByteArray() << noSuchFileText();
         QTest::newRow("not a bitmap") << QByteArray("hello") << "does not start with \"BM\"";
         QTest::newRow("wrong size") << [] {
             BmpWriter writer;
@@ -149,7 +150,7 @@ private slots:
         rig.write(QStringLiteral("good.bmp"), "overwritten"); // the file changes on disk
         QTRY_VERIFY(rig.check(1) != QLatin1String("OK"));
         QFile::remove(good);
-        QTRY_VERIFY(rig.check(1).contains(QLatin1String("No such file")));
+        QTRY_VERIFY(rig.check(1).contains(noSuchFileText()));
         rig.write(QStringLiteral("good.bmp"), frameFile(2)); // and comes back
         QTRY_COMPARE(rig.check(1), QStringLiteral("OK"));
     }

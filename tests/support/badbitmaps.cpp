@@ -11,9 +11,6 @@
 #include <climits>
 #include <functional>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 
 using Kind = BadBitmap::Kind;
@@ -81,13 +78,13 @@ QByteArray repeated(const QByteArray &piece, int times)
     return out;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
+} // namespace
+
+bool writeBadBitmapFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
 }
-
-} // namespace
 
 QByteArray goodFrameFile()
 {
@@ -103,27 +100,22 @@ void addBadBitmapRows(const QVector<BadBitmap> &corpus, bool samplesOnly)
     }
 }
 
-bool needsUser(const BadBitmap &entry)
-{
-    return entry.asUser && ::geteuid() == 0;
-}
-
 QVector<BadBitmap> writeBadBitmaps(const QString &folder)
 {
     QVector<BadBitmap> corpus;
     const QDir dir(folder);
     const QByteArray good = goodFrameFile();
     constexpr bool Sample = true;
-    const auto add = [&](const QString &row, const QString &path, const QString &phrase, Kind kind, Preview preview,
-                         bool sample = false, bool asUser = false) {
+    const BadBitmapAdder add = [&](const QString &row, const QString &path, const QString &phrase, Kind kind,
+                                   Preview preview, bool sample, bool asUser) {
         corpus.append({row, path, phrase, kind, preview, asUser, sample});
     };
     // Each file is numbered, so the names say nothing a reader could go by.
     const auto file = [&](const QString &row, const QByteArray &bytes, const QString &phrase,
                           Preview preview = Preview::Refused, bool sample = false) {
         const QString path = dir.filePath(QStringLiteral("%1.bmp").arg(corpus.size(), 2, 10, QLatin1Char('0')));
-        if (writeFile(path, bytes))
-            add(row, path, phrase, Kind::File, preview, sample);
+        if (writeBadBitmapFile(path, bytes))
+            add(row, path, phrase, Kind::File, preview, sample, false);
     };
     const auto size = [](qint64 w, qint64 h) {
         return QStringLiteral("the picture is %1 x %2 pixels; a frame must be 256 x 128").arg(w).arg(h);
@@ -285,53 +277,7 @@ QVector<BadBitmap> writeBadBitmaps(const QString &folder)
     file("pixel offset inside the colour table", changed([](BmpWriter &w) { w.pixelOffset = 1077; }),
          QStringLiteral("the pixel offset 1077 is inside the headers or colour table"), Preview::Either);
 
-    // Not files at all.
-    const QString folderPath = dir.filePath(QStringLiteral("x.bmp"));
-    if (dir.mkdir(QStringLiteral("x.bmp")))
-        add(QStringLiteral("folder named x.bmp"), folderPath, QStringLiteral("it is a folder, not a file"),
-            Kind::Folder, Preview::Refused, Sample);
-    const QString loop = dir.filePath(QStringLiteral("loop.bmp"));
-    if (QFile::link(dir.filePath(QStringLiteral("loop2.bmp")), loop)
-        && QFile::link(loop, dir.filePath(QStringLiteral("loop2.bmp"))))
-        add(QStringLiteral("link loop"), loop,
-            QStringLiteral("the file cannot be read: Too many levels of symbolic links"), Kind::Unlisted,
-            Preview::Refused);
-    const QString dangling = dir.filePath(QStringLiteral("dangling.bmp"));
-    if (QFile::link(dir.filePath(QStringLiteral("nothing-here.bmp")), dangling))
-        add(QStringLiteral("link to nothing"), dangling,
-            QStringLiteral("the file cannot be read: No such file or directory"), Kind::Unlisted, Preview::Refused,
-            Sample);
-    add(QStringLiteral("no such file"), dir.filePath(QStringLiteral("gone.bmp")),
-        QStringLiteral("the file cannot be read: No such file or directory"), Kind::Unlisted, Preview::Refused);
-    const QString pipe = dir.filePath(QStringLiteral("pipe.bmp"));
-    if (::mkfifo(QFile::encodeName(pipe).constData(), 0644) == 0)
-        add(QStringLiteral("named pipe"), pipe, QStringLiteral("it is not a regular file"), Kind::Pipe,
-            Preview::Refused, Sample);
-
-    // Sparse, so sizes cost no disk. A good frame grown past 4 GiB by exactly one frame file: a
-    // size cut to 32 bits would look like a frame's; reading it would take gigabytes of memory.
-    const auto sparse = [&](const QString &row, const char *name, const QByteArray &start, qint64 bytes,
-                            const QString &phrase, Preview preview, bool sample = false) {
-        const QString path = dir.filePath(QString::fromLatin1(name));
-        QFile grown(path);
-        if (writeFile(path, start) && grown.resize(bytes))
-            add(row, path, phrase, Kind::File, preview, sample);
-    };
-    const auto tooBig = [](qint64 bytes) {
-        return QStringLiteral("the file is %1 bytes; a frame file is about 33 KB").arg(bytes);
-    };
-    const qint64 huge = (qint64(1) << 32) + good.size();
-    sparse(QStringLiteral("sparse file past 4 GiB"), "huge.bmp", good, huge, tooBig(huge), Preview::Picture, Sample);
-    sparse(QStringLiteral("a byte over the size limit"), "big.bmp", QByteArray(), FrameBitmapReader::MaxFileSize + 1,
-           tooBig(FrameBitmapReader::MaxFileSize + 1), Preview::Refused);
-    // Read whole and refused by its contents, not by its size.
-    sparse(QStringLiteral("at the size limit"), "limit.bmp", QByteArray(), FrameBitmapReader::MaxFileSize, notBitmap,
-           Preview::Refused);
-
-    // A good frame nobody may read: only a process without root's rights is refused.
-    const QString locked = dir.filePath(QStringLiteral("locked.bmp"));
-    if (writeFile(locked, good) && QFile::setPermissions(locked, QFileDevice::Permissions()))
-        add(QStringLiteral("no read permission"), locked, QStringLiteral("the file cannot be read: Permission denied"),
-            Kind::File, Preview::Refused, Sample, true);
+    // What the file system makes of a name, beyond the bytes a file holds.
+    addFileSystemBadBitmaps(dir, good, add);
     return corpus;
 }

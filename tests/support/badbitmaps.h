@@ -6,7 +6,10 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <optional>
+
+class QDir;
 
 // Files an operator might pick that are not frames: cut short, wrong shapes, broken RLE8 data,
 // offsets and counts that point outside the file, and things that are not files at all. Every
@@ -60,6 +63,15 @@ bool needsUser(const BadBitmap &entry);
         user.emplace();                                                                                                \
         QVERIFY(user->active());                                                                                       \
     }
+
+// The platform's part of the corpus (badbitmaps_unix.cpp, badbitmaps_win.cpp): names that the
+// file system makes something other than a file of bytes, and sizes near and past the limit.
+using BadBitmapAdder = std::function<void(const QString &row, const QString &path, const QString &phrase,
+                                          BadBitmap::Kind kind, BadBitmap::Preview preview, bool sample, bool asUser)>;
+void addFileSystemBadBitmaps(const QDir &dir, const QByteArray &good, const BadBitmapAdder &add);
+bool writeBadBitmapFile(const QString &path, const QByteArray &bytes);
+// What the system says of a name with nothing behind it.
+QString noSuchFileText();
 
 // A frame file every reader accepts: 40-byte header, 256 colours, bottom-up rows.
 QByteArray goodFrameFile();

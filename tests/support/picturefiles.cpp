@@ -7,6 +7,21 @@
 
 namespace PictureFiles {
 
+QString imageMagick()
+{
+    // Looked for once: the tests ask for every animation they write.
+    static const QString found = [] {
+        for (const char *name : {"magick", "convert"}) {
+            QProcess tool;
+            tool.start(QString::fromLatin1(name), {QStringLiteral("-version")});
+            if (tool.waitForFinished(30000) && tool.readAllStandardOutput().contains("ImageMagick"))
+                return QString::fromLatin1(name);
+        }
+        return QString();
+    }();
+    return found;
+}
+
 bool writeAnimation(const QString &path, const QList<QColor> &colours)
 {
     QTemporaryDir dir;
@@ -20,7 +35,8 @@ bool writeAnimation(const QString &path, const QList<QColor> &colours)
         arguments << file;
     }
     arguments << QStringLiteral("-loop") << QStringLiteral("0") << path;
-    return QProcess::execute(QStringLiteral("convert"), arguments) == 0;
+    const QString tool = imageMagick();
+    return !tool.isEmpty() && QProcess::execute(tool, arguments) == 0;
 }
 
 } // namespace PictureFiles

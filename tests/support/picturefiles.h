@@ -7,8 +7,12 @@
 // Pictures of other kinds than frame bitmaps, for the import's tests.
 namespace PictureFiles {
 
+// ImageMagick's program: "magick", or "convert" where that is ImageMagick's and not another program
+// of the name (Windows has one); empty when there is none.
+QString imageMagick();
+
 // An animation (GIF, WebP, ... by the suffix) of 40 x 20 pictures, one a colour, 0.2 s each, made
-// by ImageMagick's convert.
+// by ImageMagick; false when it could not be made.
 bool writeAnimation(const QString &path, const QList<QColor> &colours);
 
 } // namespace PictureFiles

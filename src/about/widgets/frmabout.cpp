@@ -1,5 +1,6 @@
 #include "about/widgets/frmabout.h"
 
+#include "about/core/helperprograms.h"
 #include "about/core/programlauncher.h"
 #include "core/appinfo.h"
 #include "widgets/artwork.h"
@@ -15,13 +16,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QUrl>
-
-const QStringList frmAbout::SystemInfoPrograms = {QStringLiteral("hardinfo2"),
-                                                  QStringLiteral("hardinfo"),
-                                                  QStringLiteral("kinfocenter"),
-                                                  QStringLiteral("lshw-gtk"),
-                                                  QStringLiteral("gnome-system-monitor"),
-                                                  QStringLiteral("xfce4-taskmanager")};
 
 namespace {
 
@@ -148,7 +142,7 @@ void frmAbout::picIcon_Click()
 
 void frmAbout::StartSysInfo()
 {
-    const QString program = m_launcher->findProgram(SystemInfoPrograms);
+    const QString program = HelperPrograms::systemInformation(*m_launcher);
     if (program.isEmpty() || !m_launcher->startDetached(program, {}))
         Modals::message(this, QStringLiteral("System Information Is Unavailable At This Time"), QString(),
                         QMessageBox::NoIcon, QMessageBox::Ok);
@@ -156,12 +150,22 @@ void frmAbout::StartSysInfo()
 
 void frmAbout::VelmWebActivate()
 {
+    const QUrl address = QUrl::fromUserInput(QString::fromUtf8(AppInfo::MakerWebAddress));
+    const auto unavailable = [](QWidget *parent) {
+        Modals::message(parent, QStringLiteral("Microsoft Internet explorer Is Unavailable At This Time"), QString(),
+                        QMessageBox::NoIcon, QMessageBox::Ok);
+    };
+    const QString browser = HelperPrograms::webBrowser();
+    if (!browser.isEmpty()) {
+        if (!m_launcher->startDetached(browser, {address.toString(QUrl::FullyEncoded)}))
+            unavailable(this);
+        return;
+    }
     // The answer may come after the dialog has closed; the message is shown all the same.
     const QPointer<frmAbout> self(this);
-    m_launcher->openUrl(QUrl::fromUserInput(QString::fromUtf8(AppInfo::MakerWebAddress)), [self](bool opened) {
+    m_launcher->openUrl(address, [self, unavailable](bool opened) {
         if (!opened)
-            Modals::message(self, QStringLiteral("Microsoft Internet explorer Is Unavailable At This Time"), QString(),
-                            QMessageBox::NoIcon, QMessageBox::Ok);
+            unavailable(self);
     });
 }
 

@@ -13,9 +13,6 @@ class frmAbout : public QDialog
 {
     Q_OBJECT
 public:
-    // The system information programs looked for, first found first.
-    static const QStringList SystemInfoPrograms;
-
     explicit frmAbout(QWidget *parent = nullptr, ProgramLauncher *launcher = nullptr);
     ~frmAbout() override;
 

@@ -3,7 +3,6 @@
 #include "core/localpath.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -21,7 +20,7 @@ FolderWatch::FolderWatch(QObject *parent)
 
 bool FolderWatch::canWatch(const QString &path)
 {
-    return !path.isEmpty() && QFile::encodeName(path) == LocalPath::encode(path);
+    return LocalPath::qtCanReach(path);
 }
 
 void FolderWatch::setFolder(const QString &folder)

@@ -2,9 +2,7 @@
 
 #include <QDir>
 #include <QFocusEvent>
-#include <QSet>
 #include <QSignalBlocker>
-#include <QStorageInfo>
 
 #include <algorithm>
 #include <utility>
@@ -26,37 +24,13 @@ void DriveListBox::setVolumeSource(VolumeSource source)
     m_source = std::move(source);
 }
 
-bool DriveListBox::isPickable(const Volume &volume)
-{
-    const QString root = QDir::cleanPath(volume.rootPath);
-    if (root == QDir::rootPath())
-        return true; // whatever it is made of, even a container's overlay
-    static const QSet<QByteArray> systemTypes = {
-        "tmpfs",      "devtmpfs", "proc",    "sysfs",       "devpts",         "cgroup", "cgroup2",
-        "securityfs", "debugfs",  "tracefs", "configfs",    "fusectl",        "mqueue", "hugetlbfs",
-        "pstore",     "bpf",      "autofs",  "binfmt_misc", "efivarfs",       "ramfs",  "nsfs",
-        "rpc_pipefs", "squashfs", "overlay", "fuse.portal", "fuse.gvfsd-fuse"};
-    if (systemTypes.contains(volume.fileSystemType))
-        return false;
-    const auto under = [&root](QLatin1String folder) { return root == folder || root.startsWith(folder + u'/'); };
-    // Desktops mount sticks here, inside the otherwise private /run.
-    if (root.startsWith(QLatin1String("/run/media/")))
-        return true;
-    for (const char *system : {"/proc", "/sys", "/dev", "/snap", "/run", "/var/lib/docker"}) {
-        if (under(QLatin1String(system)))
-            return false;
-    }
-    return true;
-}
-
 QStringList DriveListBox::volumeRoots() const
 {
     QList<Volume> volumes;
     if (m_source) {
         volumes = m_source();
     } else {
-        for (const QStorageInfo &volume : QStorageInfo::mountedVolumes())
-            volumes.append({volume.rootPath(), volume.fileSystemType()});
+        volumes = mountedVolumes();
     }
     QStringList roots;
     for (const Volume &volume : volumes) {
@@ -78,10 +52,12 @@ void DriveListBox::fill(QStringList roots, const QString &keep)
     if (!keep.isEmpty() && !roots.contains(keep))
         roots.append(keep);
     clear();
-    const QString root = QDir::rootPath();
-    roots.removeAll(root);
+    const QString top = topRoot();
+    if (!top.isEmpty())
+        roots.removeAll(top);
     std::sort(roots.begin(), roots.end());
-    roots.prepend(root);
+    if (!top.isEmpty())
+        roots.prepend(top);
     for (const QString &path : roots)
         addItem(QDir::toNativeSeparators(path), path);
     setCurrentIndex(std::max(0, findData(keep)));
@@ -118,8 +94,7 @@ void DriveListBox::showDriveOf(const QString &path)
     const QString cleaned = QDir::cleanPath(path);
     for (int i = 0; i < count(); ++i) {
         const QString root = itemData(i).toString();
-        const bool inside = root == QDir::rootPath() || cleaned == root || cleaned.startsWith(root + QLatin1Char('/'));
-        if (inside && root.size() > bestLength) {
+        if (holds(root, cleaned) && root.size() > bestLength) {
             best = i;
             bestLength = int(root.size());
         }

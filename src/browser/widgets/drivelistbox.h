@@ -6,8 +6,9 @@
 
 #include <functional>
 
-// The drive list: the mounted volumes an operator would pick, the root first. It looks again each time it opens or gets
-// the focus, so a stick mounted while the program runs can be picked.
+// The drive list: on Linux the mounted volumes an operator would pick, the root first; on Windows
+// the drive letters. It looks again each time it opens or gets the focus, so a stick mounted while
+// the program runs can be picked.
 class DriveListBox : public QComboBox
 {
     Q_OBJECT
@@ -22,7 +23,8 @@ public:
     explicit DriveListBox(QWidget *parent = nullptr);
 
     // Whether the operator would pick this volume: the root and real volumes, not the system's
-    // own mounts (kernel interfaces, memory, snap packages, containers, desktop helpers).
+    // own mounts (kernel interfaces, memory, snap packages, containers, desktop helpers). On
+    // Windows every drive letter is.
     static bool isPickable(const Volume &volume);
 
     // Where the volumes come from; an empty source means the mounted volumes.
@@ -47,6 +49,13 @@ private:
     // Fills the list with these roots, the root folder first, and shows keep if it is listed.
     void fill(QStringList roots, const QString &keep);
     QStringList volumeRoots() const;
+
+    // Platform code (drivelistbox_unix.cpp, drivelistbox_win.cpp).
+    static QList<Volume> mountedVolumes();
+    // The root listed first whatever the order of names ("/"); empty when the names give the order.
+    static QString topRoot();
+    // Whether the (clean) path lies on the volume with this root.
+    static bool holds(const QString &root, const QString &path);
 
     VolumeSource m_source;
     bool m_moved = false; // the shown drive changed since the last pick

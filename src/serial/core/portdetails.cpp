@@ -1,25 +1,9 @@
 #include "serial/core/portdetails.h"
 
+// The ports the system reports are in portdetails_unix.cpp and portdetails_win.cpp.
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSerialPortInfo>
-
-QList<PortDetails> PortDetails::available()
-{
-    QList<PortDetails> ports;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        PortDetails port;
-        port.systemLocation = info.systemLocation();
-        port.description = info.description();
-        port.manufacturer = info.manufacturer();
-        port.serialNumber = info.serialNumber();
-#ifndef Q_OS_WIN
-        port.byIdPath = linkIn(QStringLiteral("/dev/serial/by-id"), port.systemLocation);
-#endif
-        ports.append(port);
-    }
-    return ports;
-}
 
 QString PortDetails::linkIn(const QString &folder, const QString &path)
 {

@@ -5,77 +5,14 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#ifndef Q_OS_WIN
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#endif
-
+// What every platform does alike; the table and what counts as present are in portmap_unix.cpp
+// and portmap_win.cpp.
 namespace PortMap {
-
-QString tableDevicePath(int port)
-{
-    if (port < FirstPort || port > LastPort)
-        return QString();
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(port);
-#else
-    if (port <= 4)
-        return QStringLiteral("/dev/ttyS%1").arg(port - 1);
-    if (port <= 12)
-        return QStringLiteral("/dev/ttyUSB%1").arg(port - 5);
-    return QStringLiteral("/dev/ttyACM%1").arg(port - 13);
-#endif
-}
 
 QString devicePath(int port, const PortSettings &settings)
 {
     const QString stored = settings.portOverride(port);
     return stored.isEmpty() ? tableDevicePath(port) : stored;
-}
-
-static bool isPseudoTerminal(const QString &canonicalPath)
-{
-#ifdef Q_OS_WIN
-    Q_UNUSED(canonicalPath);
-    return false;
-#else
-    // Unix 98 pseudo-terminal terminals have majors 136-143; the multiplexer /dev/ptmx is not one.
-    struct stat info
-    {
-    };
-    return ::stat(QFile::encodeName(canonicalPath).constData(), &info) == 0 && S_ISCHR(info.st_mode)
-        && major(info.st_rdev) >= 136 && major(info.st_rdev) <= 143;
-#endif
-}
-
-Presence presence(const QString &devicePath, const QList<PortDetails> &available, PortDetails *found)
-{
-    if (devicePath.isEmpty())
-        return Presence::NoPath;
-#ifdef Q_OS_WIN
-    for (const PortDetails &port : available) {
-        if (port.systemLocation.compare(devicePath, Qt::CaseInsensitive) == 0
-            || port.systemLocation.endsWith(QLatin1Char('\\') + devicePath, Qt::CaseInsensitive)) {
-            if (found)
-                *found = port;
-            return Presence::Adapter;
-        }
-    }
-    return Presence::Missing;
-#else
-    // A /dev/serial/by-id/ link and the node it names are the same port.
-    const QString target = QFileInfo(devicePath).canonicalFilePath();
-    if (target.isEmpty())
-        return Presence::Missing;
-    for (const PortDetails &port : available) {
-        if (QFileInfo(port.systemLocation).canonicalFilePath() == target) {
-            if (found)
-                *found = port;
-            return Presence::Adapter;
-        }
-    }
-    return isPseudoTerminal(target) ? Presence::PseudoTerminal : Presence::NoDevice;
-#endif
 }
 
 bool isPresent(const QString &devicePath)

@@ -1,16 +1,8 @@
 #include "serial/core/portsettings.h"
 
-#include "core/appinfo.h"
-
-#include <QFileInfo>
-#include <QSettings>
+#include "serial/core/settingsstore.h"
 
 namespace {
-QSettings store()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(AppInfo::ApplicationTitle));
-}
-
 QString overrideKey(int port)
 {
     return QStringLiteral("Ports/Com%1").arg(port);
@@ -19,25 +11,24 @@ QString overrideKey(int port)
 
 QString PortSettings::storedCommPort() const
 {
-    return store().value(QStringLiteral("Properties/CommPort"), QString::fromLatin1(DefaultCommPort)).toString();
+    return SettingsStore::open()
+        .value(QStringLiteral("Properties/CommPort"), QString::fromLatin1(DefaultCommPort))
+        .toString();
 }
 
 bool PortSettings::storeCommPort(int port, QString *error) const
 {
-    QSettings settings = store();
+    QSettings settings = SettingsStore::open();
     settings.setValue(QStringLiteral("Properties/CommPort"), QString::number(port));
     settings.sync();
     if (settings.status() == QSettings::NoError)
         return true;
-    if (error) {
-        *error = QStringLiteral("The port number could not be saved to %1. Check that the folder exists and "
-                                "that you may write to it.")
-                     .arg(QFileInfo(settings.fileName()).absoluteFilePath());
-    }
+    if (error)
+        *error = SettingsStore::saveError(settings);
     return false;
 }
 
 QString PortSettings::portOverride(int port) const
 {
-    return store().value(overrideKey(port)).toString().trimmed();
+    return SettingsStore::open().value(overrideKey(port)).toString().trimmed();
 }

@@ -1,16 +1,12 @@
 #include "serial/core/serialportcomponent.h"
 
+#include "core/console.h"
 #include "core/mailbox.h"
 #include "core/threadcheck.h"
 #include "serial/core/portmap.h"
 #include "serial/core/serialportworker.h"
 
 #include <QPointer>
-
-#ifndef Q_OS_WIN
-#include <csignal>
-#include <pthread.h>
-#endif
 
 SerialPortComponent::SerialPortComponent(QObject *parent)
     : QObject(parent)
@@ -27,17 +23,8 @@ SerialPortComponent::SerialPortComponent(QObject *parent)
             Qt::QueuedConnection);
     connect(m_worker, &SerialPortWorker::lineStalled, this, &SerialPortComponent::lineStalled, Qt::QueuedConnection);
     m_thread.start();
-#ifndef Q_OS_WIN
-    // A signal landing on the serial thread would cut a wait for the line short and read as a
-    // line failure; interrupts are for the program's main thread.
-    onWorker([] {
-        sigset_t blocked;
-        sigemptyset(&blocked);
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
-            sigaddset(&blocked, signal);
-        pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
-    });
-#endif
+    // Interrupts are for the program's main thread.
+    onWorker(Console::keepInterruptsOffThisThread);
 }
 
 SerialPortComponent::~SerialPortComponent()

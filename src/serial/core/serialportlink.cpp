@@ -1,16 +1,13 @@
 #include "serial/core/serialportlink.h"
 
+#include "serial/core/portdriver.h"
 #include "serial/core/porterror.h"
 
 #include <QSerialPort>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
-
-#ifndef Q_OS_WIN
-#include <sys/ioctl.h>
-#include <termios.h>
-#endif
 
 namespace {
 constexpr int WaitSliceMs = 50;
@@ -38,7 +35,7 @@ bool SerialPortLink::drain()
 {
     if (!m_port || !m_port->isOpen())
         return fail(m_notOpenReason, false);
-    return waitUntilQueued(0) && waitForKernelQueue();
+    return waitUntilQueued(0) && waitForDriverQueue();
 }
 
 QString SerialPortLink::errorDescription() const
@@ -69,14 +66,13 @@ bool SerialPortLink::waitUntilQueued(qint64 limit)
     return true;
 }
 
-bool SerialPortLink::waitForKernelQueue()
+bool SerialPortLink::waitForDriverQueue()
 {
-#ifndef Q_OS_WIN
-    // Qt's buffer is empty; now wait for the driver's own queue, polling so a cancel still gets through.
-    const int fd = int(m_port->handle());
+    // Qt's buffer is empty; now wait for the driver's own queue, polling so a stop or a cancel
+    // still gets through.
     for (;;) {
-        int queued = 0;
-        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0 || stopRequested()) {
+        const qint64 queued = PortDriver::queued(*m_port);
+        if (queued <= 0 || stopRequested()) {
             m_stall.moved();
             return true;
         }
@@ -84,12 +80,8 @@ bool SerialPortLink::waitForKernelQueue()
         if (m_abort.load())
             return fail(QStringLiteral("The transmission was cancelled."), false);
         // One character takes about 0.3 ms at 38400 bit/s; sleep roughly as long as the queue needs.
-        const auto wait = std::chrono::microseconds(std::min(queued * 250, 10000));
-        std::this_thread::sleep_for(wait);
+        std::this_thread::sleep_for(std::chrono::microseconds(std::min<qint64>(queued * 250, 10000)));
     }
-#else
-    return m_port->flush() || m_port->bytesToWrite() == 0;
-#endif
 }
 
 bool SerialPortLink::fail(const QString &description, bool lineLost)
@@ -102,8 +94,8 @@ bool SerialPortLink::fail(const QString &description, bool lineLost)
 bool SerialPortLink::failFromPort()
 {
     const auto error = m_port->error();
-    const QString text = PortError::describeWriteError(m_devicePath, error, m_port->errorString(),
-                                                       PortError::lineHungUp(m_port->handle()));
+    const QString text =
+        PortError::describeWriteError(m_devicePath, error, m_port->errorString(), PortDriver::lineGone(*m_port));
     m_port->clearError();
     return fail(text, true);
 }

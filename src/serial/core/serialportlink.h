@@ -34,7 +34,7 @@ public:
 
 private:
     bool waitUntilQueued(qint64 limit);
-    bool waitForKernelQueue();
+    bool waitForDriverQueue();
     bool fail(const QString &description, bool lineLost);
     bool failFromPort();
     void discardInput();

@@ -1,6 +1,7 @@
 #include "serial/core/serialportworker.h"
 
 #include "core/threadcheck.h"
+#include "serial/core/portdriver.h"
 #include "serial/core/porterror.h"
 #include "serial/core/serialportlink.h"
 
@@ -119,8 +120,7 @@ void SerialPortWorker::onErrorOccurred(int error)
     if (m_running || !isOpen())
         return;
     const bool lost = error == QSerialPort::ResourceError
-        || ((error == QSerialPort::ReadError || error == QSerialPort::WriteError)
-            && PortError::lineHungUp(m_port->handle()));
+        || ((error == QSerialPort::ReadError || error == QSerialPort::WriteError) && PortDriver::lineGone(*m_port));
     if (lost) {
         m_lostReason = PortError::describeWriteError(m_devicePath, QSerialPort::SerialPortError(error),
                                                      m_port->errorString(), true);

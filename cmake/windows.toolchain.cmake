@@ -1,0 +1,36 @@
+# Windows x86_64 against Qt for Windows (the windows preset).
+#
+# DRELIN_WINDOWS_QT is the Qt prefix. By default it is qt6-mingw in the build folder, unpacked from
+# DRELIN_WINDOWS_QT_ARCHIVE when it is not there yet. Off Windows the compilers are MinGW-w64's,
+# named by Qt's own toolchain file, and moc, rcc and uic are the host's Qt 6.4 (QT_HOST_PATH). On
+# Windows, point DRELIN_WINDOWS_QT at the MinGW Qt of MSYS2 or of Qt's installer; the compilers are
+# the ones on PATH.
+
+set(DRELIN_WINDOWS_QT_ARCHIVE "${CMAKE_CURRENT_LIST_DIR}/../../shared/windows/qt6-mingw-6.4.2.tar.xz"
+    CACHE FILEPATH "Archive of Qt for Windows, unpacked into the build folder when DRELIN_WINDOWS_QT is missing")
+set(DRELIN_WINDOWS_QT "${CMAKE_BINARY_DIR}/qt6-mingw" CACHE PATH "Prefix of Qt for Windows")
+# Compile checks run in folders of their own: they get the same Qt.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES DRELIN_WINDOWS_QT DRELIN_WINDOWS_QT_ARCHIVE QT_HOST_PATH)
+
+if(CMAKE_HOST_WIN32)
+    list(PREPEND CMAKE_PREFIX_PATH "${DRELIN_WINDOWS_QT}")
+    return()
+endif()
+
+set(qt_toolchain "${DRELIN_WINDOWS_QT}/lib/cmake/Qt6/qt.toolchain.cmake")
+if(NOT EXISTS "${qt_toolchain}")
+    if(NOT EXISTS "${DRELIN_WINDOWS_QT_ARCHIVE}")
+        message(FATAL_ERROR "No Qt for Windows at ${DRELIN_WINDOWS_QT} and no archive at "
+                            "${DRELIN_WINDOWS_QT_ARCHIVE}: set DRELIN_WINDOWS_QT or DRELIN_WINDOWS_QT_ARCHIVE")
+    endif()
+    # The archive holds one folder, qt6-mingw.
+    get_filename_component(parent "${DRELIN_WINDOWS_QT}" DIRECTORY)
+    message(STATUS "Unpacking ${DRELIN_WINDOWS_QT_ARCHIVE} into ${parent}")
+    file(ARCHIVE_EXTRACT INPUT "${DRELIN_WINDOWS_QT_ARCHIVE}" DESTINATION "${parent}")
+    if(NOT EXISTS "${qt_toolchain}")
+        message(FATAL_ERROR "${DRELIN_WINDOWS_QT_ARCHIVE} did not give ${qt_toolchain}")
+    endif()
+endif()
+
+set(QT_HOST_PATH "/usr" CACHE PATH "Prefix of the host's Qt 6.4, whose moc, rcc and uic the build runs")
+include("${qt_toolchain}")

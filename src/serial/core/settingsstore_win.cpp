@@ -1,0 +1,24 @@
+#include "serial/core/settingsstore.h"
+
+// HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application title>\<section>, value <key>,
+// a string: where SaveSetting and GetSetting keep them.
+
+#include "core/appinfo.h"
+
+namespace SettingsStore {
+
+QSettings open()
+{
+    return QSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\")
+                         + QString::fromUtf8(AppInfo::ApplicationTitle),
+                     QSettings::NativeFormat);
+}
+
+QString saveError(const QSettings &store)
+{
+    return QStringLiteral("The port number could not be saved to the registry key %1. Check that your user may "
+                          "change its own settings there.")
+        .arg(store.fileName());
+}
+
+} // namespace SettingsStore
