@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The zip as an operator gets it: made by CPack, unpacked into an empty folder and run from there
 # under Wine with nothing else on the search path, so a DLL or plugin left out of it fails here.
-# Each command-line program tells its version, drelin-convert makes frames from an SVG and a
-# bitmap (the image plugins), and the window starts on a port and paints itself.
+# Each command-line program tells its version, drelin-device's help is Windows's, drelin-convert
+# makes frames from an SVG and a bitmap (the image plugins), and the window starts on a port and
+# paints itself.
 # Usage: package.sh WINDOWS_BUILD WINE_FOLDER WORK
 set -euo pipefail
 build=$1 work=$3
@@ -35,6 +36,14 @@ for program in drelin-upload drelin-device drelin-convert; do
     said=$(run "$program.exe" --version | tr -d '\r') || fail "$program.exe --version ended with $?"
     [ "${said%%$'\n'*}" = "$program $version" ] || fail "$program.exe --version said: $said"
 done
+
+# drelin-device listens on a COM port; Windows has no pseudo-terminals, and its help says so.
+help=$(run drelin-device.exe --help | tr -d '\r')
+grep -q -- '--device <PATH>' <<<"$help" || fail "drelin-device.exe --help offers no --device: $help"
+grep -q 'There is no --pty on Windows' <<<"$help" || fail "drelin-device.exe --help does not say --pty is missing"
+! grep -q -- '^ *--pty' <<<"$help" || fail "drelin-device.exe --help offers --pty"
+said=$(run drelin-device.exe --pty 2>&1 | tr -d '\r') && fail "drelin-device.exe took --pty"
+grep -q "unknown option 'pty'" <<<"$said" || fail "drelin-device.exe --pty said: $said"
 
 mkdir -p "$work/pictures" "$work/frames"
 cp "$(dirname "$0")/../../data/drelin.svg" "$build/samples/frames/logo.bmp" "$work/pictures/"
