@@ -44,21 +44,13 @@ ConvertCommand::Parsed ConvertCommand::parse(const QStringList &arguments)
                                  QStringLiteral("PICTURE..."));
 
     Parsed parsed;
-    parsed.request = line.parse(arguments);
-    if (parsed.request != CommandLine::Request::Run) {
-        parsed.text = line.text();
+    if (!line.parseInto(parsed, arguments))
         return parsed;
-    }
-    const auto fail = [&parsed](const QString &why) {
-        parsed.request = CommandLine::Request::UsageError;
-        parsed.text = why;
-        return parsed;
-    };
 
     Options &options = parsed.options;
     const int geometries = int(parser.isSet(fit)) + int(parser.isSet(fill)) + int(parser.isSet(stretch));
     if (geometries > 1)
-        return fail(QStringLiteral("give only one of --fit, --fill and --stretch"));
+        return parsed.fail(QStringLiteral("give only one of --fit, --fill and --stretch"));
     if (parser.isSet(fill))
         options.import.geometry = ImportOptions::Geometry::Fill;
     else if (parser.isSet(stretch))
@@ -67,24 +59,25 @@ ConvertCommand::Parsed ConvertCommand::parse(const QStringList &arguments)
         static const QRegularExpression colour(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
         const QString text = parser.value(background);
         if (!colour.match(text).hasMatch())
-            return fail(QStringLiteral("--background takes a colour as #RRGGBB, not \"%1\"").arg(text));
+            return parsed.fail(QStringLiteral("--background takes a colour as #RRGGBB, not \"%1\"").arg(text));
         options.import.background = QColor(text);
     }
     if (parser.isSet(dither)) {
         bool ok = false;
         const double level = parser.value(dither).toDouble(&ok);
         if (!ok || level < 0 || level > 1)
-            return fail(QStringLiteral("--dither takes a level from 0 to 1, not \"%1\"").arg(parser.value(dither)));
+            return parsed.fail(
+                QStringLiteral("--dither takes a level from 0 to 1, not \"%1\"").arg(parser.value(dither)));
         options.import.dither = level;
     }
     options.folder = parser.value(output);
     if (options.folder.isEmpty())
-        return fail(QStringLiteral("give the folder to write to with -o DIR"));
+        return parsed.fail(QStringLiteral("give the folder to write to with -o DIR"));
     if (!LocalPath::stat(options.folder).isFolder)
-        return fail(QStringLiteral("%1 is not a folder").arg(options.folder));
+        return parsed.fail(QStringLiteral("%1 is not a folder").arg(options.folder));
     options.pictures = parser.positionalArguments();
     if (options.pictures.isEmpty())
-        return fail(QStringLiteral("no pictures given"));
+        return parsed.fail(QStringLiteral("no pictures given"));
     options.force = parser.isSet(force);
     options.quiet = parser.isSet(quiet);
     return parsed;

@@ -29,12 +29,7 @@ public:
         bool quiet = false;
     };
 
-    struct Parsed
-    {
-        CommandLine::Request request = CommandLine::Request::Run;
-        Options options; // for Run
-        QString text; // the help, the version line, or what is wrong
-    };
+    using Parsed = CommandLine::Parsed<Options>;
 
     static Parsed parse(const QStringList &arguments);
     // One line per frame written on out (unless quiet), one per refused picture on err.

@@ -209,25 +209,17 @@ DeviceCommand::Parsed DeviceCommand::parse(const QStringList &arguments)
     parser.addOptions({device, capture, out, lineRate, quiet});
 
     Parsed parsed;
-    parsed.request = line.parse(arguments);
-    if (parsed.request != CommandLine::Request::Run) {
-        parsed.text = line.text();
+    if (!line.parseInto(parsed, arguments))
         return parsed;
-    }
-    const auto fail = [&parsed](const QString &why) {
-        parsed.request = CommandLine::Request::UsageError;
-        parsed.text = why;
-        return parsed;
-    };
 
     if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("unknown argument %1").arg(parser.positionalArguments().constFirst()));
+        return parsed.fail(QStringLiteral("unknown argument %1").arg(parser.positionalArguments().constFirst()));
     // Every occurrence counts: "--pty --pty" is as unclear as "--pty --device PATH".
     const QStringList given = parser.optionNames();
     if (given.count(QStringLiteral("pty")) + given.count(QStringLiteral("device"))
             + given.count(QStringLiteral("capture"))
         != 1)
-        return fail(QStringLiteral("give one of %1").arg(sources));
+        return parsed.fail(QStringLiteral("give one of %1").arg(sources));
 
     Options &options = parsed.options;
     if (parser.isSet(device) || parser.isSet(capture)) {
@@ -236,25 +228,25 @@ DeviceCommand::Parsed DeviceCommand::parse(const QStringList &arguments)
         options.path = parser.value(isDevice ? device : capture);
         // An empty path would only fail later, as a device or a file that cannot be opened.
         if (options.path.isEmpty())
-            return fail(isDevice ? QStringLiteral("--device takes a path, not \"\"")
-                                 : QStringLiteral("--capture takes a file name, not \"\""));
+            return parsed.fail(isDevice ? QStringLiteral("--device takes a path, not \"\"")
+                                        : QStringLiteral("--capture takes a file name, not \"\""));
     }
     // An empty folder would quietly write no pictures at all.
     if (parser.isSet(out)) {
         options.outDir = parser.value(out);
         if (options.outDir.isEmpty())
-            return fail(QStringLiteral("--out takes a folder, not \"\""));
+            return parsed.fail(QStringLiteral("--out takes a folder, not \"\""));
     }
     if (parser.isSet(lineRate)) {
         bool ok = false;
         options.lineRate = parser.value(lineRate).toInt(&ok);
         if (!ok || options.lineRate < MinLineRate || options.lineRate > MaxLineRate)
-            return fail(QStringLiteral("--line-rate takes a rate from %1 to %2 baud, not \"%3\"")
-                            .arg(MinLineRate)
-                            .arg(MaxLineRate)
-                            .arg(parser.value(lineRate)));
+            return parsed.fail(QStringLiteral("--line-rate takes a rate from %1 to %2 baud, not \"%3\"")
+                                   .arg(MinLineRate)
+                                   .arg(MaxLineRate)
+                                   .arg(parser.value(lineRate)));
         if (options.source == Source::Capture)
-            return fail(QStringLiteral("--line-rate paces a line: give it with --pty or --device"));
+            return parsed.fail(QStringLiteral("--line-rate paces a line: give it with --pty or --device"));
     }
     options.quiet = parser.isSet(quiet);
     return parsed;

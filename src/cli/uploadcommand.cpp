@@ -73,16 +73,8 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
                                  QStringLiteral("FRAME..."));
 
     Parsed parsed;
-    parsed.request = line.parse(arguments);
-    if (parsed.request != CommandLine::Request::Run) {
-        parsed.text = line.text();
+    if (!line.parseInto(parsed, arguments))
         return parsed;
-    }
-    const auto fail = [&parsed](const QString &why) {
-        parsed.request = CommandLine::Request::UsageError;
-        parsed.text = why;
-        return parsed;
-    };
 
     Options &options = parsed.options;
     // The destinations in the order given: the parser keeps the order of the names.
@@ -95,23 +87,23 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
             target.kind = UploadDestination::Kind::Port;
             target.port = text.toInt(&ok);
             if (!ok || target.port < PortMap::FirstPort || target.port > PortMap::LastPort)
-                return fail(QStringLiteral("--port takes a number from %1 to %2, not \"%3\"")
-                                .arg(PortMap::FirstPort)
-                                .arg(PortMap::LastPort)
-                                .arg(text));
+                return parsed.fail(QStringLiteral("--port takes a number from %1 to %2, not \"%3\"")
+                                       .arg(PortMap::FirstPort)
+                                       .arg(PortMap::LastPort)
+                                       .arg(text));
         } else if (name == device.names().constFirst() || name == capture.names().constFirst()) {
             const bool isDevice = name == device.names().constFirst();
             target.kind = isDevice ? UploadDestination::Kind::Device : UploadDestination::Kind::Capture;
             target.path = parser.values(isDevice ? device : capture).at(taken[name]++);
             // An empty path would only fail later, as a port or a file that cannot be opened.
             if (target.path.isEmpty())
-                return fail(isDevice ? QStringLiteral("--device takes a path, not \"\"")
-                                     : QStringLiteral("--capture takes a file name, not \"\""));
+                return parsed.fail(isDevice ? QStringLiteral("--device takes a path, not \"\"")
+                                            : QStringLiteral("--capture takes a file name, not \"\""));
         } else {
             continue;
         }
         if (options.destinations.contains(target))
-            return fail(QStringLiteral("%1 is given twice").arg(target.arguments().join(QLatin1Char(' '))));
+            return parsed.fail(QStringLiteral("%1 is given twice").arg(target.arguments().join(QLatin1Char(' '))));
         options.destinations.append(target);
     }
     if (options.destinations.isEmpty())
@@ -120,17 +112,18 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
         bool ok = false;
         options.from = parser.value(from).toInt(&ok);
         if (!ok || options.from < 0 || options.from > FrameNumber::Highest)
-            return fail(QStringLiteral("--from takes a number from 0 to 255, not \"%1\"").arg(parser.value(from)));
+            return parsed.fail(
+                QStringLiteral("--from takes a number from 0 to 255, not \"%1\"").arg(parser.value(from)));
     }
     options.quiet = parser.isSet(quiet);
     if (parser.isSet(list)) {
         options.list = parser.value(list);
         if (options.list.isEmpty())
-            return fail(QStringLiteral("--list takes a file name, not \"\""));
+            return parsed.fail(QStringLiteral("--list takes a file name, not \"\""));
         if (!parser.positionalArguments().isEmpty())
-            return fail(QStringLiteral("give either --list or FRAME arguments, not both"));
+            return parsed.fail(QStringLiteral("give either --list or FRAME arguments, not both"));
         if (parser.isSet(offset))
-            return fail(QStringLiteral("--offset numbers FRAME arguments, not a list"));
+            return parsed.fail(QStringLiteral("--offset numbers FRAME arguments, not a list"));
         return parsed;
     }
 
@@ -139,12 +132,13 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
         bool ok = false;
         next = parser.value(offset).toInt(&ok);
         if (!ok || next < 0 || next > FrameNumber::Highest)
-            return fail(QStringLiteral("--offset takes a number from 0 to 255, not \"%1\"").arg(parser.value(offset)));
+            return parsed.fail(
+                QStringLiteral("--offset takes a number from 0 to 255, not \"%1\"").arg(parser.value(offset)));
     }
 
     const QStringList frames = parser.positionalArguments();
     if (frames.isEmpty())
-        return fail(QStringLiteral("no frames given"));
+        return parsed.fail(QStringLiteral("no frames given"));
     static const QRegularExpression numbered(QStringLiteral("^(\\d+)=(.+)$"));
     QSet<int> numbers;
     for (const QString &frame : frames) {
@@ -163,9 +157,9 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
             numberText = QString::number(number);
         }
         if (!ok || number < 0 || number > FrameNumber::Highest)
-            return fail(QStringLiteral("frame number %1 of %2 is not within 0-255").arg(numberText, path));
+            return parsed.fail(QStringLiteral("frame number %1 of %2 is not within 0-255").arg(numberText, path));
         if (numbers.contains(number))
-            return fail(QStringLiteral("frame number %1 is given twice").arg(number));
+            return parsed.fail(QStringLiteral("frame number %1 is given twice").arg(number));
         numbers.insert(number);
         options.jobs.append({FrameNumber::FormatFrameNumber(number), path});
     }

@@ -37,12 +37,7 @@ public:
         int from = 0; // --from: only frames numbered this or higher
     };
 
-    struct Parsed
-    {
-        CommandLine::Request request = CommandLine::Request::Run;
-        Options options; // for Run
-        QString text; // the help, the version line, or what is wrong
-    };
+    using Parsed = CommandLine::Parsed<Options>;
 
     // What the arguments after the program's name ask for.
     static Parsed parse(const QStringList &arguments);

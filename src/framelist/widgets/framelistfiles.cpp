@@ -36,7 +36,6 @@ FrameListFiles::FrameListFiles(QWidget *window, FrameListModel *frames, QAbstrac
     : QObject(window)
     , m_window(window)
     , m_frames(frames)
-    , m_list(list)
     , m_keptFile(keptFile.isEmpty() ? defaultKeptFile() : keptFile)
     , m_hint(new QLabel(list->viewport()))
     , m_open(makeAction(window, QStringLiteral("Open list..."), QKeySequence::Open))

@@ -62,7 +62,6 @@ private:
 
     QWidget *m_window;
     FrameListModel *m_frames;
-    QAbstractItemView *m_list;
     QString m_keptFile;
     QString m_file; // the open list file, or empty
     QVector<FrameListFile::Entry> m_saved; // as the open list file holds them
