@@ -1,6 +1,7 @@
 // drelin-convert as the operator runs it: frames written with one line each, refused pictures
 // named with their reason and the rest written, usage errors, --force, and a converted frame that
 // drelin-upload sends unchanged.
+#include "programrun.h"
 #include "wireoracle.h"
 
 #include "core/framebitmap.h"
@@ -14,29 +15,11 @@
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    Run result;
-    if (!process.waitForFinished(60000))
-        return result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
+using Run = ProgramRun;
 
 Run convert(const QStringList &arguments)
 {
-    return run(QStringLiteral(DRELIN_CONVERT), arguments);
+    return ProgramRun::of(QStringLiteral(DRELIN_CONVERT), arguments);
 }
 
 } // namespace
@@ -76,9 +59,9 @@ private slots:
 
         // Converted, the frame goes through drelin-upload byte for byte as the oracle writes it.
         const QString capture = m_dir.filePath(QStringLiteral("photo.cap"));
-        const Run upload =
-            run(QStringLiteral(DRELIN_UPLOAD),
-                {QStringLiteral("--capture"), capture, QStringLiteral("9=") + m_out + QStringLiteral("/photo.bmp")});
+        const Run upload = ProgramRun::of(
+            QStringLiteral(DRELIN_UPLOAD),
+            {QStringLiteral("--capture"), capture, QStringLiteral("9=") + m_out + QStringLiteral("/photo.bmp")});
         QCOMPARE(upload.exitCode, 0);
         const auto frame = FrameBitmapReader::readFile(m_out + QStringLiteral("/photo.bmp"));
         QVERIFY(frame);
@@ -116,11 +99,9 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, says);
-        const Run result = convert(arguments);
-        QCOMPARE(result.exitCode, 2);
-        const QList<QByteArray> lines = result.err.trimmed().split('\n');
-        QCOMPARE(lines.size(), 2); // what is wrong, and where the help is
-        QVERIFY2(lines[0].startsWith("drelin-convert: ") && lines[0].contains(says), lines[0].constData());
+        const QString problem =
+            convert(arguments).usageErrorProblem(QStringLiteral("drelin-convert"), QString::fromUtf8(says));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
     void helpAndVersion()

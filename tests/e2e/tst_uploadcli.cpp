@@ -2,6 +2,7 @@
 // by path, and interrupts. Its refusals of broken frames are in tst_badbitmaps.
 #include "bmpwriter.h"
 #include "farend.h"
+#include "programrun.h"
 #include "ptypair.h"
 #include "wireoracle.h"
 
@@ -18,12 +19,7 @@
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = ProgramRun;
 
 QByteArray pixels(int seed)
 {
@@ -65,9 +61,7 @@ class TestUploadCli : public QObject
     Run run(const QStringList &arguments, int timeoutMs = 30000)
     {
         std::unique_ptr<QProcess> process(start(arguments));
-        process->waitForFinished(timeoutMs);
-        return {process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1,
-                process->readAllStandardOutput(), process->readAllStandardError()};
+        return ProgramRun::finish(*process, timeoutMs);
     }
 
     void writeConfig(const QString &text)
@@ -119,15 +113,8 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, says);
-        const Run result = run(arguments);
-        QCOMPARE(result.exitCode, 2);
-        // One line on what is wrong and a hint, not the whole help.
-        const QList<QByteArray> lines = result.err.trimmed().split('\n');
-        QCOMPARE(lines.size(), 2);
-        QVERIFY2(lines[0].startsWith("drelin-upload: ") && lines[0].contains(says.toUtf8()), lines[0].constData());
-        QCOMPARE(lines[1], QByteArray("Try 'drelin-upload --help'."));
-        QVERIFY(!result.err.contains("Usage:"));
-        QVERIFY(result.out.isEmpty());
+        const QString problem = run(arguments).usageErrorProblem(QStringLiteral("drelin-upload"), says);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
     void helpAndVersion_data()
