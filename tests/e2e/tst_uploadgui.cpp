@@ -197,8 +197,11 @@ private slots:
         Rig rig;
         FarEnd device(rig.pty, false); // the line fills up and the pixels wait for room
         QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
+        rig.window->MSComm1().setStallAfterMs(100);
         rig.click("cmdSaljiSve");
-        QTRY_VERIFY_WITH_TIMEOUT(rig.get<QProgressBar>("ProgressBar1")->value() > 0, 10000);
+        // Stopped once the pixels wait for room, not while they still go out.
+        QTRY_COMPARE_WITH_TIMEOUT(rig.panel(1), QStringLiteral("The line takes nothing"), 10000);
+        QVERIFY(rig.get<QProgressBar>("ProgressBar1")->value() > 0);
 
         rig.modals.queueMessageAnswer(QMessageBox::Ok); // "Upload stopped!"
         rig.click("cmdStopLoading");
