@@ -139,17 +139,21 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
     const QStringList frames = parser.positionalArguments();
     if (frames.isEmpty())
         return parsed.fail(QStringLiteral("no frames given"));
-    static const QRegularExpression numbered(QStringLiteral("^(\\d+)=(.+)$"));
     QSet<int> numbers;
     for (const QString &frame : frames) {
         QString path = frame;
         QString numberText;
         int number = 0;
         bool ok = true;
-        const auto match = numbered.match(frame);
-        if (match.hasMatch()) {
-            numberText = match.captured(1);
-            path = match.captured(2);
+        // NUMBER=PATH, split by hand: a path that is not UTF-8 carries lone surrogates, which a
+        // regular expression refuses to match.
+        const int equals = int(frame.indexOf(QLatin1Char('=')));
+        const bool numbered = equals > 0 && equals + 1 < frame.size()
+            && std::all_of(frame.begin(), frame.begin() + equals,
+                           [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+        if (numbered) {
+            numberText = frame.left(equals);
+            path = frame.mid(equals + 1);
             // Too many digits for an int is out of range too, not frame 0.
             number = numberText.toInt(&ok);
         } else {

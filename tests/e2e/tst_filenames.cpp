@@ -275,15 +275,16 @@ private slots:
         compareFrames(device.received());
     }
 
-    // Every name in one run of the command, given as bare paths, so numbered 0 up.
+    // Every name in one run of the command, numbered 0 up: the first half as bare paths, the rest
+    // as NUMBER=PATH.
     void sentByTheCommand()
     {
         // QProcess hands arguments over as UTF-8, which cannot carry these bytes: the shell's printf
         // makes them from octal escapes instead.
         QString paths;
-        for (const Name &name : Names) {
-            QByteArray escaped;
-            for (const char byte : m_folder + '/' + name.bytes)
+        for (int seed = 0; seed < int(std::size(Names)); ++seed) {
+            QByteArray escaped = seed < int(std::size(Names)) / 2 ? QByteArray() : QByteArray::number(seed) + '=';
+            for (const char byte : m_folder + '/' + Names[seed].bytes)
                 escaped += '\\' + QByteArray::number(quint8(byte), 8).rightJustified(3, '0');
             paths += QStringLiteral(" \"$(printf '%1')\"").arg(QString::fromLatin1(escaped));
         }
