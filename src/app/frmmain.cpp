@@ -5,6 +5,7 @@
 #include "browser/widgets/drivelistbox.h"
 #include "browser/widgets/filelistbox.h"
 #include "core/appinfo.h"
+#include "core/duration.h"
 #include "core/localpath.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/widgets/frameadder.h"
@@ -69,9 +70,15 @@ frmMain::frmMain(QWidget *parent, Clock *clock, const QString &keptList)
     // After the adder, so a dropped list file is seen before the adder looks for bitmaps.
     m_listFiles = new FrameListFiles(this, m_frames, ui.ListView1, keptList);
     UploadControls forUpload = ui.forUpload();
-    forUpload.menus << m_listFiles->actions();
+    // Restore is not locked with them: it follows the list's emptiness, which an upload cannot change.
+    forUpload.menus << m_listFiles->openAction() << m_listFiles->saveAction() << m_listFiles->saveAsAction();
     m_upload = new UploadController(this, forUpload, m_comm, m_frames, clock ? *clock : m_clock,
                                     [this] { mnuProperties_Click(); });
+    // The hint shows before the port is set up: its time is the device's line.
+    m_listFiles->setLineTime([](int frames) {
+        const LineSettings line = *LineSettings::parse(QString::fromLatin1(SerialSetup::LineSettingsText));
+        return expectedUploadMs(frames, line.baudRate, line.bitsPerCharacter());
+    });
     buildFrameListMenu();
     connect(ui.cmdCopy, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopy_Click);
     connect(ui.cmdCopyAll, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopyAll_Click);
@@ -195,6 +202,7 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    m_listFiles->keepNow(); // a change made just before closing is not left to the timer
     Form_Unload();
     event->accept();
 }

@@ -14,6 +14,7 @@
 #include "core/framebitmap.h"
 #include "core/wiredecoder.h"
 #include "framelist/core/framelistmodel.h"
+#include "framelist/widgets/framelistfiles.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/widgets/uploadcontroller.h"
 
@@ -176,6 +177,8 @@ private slots:
         QCOMPARE(estimateAtFinish, QStringLiteral("Estimated: 01:01:07"));
         QVERIFY(!tickingAtFinish);
         QVERIFY(rig.unlocked());
+        // Restore follows the list, not the lock: it never replaces a list that is there.
+        QVERIFY(!rig.window->listFiles()->restoreAction()->isEnabled());
         QVERIFY(rig.get("cmdSaljiSve")->isEnabled());
         QVERIFY(rig.get("cmdStopLoading")->isHidden());
         QCOMPARE(rig.get<QProgressBar>("ProgressBar1")->value(), 2 * 32768);

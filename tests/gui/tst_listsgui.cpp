@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMimeData>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -188,6 +189,54 @@ private slots:
         QVERIFY(!hint->isVisible());
         QCOMPARE(rig.caption(), QStringLiteral("Drelin Image uploader"));
         QVERIFY2(rig.modals.unexpected().isEmpty(), qPrintable(rig.modals.unexpected().join(" / ")));
+    }
+
+    // A change made just before the window closes is kept, not left to the timer.
+    void keptWhenClosedAtOnce()
+    {
+        Rig rig;
+        rig.list()->add(QStringLiteral("0009"), rig.bitmap(QStringLiteral("a.bmp")));
+        QVERIFY(rig.window->close());
+        const auto kept = FrameListFile::read(rig.files()->keptFile());
+        QVERIFY(kept && kept->size() == 1);
+        QCOMPARE(kept->first().number, 9);
+    }
+
+    // The list outlives a process killed without a chance to clean up: the next window offers it.
+    void keptAfterAKill()
+    {
+        Rig rig;
+        rig.bitmap(QStringLiteral("a.bmp"));
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DRELIN_KILLED_CHILD_DIR"), rig.dir.path());
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("childKeepsAListUntilKilled")});
+        QVERIFY(child.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(FrameListFile::read(rig.files()->keptFile()).has_value(), 20000);
+        child.kill();
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+        rig.open();
+        QVERIFY(rig.window->findChild<QLabel *>(QStringLiteral("previousListHint"))->isVisible());
+        QTest::keyClick(rig.window.get(), Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(rig.entries(), (QStringList{"0001=a.bmp", "0002=a.bmp"}));
+    }
+
+    // Not a test of its own: keptAfterAKill runs it in a process that it kills.
+    void childKeepsAListUntilKilled()
+    {
+        const QString dir = qEnvironmentVariable("DRELIN_KILLED_CHILD_DIR");
+        if (dir.isEmpty())
+            QSKIP("run by keptAfterAKill in a process of its own");
+        TestSettings store;
+        ScriptedModals modals;
+        frmMain window(nullptr, nullptr, dir + QStringLiteral("/data/previous.frames"));
+        window.frameList()->add(QStringLiteral("0001"), dir + QStringLiteral("/a.bmp"));
+        window.frameList()->add(QStringLiteral("0002"), dir + QStringLiteral("/a.bmp"));
+        QTest::qWait(60000); // the list is kept meanwhile; the test kills the process long before
+        QFAIL("not killed");
     }
 };
 

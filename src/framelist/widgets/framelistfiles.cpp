@@ -136,12 +136,19 @@ void FrameListFiles::showPreviousHint()
     m_hint->setVisible(m_frames->count() == 0 && count > 0);
     if (count == 0)
         return;
-    // The device's line: 38400 bit/s, 11 bits a character.
-    m_hint->setText(QStringLiteral("The previous list had %1 %2 (%3 on the line).\n\nCtrl+R or \"Restore previous "
-                                   "list\" in this list's context menu brings it back.")
-                        .arg(count)
-                        .arg(count == 1 ? QStringLiteral("frame") : QStringLiteral("frames"))
-                        .arg(formatDuration(expectedUploadMs(count, 38400, 11))));
+    const QString size =
+        QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("frame") : QStringLiteral("frames"));
+    m_hint->setText(QStringLiteral("The previous list had %1.\n\nCtrl+R or \"Restore previous list\" in this "
+                                   "list's context menu brings it back.")
+                        .arg(m_lineTime
+                                 ? QStringLiteral("%1 (%2 on the line)").arg(size, formatDuration(m_lineTime(count)))
+                                 : size));
+}
+
+void FrameListFiles::setLineTime(std::function<qint64(int)> lineTime)
+{
+    m_lineTime = std::move(lineTime);
+    showPreviousHint();
 }
 
 QString FrameListFiles::startFolder() const

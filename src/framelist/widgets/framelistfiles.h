@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+
 class FrameListModel;
 class QAbstractItemView;
 class QAction;
@@ -30,7 +32,6 @@ public:
     QAction *saveAction() const { return m_save; }
     QAction *saveAsAction() const { return m_saveAs; }
     QAction *restoreAction() const { return m_restore; }
-    QList<QAction *> actions() const { return {m_open, m_save, m_saveAs, m_restore}; }
 
     // Replaces the list with the file's entries; a refused file gets a box and changes nothing.
     bool open(const QString &file);
@@ -45,6 +46,8 @@ public:
     QString keptFile() const { return m_keptFile; }
     // Writes the kept copy now instead of within the second.
     void keepNow();
+    // How long a list of so many frames takes on the line, for the empty list's hint.
+    void setLineTime(std::function<qint64(int frames)> lineTime);
 
     static QString defaultKeptFile();
 
@@ -67,6 +70,7 @@ private:
     QVector<FrameListFile::Entry> m_saved; // as the open list file holds them
     QVector<FrameListFile::Entry> m_kept; // as the kept copy holds them
     QTimer m_keepTimer;
+    std::function<qint64(int)> m_lineTime;
     QLabel *m_hint;
     QAction *m_open;
     QAction *m_save;
