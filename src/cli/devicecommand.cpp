@@ -6,6 +6,7 @@
 #include "core/wiredecoder.h"
 #include "serial/core/linesettings.h"
 #include "serial/core/serialsetup.h"
+#include "upload/core/frametransmitter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -33,8 +34,10 @@ public:
         m_quiet.start();
     }
 
-    void take(const QByteArray &bytes)
+    // The number of places where the sender pauses that the bytes reached.
+    int take(const QByteArray &bytes)
     {
+        const int pausesBefore = m_decoder.pausesPassed();
         if (!bytes.isEmpty()) {
             m_decoder.feed(bytes);
             m_quiet.restart();
@@ -42,6 +45,7 @@ public:
             m_decoder.finish();
         }
         report();
+        return m_decoder.pausesPassed() - pausesBefore;
     }
 
     void end()
@@ -90,7 +94,9 @@ int readCapture(const QString &path, Listener &listener, QTextStream &err)
 }
 
 // With a line rate, only as much is taken as the line carries; the rest waits in the system's
-// buffers and holds up the sender as a real line does.
+// buffers and holds up the sender as a real line does. Where the sender pauses, the line carries
+// nothing for the pause: a sender that is ahead (a pseudo-terminal buffers some 20 KB and tells it
+// they are gone) pauses while the device still reads, which a real line never lets happen.
 class Pacing
 {
 public:
@@ -109,10 +115,12 @@ public:
             m_clock.pauseMs(m_pacer->msUntilNext());
         return allowed;
     }
-    void took(qint64 count)
+    void took(qint64 count, int pauses)
     {
         if (m_pacer && count > 0)
             m_pacer->take(count);
+        if (m_pacer && pauses > 0)
+            m_pacer->idle(pauses * FrameTransmitter::PauseMs);
     }
 
 private:
@@ -144,8 +152,7 @@ int listenOnDevice(const QString &path, int lineRate, Listener &listener, QTextS
             return DeviceCommand::Failure;
         }
         const QByteArray bytes = room > 0 ? port.read(room) : QByteArray();
-        pacing.took(bytes.size());
-        listener.take(bytes);
+        pacing.took(bytes.size(), listener.take(bytes));
     }
     listener.end();
     return DeviceCommand::Success;
@@ -155,10 +162,7 @@ int listenOnPty(int lineRate, Listener &listener, QTextStream &out, QTextStream 
                 const std::atomic<int> &interrupts)
 {
     Pacing pacing(lineRate);
-    const auto take = [&](const QByteArray &bytes) {
-        pacing.took(bytes.size());
-        listener.take(bytes);
-    };
+    const auto take = [&](const QByteArray &bytes) { pacing.took(bytes.size(), listener.take(bytes)); };
     if (!PseudoTerminal::listen(
             take, [&](qint64 most) { return pacing.room(most); }, out, err, interrupts))
         return DeviceCommand::Failure;

@@ -21,12 +21,18 @@ void LinePacer::update()
 qint64 LinePacer::allowance()
 {
     update();
-    return qint64(std::floor(m_credit));
+    return std::max<qint64>(0, qint64(std::floor(m_credit)));
 }
 
 void LinePacer::take(qint64 count)
 {
     m_credit -= double(count);
+}
+
+void LinePacer::idle(qint64 ms)
+{
+    update();
+    m_credit = std::min(m_credit, 0.0) - double(ms) * m_perMs;
 }
 
 int LinePacer::msUntilNext()

@@ -19,6 +19,8 @@ public:
     qint64 allowance();
     // `count` characters were taken.
     void take(qint64 count);
+    // The line carries nothing for `ms` from now, as while the sender pauses.
+    void idle(qint64 ms);
     // How long until the next character may be taken, at least 1 ms.
     int msUntilNext();
 

@@ -89,6 +89,7 @@ struct WireDecoder::State
     int highNibble = -1; // first digit of a pair still waiting for its second
     std::array<quint8, 4> bytes{}; // the colour entry or pixel group being assembled
     int byteCount = 0;
+    int pauses = 0;
     bool colourRangeReported = false;
     // Frames share this until a pixel arrives: a run of false starts then costs no pixel memory.
     QByteArray blankPixels;
@@ -121,6 +122,7 @@ void WireDecoder::State::consume(char c)
         if (c == ' ') {
             // The space may also open the next marker, should the line have lost that one's.
             phase = Phase::AfterSpace;
+            ++pauses;
             return;
         }
         // " [" and "]" without the space: a frame whose first number digit is the ']'.
@@ -147,6 +149,7 @@ void WireDecoder::State::frameCharacter(char c)
             return;
         }
         if (++position == FrameEnd) {
+            ++pauses;
             frame.characters = position;
             frame.complete = frame.problem.isEmpty();
             finished.append(std::move(frame));
@@ -159,7 +162,8 @@ void WireDecoder::State::frameCharacter(char c)
     // The name is taken as it comes: any byte, markers included, may be part of it.
     if (position >= NameStart && position < ColourStart) {
         frame.nameField.append(c);
-        ++position;
+        if (++position == ColourStart)
+            ++pauses;
         return;
     }
 
@@ -288,6 +292,11 @@ void WireDecoder::finish()
 bool WireDecoder::inFrame() const
 {
     return d->phase == State::Phase::InFrame;
+}
+
+int WireDecoder::pausesPassed() const
+{
+    return d->pauses;
 }
 
 QList<DecodedFrame> WireDecoder::takeFrames()

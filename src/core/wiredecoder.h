@@ -42,6 +42,9 @@ public:
     QList<DecodedFrame> takeFrames();
     // True while a frame has begun and not yet ended.
     bool inFrame() const;
+    // How often the stream has reached a place where the sender pauses: after the empty frame,
+    // after the name and after a frame's close.
+    int pausesPassed() const;
 
 private:
     struct State;

@@ -138,6 +138,8 @@ private slots:
         QCOMPARE(frames.size(), 1);
         VERIFY_NO_DIFFERENCE(wholeFrame(frames.first(), number, sent));
         QCOMPARE(frames.first().nameField, WireFormat::nameField(name));
+        // The sender's pauses: after the empty frame, the name and the close, whatever the name holds.
+        QCOMPARE(decoder.pausesPassed(), 3);
         decoder.finish();
         QVERIFY(decoder.takeFrames().isEmpty());
 
