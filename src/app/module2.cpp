@@ -19,6 +19,9 @@ frmMain *Main()
 {
     auto *window = new frmMain;
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // Closed mid-upload, the window hides at once and closes when the line is let go; no window
+    // is visible to close last then, so its going ends the program.
+    QObject::connect(window, &QObject::destroyed, qApp, &QCoreApplication::quit);
     window->Form_Load();
     window->show();
     return window;

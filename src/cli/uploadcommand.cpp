@@ -1,12 +1,12 @@
 #include "cli/uploadcommand.h"
 
 #include "cli/uploadreport.h"
+#include "core/commandword.h"
 #include "framelist/core/framelistfile.h"
 #include "framelist/core/framenumber.h"
 #include "serial/core/portmap.h"
 #include "upload/core/uploadcheck.h"
 
-#include <QRegularExpression>
 #include <QSet>
 #include <QTextStream>
 
@@ -18,21 +18,6 @@
 static_assert(std::atomic<int>::is_always_lock_free, "the interrupt handler may only touch lock-free atomics");
 
 std::atomic<int> UploadCommand::s_interrupts{0};
-
-namespace {
-
-// Single quotes where a shell would split or expand the word.
-QString shellWord(const QString &word)
-{
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_@%+=:,./-]+$"));
-    if (plain.match(word).hasMatch())
-        return word;
-    QString quoted = word;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
-} // namespace
 
 UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
 {
@@ -193,7 +178,7 @@ QString UploadCommand::continuation(const Options &options, const QVector<Upload
         words << QStringLiteral("--quiet");
     QStringList quoted;
     for (const QString &word : qAsConst(words))
-        quoted << shellWord(word);
+        quoted << commandWord(word);
     return quoted.join(QLatin1Char(' '));
 }
 

@@ -20,6 +20,10 @@ QByteArray encode(const QString &path);
 // when the name's bytes are not UTF-8.
 bool qtCanReach(const QString &path);
 
+// Whether a backslash separates the folders of a path (Windows) rather than being a character a
+// name may hold (Linux).
+bool backslashSeparates();
+
 enum class Kind { Files, Folders };
 // The names in a folder (not "." or ".."), unsorted. Empty, with *error set, when it cannot be read.
 QStringList entries(const QString &folder, Kind kind, QString *error = nullptr);

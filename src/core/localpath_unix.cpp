@@ -103,6 +103,11 @@ bool qtCanReach(const QString &path)
     return !path.isEmpty() && QFile::encodeName(path) == encode(path);
 }
 
+bool backslashSeparates()
+{
+    return false;
+}
+
 QStringList entries(const QString &folder, Kind kind, QString *error)
 {
     QStringList names;

@@ -86,6 +86,11 @@ bool qtCanReach(const QString &path)
     return !path.isEmpty();
 }
 
+bool backslashSeparates()
+{
+    return true;
+}
+
 QStringList entries(const QString &folder, Kind kind, QString *error)
 {
     QStringList names;

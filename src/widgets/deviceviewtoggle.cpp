@@ -1,20 +1,14 @@
 #include "widgets/deviceviewtoggle.h"
 
-#include "core/appinfo.h"
+#include "core/settingsstore.h"
 #include "widgets/preview.h"
 
 #include <QAction>
 #include <QLabel>
-#include <QSettings>
 
 namespace {
 
 const QString Key = QStringLiteral("Previews/DeviceView");
-
-QSettings store()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(AppInfo::ApplicationTitle));
-}
 
 } // namespace
 
@@ -26,7 +20,7 @@ DeviceViewToggle::DeviceViewToggle(QObject *parent, const QList<QLabel *> &previ
     m_action->setObjectName(QStringLiteral("actDeviceView"));
     m_action->setCheckable(true);
     m_action->setToolTip(QStringLiteral("Each colour as the device shows it, with 6 bits a component"));
-    m_action->setChecked(store().value(Key, false).toBool());
+    m_action->setChecked(SettingsStore::open().value(Key, false).toBool());
     for (QLabel *preview : m_previews) {
         preview->setContextMenuPolicy(Qt::ActionsContextMenu);
         preview->addAction(m_action);
@@ -35,7 +29,7 @@ DeviceViewToggle::DeviceViewToggle(QObject *parent, const QList<QLabel *> &previ
     connect(m_action, &QAction::toggled, this, [this](bool deviceView) {
         apply(deviceView);
         // A view preference: a store that cannot be written only forgets it.
-        store().setValue(Key, deviceView);
+        SettingsStore::open().setValue(Key, deviceView);
     });
 }
 

@@ -11,6 +11,7 @@
 #include "testsettings.h"
 
 #include "app/frmmain.h"
+#include "app/module2.h"
 #include "core/framebitmap.h"
 #include "core/wiredecoder.h"
 #include "framelist/core/framelistmodel.h"
@@ -19,13 +20,16 @@
 #include "upload/widgets/uploadcontroller.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -274,6 +278,30 @@ private slots:
         QCOMPARE(shown, QStringList({"Upload stopped!", "the error", "frmProperties"}));
         QVERIFY(rig.unlocked());
         QVERIFY(rig.get("cmdSaljiSve")->isEnabled());
+    }
+
+    // The program as it starts: closed mid-upload, it ends once the line is let go, though no
+    // window is left visible to close last.
+    void closingMidUploadEndsTheProgram()
+    {
+        TestSettings store;
+        PtyPair pty;
+        store.setValue(QStringLiteral("Ports/Com2"), pty.devicePath());
+        FarEnd device(pty);
+        QTemporaryDir dir;
+        const QString frame = dir.filePath(QStringLiteral("frame.bmp"));
+        QFile file(frame);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(BmpWriter::standardFrame(palette(0), picture(0))) > 0);
+        file.close();
+        QPointer<frmMain> window = Module2::Main();
+        window->frameList()->add(QStringLiteral("0001"), frame);
+        QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdSaljiSve")), Qt::LeftButton);
+        QVERIFY(window->upload()->isUploading());
+        QVERIFY(!window->close());
+        QTimer::singleShot(30000, qApp, [] { QCoreApplication::exit(1); }); // not ended: fail, not hang
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!window); // gone with the program's end
+        QVERIFY(device.received().startsWith(" [] "));
     }
 
     // Closing the window mid-frame leaves the device the bytes a stop leaves: the header to the

@@ -7,6 +7,7 @@
 #include "about/widgets/frmabout.h"
 #include "app/frmmain.h"
 #include "app/module2.h"
+#include "widgets/artwork.h"
 #include "widgets/twips.h"
 
 #include <QAction>
@@ -121,7 +122,9 @@ private slots:
     void details()
     {
         Module2::prepareApplication(); // as the program starts
-        frmAbout dialog;
+        QWidget window; // the main window, which has the program's icon
+        window.setWindowIcon(Artwork::programIcon());
+        frmAbout dialog(&window);
         QVERIFY(dialog.windowIcon().isNull()); // the About box shows no icon
         auto *ok = dialog.findChild<QPushButton *>(QStringLiteral("cmdOK"));
         QVERIFY(ok->isDefault());

@@ -11,9 +11,11 @@
 #include "about/widgets/frmabout.h"
 #include "browser/widgets/drivelistbox.h"
 #include "core/appinfo.h"
+#include "core/commandword.h"
 #include "core/framebitmap.h"
 #include "core/localpath.h"
 #include "core/systemerror_win.h"
+#include "framelist/core/framelistfile.h"
 #include "serial/core/portmap.h"
 #include "serial/core/portsettings.h"
 #include "serial/core/serialportcomponent.h"
@@ -27,6 +29,8 @@
 #include <QUrl>
 
 #include <windows.h>
+
+#include <shellapi.h> // CommandLineToArgvW, after windows.h
 
 namespace {
 
@@ -311,6 +315,50 @@ private slots:
         QString error;
         QVERIFY2(FrameBitmapReader::readFile(QDir::toNativeSeparators(path), &error), qPrintable(error));
         QVERIFY(LocalPath::fromUrlBytes(QUrl::fromLocalFile(path).path(QUrl::FullyEncoded).toLatin1()) == path);
+    }
+
+    // A list written by hand with backslashes reads as it stands, even a backslash before a t or an
+    // n, and the program writes it back with forward slashes.
+    void listFileWithBackslashes()
+    {
+        const auto read = FrameListFile::parse("0002\tsub\\new.bmp\n0001\tC:\\frames\\tab.bmp\n",
+                                               QStringLiteral("Z:/lists"), QStringLiteral("x.frames"));
+        QVERIFY(read);
+        QCOMPARE(read->at(0).path, QStringLiteral("C:/frames/tab.bmp"));
+        QCOMPARE(read->at(1).path, QStringLiteral("Z:/lists/sub/new.bmp"));
+        QCOMPARE(FrameListFile::format(*read, QStringLiteral("Z:/lists")),
+                 QByteArray("0001\tC:/frames/tab.bmp\n0002\tsub/new.bmp\n"));
+    }
+
+    // Words of the printed "To continue:" command, as a program's command line splits them again.
+    void commandWords_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("plain") << "--list"
+                               << "--list";
+        QTest::newRow("space") << "0=Z:/a b/лого 1.bmp"
+                               << "\"0=Z:/a b/лого 1.bmp\"";
+        QTest::newRow("backslashes before the closing quote") << "C:\\a b\\"
+                                                              << "\"C:\\a b\\\\\"";
+        QTest::newRow("a quote") << "say \"hi\""
+                                 << "\"say \\\"hi\\\"\"";
+        QTest::newRow("empty") << ""
+                               << "\"\"";
+    }
+
+    void commandWords()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, written);
+        QCOMPARE(commandWord(word), written);
+        int count = 0;
+        LPWSTR *split =
+            ::CommandLineToArgvW(reinterpret_cast<LPCWSTR>((QStringLiteral("x ") + written).utf16()), &count);
+        QVERIFY(split);
+        const QString back = count == 2 ? QString::fromWCharArray(split[1]) : QString();
+        ::LocalFree(split);
+        QCOMPARE(back, word);
     }
 
     void fileErrorsInTheSystemsWords_data()

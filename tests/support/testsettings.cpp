@@ -1,6 +1,6 @@
 #include "testsettings.h"
 
-#include "serial/core/settingsstore.h"
+#include "core/settingsstore.h"
 
 #include <QSettings>
 

@@ -1,5 +1,7 @@
 #include "about/core/programlauncher.h"
 
+#include "core/commandword.h"
+
 // Programs on Windows start with a normal window that takes the focus; web addresses go to the
 // desktop's default browser.
 
@@ -9,36 +11,11 @@
 
 #include <shellapi.h> // after windows.h, which it builds on
 
-namespace {
-
-// One argument of a command line as the program's start-up code splits it again.
-QString quoted(const QString &argument)
-{
-    if (!argument.isEmpty() && !argument.contains(QLatin1Char(' ')) && !argument.contains(QLatin1Char('\t'))
-        && !argument.contains(QLatin1Char('"')))
-        return argument;
-    QString result = QStringLiteral("\"");
-    int backslashes = 0;
-    for (const QChar c : argument) {
-        if (c == QLatin1Char('\\')) {
-            ++backslashes;
-            continue;
-        }
-        // Backslashes double only before a quote.
-        result += QString(c == QLatin1Char('"') ? 2 * backslashes + 1 : backslashes, QLatin1Char('\\'));
-        backslashes = 0;
-        result += c;
-    }
-    return result + QString(2 * backslashes, QLatin1Char('\\')) + QLatin1Char('"');
-}
-
-} // namespace
-
 bool ProgramLauncher::startDetached(const QString &program, const QStringList &arguments)
 {
-    QString commandLine = quoted(program);
+    QString commandLine = commandWord(program);
     for (const QString &argument : arguments)
-        commandLine += QLatin1Char(' ') + quoted(argument);
+        commandLine += QLatin1Char(' ') + commandWord(argument);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

@@ -10,6 +10,7 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -40,6 +41,7 @@ frmAbout::frmAbout(QWidget *parent, ProgramLauncher *launcher)
     , m_ownsLauncher(!launcher)
 {
     setObjectName(QStringLiteral("frmAbout"));
+    setWindowIcon(QIcon()); // none of its own, and not the main window's either
     FormStyle::apply(this);
     setFixedSize(Twips::toPixels(5730), Twips::toPixels(4305));
     buildControls();

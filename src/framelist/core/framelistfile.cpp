@@ -48,6 +48,8 @@ int utf8Length(const QByteArray &bytes, int i)
 
 QByteArray escape(const QByteArray &bytes)
 {
+    if (LocalPath::backslashSeparates())
+        return bytes;
     QByteArray out;
     for (int i = 0; i < bytes.size();) {
         const char c = bytes.at(i);
@@ -78,6 +80,8 @@ bool isHex(char c)
 
 std::optional<QByteArray> unescape(const QByteArray &text)
 {
+    if (LocalPath::backslashSeparates())
+        return text;
     QByteArray out;
     for (int i = 0; i < text.size(); ++i) {
         if (text.at(i) != '\\') {

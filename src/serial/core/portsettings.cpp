@@ -1,6 +1,6 @@
 #include "serial/core/portsettings.h"
 
-#include "serial/core/settingsstore.h"
+#include "core/settingsstore.h"
 
 namespace {
 QString overrideKey(int port)

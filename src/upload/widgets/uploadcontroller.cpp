@@ -296,7 +296,7 @@ void UploadController::finish(const UploadOutcome &outcome)
         showUnsent(outcome);
         // The stop action has restored the window; only the upload button waited for this.
         ui.cmdSaljiSve->setEnabled(!ui.cmdStopLoading->isEnabled());
-        if (m_focusBefore == ui.cmdSaljiSve && ui.ListView1->hasFocus())
+        if (m_focusBefore == ui.cmdSaljiSve && m_window->focusWidget() == ui.ListView1)
             restoreFocus();
         break;
     case UploadOutcome::Failed: {

@@ -1,4 +1,4 @@
-#include "serial/core/settingsstore.h"
+#include "core/settingsstore.h"
 
 // HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application title>\<section>, value <key>,
 // a string: where SaveSetting and GetSetting keep them.

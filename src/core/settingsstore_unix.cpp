@@ -1,4 +1,4 @@
-#include "serial/core/settingsstore.h"
+#include "core/settingsstore.h"
 
 // ~/.config/<application title>.conf
 
