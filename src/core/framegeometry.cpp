@@ -35,11 +35,13 @@ QImage composeDrawn(const QImage &drawn, const QRect &placement, const QColor &b
 QImage compose(const QImage &picture, const ImportOptions &options)
 {
     const QRect where = placement(picture.size(), options.geometry);
-    // Qt's smooth scaling averages over the area when it shrinks, so a photo does not alias.
-    const QImage scaled = picture.size() == where.size()
-        ? picture
-        : picture.scaled(where.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return composeDrawn(scaled.convertToFormat(QImage::Format_ARGB32_Premultiplied), where, options.background);
+    // Qt's smooth scaling averages over the area when it shrinks, so a photo does not alias; it
+    // does so for colour formats only (a 1-bit picture would shrink to pure black and white).
+    const QImage colours = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage scaled = colours.size() == where.size()
+        ? colours
+        : colours.scaled(where.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return composeDrawn(scaled, where, options.background);
 }
 
 } // namespace FrameGeometry

@@ -24,6 +24,9 @@ bool qtCanReach(const QString &path);
 // name may hold (Linux).
 bool backslashSeparates();
 
+// Whether the file system takes names that differ only in letter case for one file (Windows).
+bool namesIgnoreCase();
+
 enum class Kind { Files, Folders };
 // The names in a folder (not "." or ".."), unsorted. Empty, with *error set, when it cannot be read.
 QStringList entries(const QString &folder, Kind kind, QString *error = nullptr);

@@ -108,6 +108,11 @@ bool backslashSeparates()
     return false;
 }
 
+bool namesIgnoreCase()
+{
+    return false;
+}
+
 QStringList entries(const QString &folder, Kind kind, QString *error)
 {
     QStringList names;

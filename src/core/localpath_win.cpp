@@ -91,6 +91,11 @@ bool backslashSeparates()
     return true;
 }
 
+bool namesIgnoreCase()
+{
+    return true;
+}
+
 QStringList entries(const QString &folder, Kind kind, QString *error)
 {
     QStringList names;

@@ -1,12 +1,16 @@
 #include "core/pictureconverter.h"
 
+#include "core/framename.h"
 #include "core/framequantizer.h"
 #include "core/framewriter.h"
 #include "core/localpath.h"
 #include "core/picturereader.h"
+#include "core/wireformat.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 PictureConverter::PictureConverter(const ImportOptions &options, const QString &folder)
     : m_options(options)
@@ -25,14 +29,37 @@ QString PictureConverter::frameFileName(const QString &source, int index, bool a
     return stem.left(5) + QStringLiteral("%1.bmp").arg(index, 3, 10, QLatin1Char('0'));
 }
 
+QVector<int> PictureConverter::sequenceNumbers(const QStringList &pictures)
+{
+    // Stills grouped by the eight characters the device would receive as their name.
+    QHash<QString, QVector<int>> byName;
+    for (int i = 0; i < pictures.size(); ++i) {
+        if (PictureReader::pictureCount(pictures[i]) == 1)
+            byName[frameNameFromPath(pictures[i]).left(WireFormat::NameLength).toLower()].append(i);
+    }
+    QVector<int> numbers(pictures.size(), -1);
+    for (const QVector<int> &same : qAsConst(byName)) {
+        for (int k = 0; same.size() > 1 && k < same.size(); ++k)
+            numbers[same[k]] = k;
+    }
+    return numbers;
+}
+
+QString PictureConverter::fileName(const QString &picture, int sequenceNumber, int index, bool animated)
+{
+    return sequenceNumber >= 0 ? frameFileName(picture, sequenceNumber, true) : frameFileName(picture, index, animated);
+}
+
 QStringList PictureConverter::plannedFiles(const QStringList &pictures) const
 {
+    const QVector<int> sequence = sequenceNumbers(pictures);
     QStringList files;
     int room = MostFrames;
-    for (const QString &picture : pictures) {
-        const int count = std::min(std::max(PictureReader::pictureCount(picture), 1), room);
+    for (int p = 0; p < pictures.size(); ++p) {
+        const int pictureCount = std::max(PictureReader::pictureCount(pictures[p]), 1);
+        const int count = std::min(pictureCount, room);
         for (int i = 0; i < count; ++i)
-            files << QDir(m_folder).filePath(frameFileName(picture, i, count > 1));
+            files << QDir(m_folder).filePath(fileName(pictures[p], sequence[p], i, pictureCount > 1));
         room -= count;
     }
     return files;
@@ -40,9 +67,12 @@ QStringList PictureConverter::plannedFiles(const QStringList &pictures) const
 
 QList<PictureConverter::Outcome> PictureConverter::convert(const QStringList &pictures)
 {
+    const QVector<int> sequence = sequenceNumbers(pictures);
+    QSet<QString> madeNow; // the frame files of this run, as the file system tells names apart
     QList<Outcome> outcomes;
     int made = 0;
-    for (const QString &picture : pictures) {
+    for (int p = 0; p < pictures.size(); ++p) {
+        const QString &picture = pictures[p];
         Outcome outcome;
         outcome.source = picture;
         const int room = MostFrames - made;
@@ -57,8 +87,14 @@ QList<PictureConverter::Outcome> PictureConverter::convert(const QStringList &pi
             outcome.problem = why;
         } else {
             QStringList refused;
+            QStringList clashes;
             for (int i = 0; i < read.pictures.size() && !cancelled(); ++i) {
-                const QString target = QDir(m_folder).filePath(frameFileName(picture, i, read.animated));
+                const QString target = QDir(m_folder).filePath(fileName(picture, sequence[p], i, read.animated));
+                const QString key = LocalPath::namesIgnoreCase() ? target.toLower() : target;
+                if (madeNow.contains(key)) {
+                    clashes << QFileInfo(target).fileName();
+                    continue;
+                }
                 if (!m_overwrite && LocalPath::stat(target).exists) {
                     outcome.kept << target;
                     continue;
@@ -70,10 +106,17 @@ QList<PictureConverter::Outcome> PictureConverter::convert(const QStringList &pi
                     continue;
                 }
                 outcome.written << target;
+                madeNow.insert(key);
                 ++made;
                 if (m_progress)
                     m_progress(made);
             }
+            if (!clashes.isEmpty())
+                refused << QStringLiteral("%1 not written: %2 made from another picture of this import already; "
+                                          "rename one of the two")
+                               .arg(clashes.size() == 1 ? clashes.first()
+                                                        : QStringLiteral("%1 frames").arg(clashes.size()),
+                                    clashes.size() == 1 ? QStringLiteral("it was") : QStringLiteral("they were"));
             if (read.leftOut > 0)
                 refused << QStringLiteral("%1 of its pictures left out: the device takes %2 frames")
                                .arg(read.leftOut)

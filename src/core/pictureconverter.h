@@ -11,8 +11,11 @@
 
 // Turns pictures into frame files in one folder, as one sequence in the order given: a still
 // picture NAME.EXT into NAME.bmp, an animation into one file a picture, numbered from 000 and named
-// so that the eight characters the device receives still tell them apart. At most 256 frames in
-// all. An existing file is left alone unless overwriting is allowed.
+// so that the eight characters the device receives still tell them apart. Stills the device could
+// not tell apart by their names (a numbered sequence intro_0001.png, intro_0002.png, ...) are
+// named as the pictures of one animation, in the order given. At most 256 frames in all. An
+// existing file is left alone unless overwriting is allowed; a frame file is never made twice in
+// one run, so no picture's frames replace another's.
 class PictureConverter
 {
 public:
@@ -44,6 +47,9 @@ public:
 
 private:
     bool cancelled() const { return m_cancel && m_cancel->load(); }
+    // For each picture, its number in a sequence of stills named as one animation, or -1.
+    static QVector<int> sequenceNumbers(const QStringList &pictures);
+    static QString fileName(const QString &picture, int sequenceNumber, int index, bool animated);
 
     ImportOptions m_options;
     QString m_folder;

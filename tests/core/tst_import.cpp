@@ -226,6 +226,69 @@ private slots:
             QCOMPARE(frame.pixel(covered.left() - 2, 60), qRgb(0, 0, 120));
     }
 
+    void shrinkingAveragesEveryFormat_data()
+    {
+        QTest::addColumn<QImage::Format>("format");
+        QTest::newRow("RGB") << QImage::Format_RGB32;
+        QTest::newRow("1-bit") << QImage::Format_Mono;
+        QTest::newRow("8-bit grey") << QImage::Format_Grayscale8;
+        QTest::newRow("indexed") << QImage::Format_Indexed8;
+    }
+
+    // A full HD checkerboard of single pixels shrinks to grey, not to black and white.
+    void shrinkingAveragesEveryFormat()
+    {
+        QFETCH(QImage::Format, format);
+        QImage board(1920, 1080, QImage::Format_RGB32);
+        for (int y = 0; y < board.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(board.scanLine(y));
+            for (int x = 0; x < board.width(); ++x)
+                line[x] = (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+        }
+        ImportOptions options;
+        options.geometry = ImportOptions::Geometry::Stretch;
+        const QImage frame = FrameGeometry::compose(board.convertToFormat(format), options);
+        int darkest = 255, lightest = 0;
+        for (int y = 0; y < frame.height(); ++y) {
+            for (int x = 0; x < frame.width(); ++x) {
+                darkest = std::min(darkest, qGray(frame.pixel(x, y)));
+                lightest = std::max(lightest, qGray(frame.pixel(x, y)));
+            }
+        }
+        QVERIFY2(darkest > 96 && lightest < 160, qPrintable(QStringLiteral("%1..%2").arg(darkest).arg(lightest)));
+    }
+
+    // Stills the device could not tell apart are numbered as one sequence; a frame file that
+    // another picture of the run made already is not made again.
+    void namesTheDeviceTellsApart()
+    {
+        QTemporaryDir dir;
+        QStringList pictures;
+        for (const char *name : {"intro_frame_0001.png", "intro_frame_0002.png", "logo.png", "intro000.png"}) {
+            QImage picture(16, 8, QImage::Format_RGB32);
+            picture.fill(QColor::fromHsv(int(pictures.size()) * 60, 255, 255));
+            pictures << dir.filePath(QString::fromLatin1(name));
+            QVERIFY(picture.save(pictures.last()));
+        }
+        PictureConverter converter(ImportOptions(), dir.path());
+        QStringList planned;
+        for (const QString &file : converter.plannedFiles(pictures))
+            planned << QFileInfo(file).fileName();
+        QCOMPARE(planned, (QStringList{"intro000.bmp", "intro001.bmp", "logo.bmp", "intro000.bmp"}));
+        const auto outcomes = converter.convert(pictures);
+        QStringList written;
+        for (const auto &outcome : outcomes) {
+            for (const QString &file : outcome.written)
+                written << QFileInfo(file).fileName();
+        }
+        QCOMPARE(written, (QStringList{"intro000.bmp", "intro001.bmp", "logo.bmp"}));
+        QVERIFY2(outcomes[3].problem.contains(QStringLiteral("intro000.bmp not written")),
+                 qPrintable(outcomes[3].problem));
+        const auto first = FrameBitmapReader::readFile(dir.filePath(QStringLiteral("intro000.bmp")));
+        QVERIFY(first);
+        QCOMPARE(qRed(DeviceView::shown(first->palette[first->pixel(8, 64)])), 255); // the first picture's red
+    }
+
     void animations_data()
     {
         QTest::addColumn<QString>("suffix");
