@@ -425,23 +425,25 @@ private slots:
     }
 
     // After a stop the entry that did not go out whole is the current one, selected alone, so the
-    // upload continues from it with one right-click.
+    // upload continues from it with one right-click: stopped in the second frame's first pause,
+    // that is the second entry.
     void theUnsentEntryIsCurrentAfterAStop()
     {
         Rig rig;
-        FarEnd device(rig.pty, false);
+        FarEnd device(rig.pty);
         QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
         auto *view = rig.get<QTreeView>("ListView1");
         view->selectAll();
+        rig.clock.holdFrom(4);
         rig.click("cmdSaljiSve");
-        QTRY_VERIFY_WITH_TIMEOUT(rig.get<QProgressBar>("ProgressBar1")->value() > 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.clock.pauses(), 4, 10000);
         rig.modals.queueMessageAnswer(QMessageBox::Ok); // "Upload stopped!"
         rig.click("cmdStopLoading");
-        device.setReading(true);
-        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 10000); // it may have returned behind the box
-        QCOMPARE(view->currentIndex().row(), 0);
+        rig.clock.release();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 10000);
+        QCOMPARE(view->currentIndex().row(), 1);
         QCOMPARE(view->selectionModel()->selectedRows().size(), 1);
-        QVERIFY(view->selectionModel()->isRowSelected(0, {}));
+        QVERIFY(view->selectionModel()->isRowSelected(1, {}));
     }
 };
 

@@ -173,7 +173,7 @@ private slots:
         QFETCH(QString, shown);
         Rig rig(button == QLatin1String("cmdRemove") ? 1 : 0);
         rig.activate();
-        if (!rig.window->frameList()->count() == 0) {
+        if (rig.window->frameList()->count() != 0) {
             auto *list = rig.get<QTreeView>("ListView1");
             list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::Select);
         }

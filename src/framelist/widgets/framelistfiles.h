@@ -42,7 +42,6 @@ public:
     // The list kept by the last run (or this one); false when there is none or it is refused.
     bool restorePrevious();
 
-    QString currentFile() const { return m_file; }
     QString keptFile() const { return m_keptFile; }
     // Writes the kept copy now instead of within the second.
     void keepNow();
