@@ -19,7 +19,8 @@ ConvertCommand::Parsed ConvertCommand::parse(const QStringList &arguments)
                      QStringLiteral("Makes 256 x 128 frame bitmaps from pictures of any format (PNG, JPEG, SVG, "
                                     "WebP, GIF, TIFF, ...),\nwith colours chosen for the device's 6-bit palette. A "
                                     "still picture NAME.EXT becomes DIR/NAME.bmp;\nan animation one file a picture, "
-                                    "numbered from 000. At most 256 frames in all."),
+                                    "numbered from 000, and so do stills the device\ncould not tell apart by their "
+                                    "names (a numbered sequence). At most 256 frames in all."),
                      QStringLiteral("Exit status: 0 all converted, 1 some picture refused (the others written), "
                                     "2 usage error,\n130 interrupted."));
     const QCommandLineOption fit(QStringLiteral("fit"),
