@@ -76,7 +76,7 @@ frmMain::frmMain(QWidget *parent, Clock *clock, const QString &keptList)
                                     [this] { mnuProperties_Click(); });
     // The hint shows before the port is set up: its time is the device's line.
     m_listFiles->setLineTime([](int frames) {
-        const LineSettings line = *LineSettings::parse(QString::fromLatin1(SerialSetup::LineSettingsText));
+        const LineSettings line = SerialSetup::deviceLine();
         return expectedUploadMs(frames, line.baudRate, line.bitsPerCharacter());
     });
     buildFrameListMenu();

@@ -132,8 +132,7 @@ int listenOnDevice(const QString &path, int lineRate, Listener &listener, QTextS
                    const std::atomic<int> &interrupts)
 {
     QSerialPort port(path);
-    const auto line = LineSettings::parse(QString::fromLatin1(SerialSetup::LineSettingsText));
-    line->applyTo(port);
+    SerialSetup::deviceLine().applyTo(port);
     port.setFlowControl(QSerialPort::NoFlowControl);
     Pacing pacing(lineRate);
     if (lineRate > 0)

@@ -29,12 +29,20 @@ QString PictureConverter::frameFileName(const QString &source, int index, bool a
     return stem.left(5) + QStringLiteral("%1.bmp").arg(index, 3, 10, QLatin1Char('0'));
 }
 
-QVector<int> PictureConverter::sequenceNumbers(const QStringList &pictures)
+QVector<int> PictureConverter::pictureCounts(const QStringList &pictures)
+{
+    QVector<int> counts;
+    for (const QString &picture : pictures)
+        counts.append(PictureReader::pictureCount(picture));
+    return counts;
+}
+
+QVector<int> PictureConverter::sequenceNumbers(const QStringList &pictures, const QVector<int> &counts)
 {
     // Stills grouped by the eight characters the device would receive as their name.
     QHash<QString, QVector<int>> byName;
     for (int i = 0; i < pictures.size(); ++i) {
-        if (PictureReader::pictureCount(pictures[i]) == 1)
+        if (counts[i] == 1)
             byName[frameNameFromPath(pictures[i]).left(WireFormat::NameLength).toLower()].append(i);
     }
     QVector<int> numbers(pictures.size(), -1);
@@ -52,11 +60,12 @@ QString PictureConverter::fileName(const QString &picture, int sequenceNumber, i
 
 QStringList PictureConverter::plannedFiles(const QStringList &pictures) const
 {
-    const QVector<int> sequence = sequenceNumbers(pictures);
+    const QVector<int> counts = pictureCounts(pictures);
+    const QVector<int> sequence = sequenceNumbers(pictures, counts);
     QStringList files;
     int room = MostFrames;
     for (int p = 0; p < pictures.size(); ++p) {
-        const int pictureCount = std::max(PictureReader::pictureCount(pictures[p]), 1);
+        const int pictureCount = std::max(counts[p], 1);
         const int count = std::min(pictureCount, room);
         for (int i = 0; i < count; ++i)
             files << QDir(m_folder).filePath(fileName(pictures[p], sequence[p], i, pictureCount > 1));
@@ -67,7 +76,7 @@ QStringList PictureConverter::plannedFiles(const QStringList &pictures) const
 
 QList<PictureConverter::Outcome> PictureConverter::convert(const QStringList &pictures)
 {
-    const QVector<int> sequence = sequenceNumbers(pictures);
+    const QVector<int> sequence = sequenceNumbers(pictures, pictureCounts(pictures));
     QSet<QString> madeNow; // the frame files of this run, as the file system tells names apart
     QList<Outcome> outcomes;
     int made = 0;

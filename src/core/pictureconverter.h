@@ -47,8 +47,10 @@ public:
 
 private:
     bool cancelled() const { return m_cancel && m_cancel->load(); }
+    // How many pictures each file holds, from its header (0 when unknown).
+    static QVector<int> pictureCounts(const QStringList &pictures);
     // For each picture, its number in a sequence of stills named as one animation, or -1.
-    static QVector<int> sequenceNumbers(const QStringList &pictures);
+    static QVector<int> sequenceNumbers(const QStringList &pictures, const QVector<int> &counts);
     static QString fileName(const QString &picture, int sequenceNumber, int index, bool animated);
 
     ImportOptions m_options;

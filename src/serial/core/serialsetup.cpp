@@ -16,6 +16,11 @@ std::optional<int> parseStoredPort(const QString &text)
     return value;
 }
 
+LineSettings deviceLine()
+{
+    return *LineSettings::parse(QString::fromLatin1(LineSettingsText));
+}
+
 void configure(SerialPortComponent &port, const PortSettings &settings)
 {
     port.setNullDiscard(false);

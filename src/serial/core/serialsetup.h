@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/core/linesettings.h"
+
 #include <QString>
 
 #include <optional>
@@ -11,6 +13,8 @@ class SerialPortComponent;
 namespace SerialSetup {
 
 inline constexpr const char *LineSettingsText = "38400,N,8,2";
+// The device's line, as LineSettingsText spells it.
+LineSettings deviceLine();
 
 // The number a stored text spells, or nothing when it is not a whole number.
 std::optional<int> parseStoredPort(const QString &text);
