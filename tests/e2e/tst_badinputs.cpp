@@ -1,0 +1,103 @@
+// What a careless or hostile input meets in the programs: each row runs one program on one bad
+// input and expects a refusal with a clear message, the exit status that says so, and nothing of
+// the operator's lost or replaced. Rows are grouped by what the input is; each group is a function.
+#include "programrun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+struct Case
+{
+    QString name;
+    QString program; // DRELIN_UPLOAD, DRELIN_CONVERT or DRELIN_DEVICE
+    // Makes what the row needs in `dir` and returns the program's arguments.
+    std::function<QStringList(const QDir &dir)> arguments;
+    int exitCode = 1;
+    QByteArray says; // found in what the program printed on stderr
+    // Empty when what must stay as it was did; otherwise what changed. May be null.
+    std::function<QString(const QDir &dir)> afterwards;
+};
+
+QString writeFile(const QDir &dir, const QString &name, const QByteArray &bytes)
+{
+    QFile file(dir.filePath(name));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return file.fileName();
+}
+
+const QString Upload = QStringLiteral(DRELIN_UPLOAD);
+const QString Convert = QStringLiteral(DRELIN_CONVERT);
+
+// Frame list files and their paths.
+QVector<Case> listFileCases()
+{
+    return {
+        {QStringLiteral("list with a bad line"), Upload,
+         [](const QDir &dir) {
+             return QStringList{QStringLiteral("--capture"), dir.filePath(QStringLiteral("out.cap")),
+                                QStringLiteral("--list"),
+                                writeFile(dir, QStringLiteral("bad.frames"), "0001 no tab here\n")};
+         },
+         1, "bad.frames: line 1", nullptr},
+    };
+}
+
+// Pictures given to drelin-convert.
+QVector<Case> pictureCases()
+{
+    return {};
+}
+
+// Where the programs write: captures and frame files.
+QVector<Case> outputCases()
+{
+    return {};
+}
+
+QVector<Case> cases()
+{
+    return listFileCases() + pictureCases() + outputCases();
+}
+
+} // namespace
+
+class TestBadInputs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void refused_data()
+    {
+        QTest::addColumn<int>("row");
+        const QVector<Case> all = cases();
+        for (int row = 0; row < all.size(); ++row)
+            QTest::newRow(qPrintable(all.at(row).name)) << row;
+    }
+
+    void refused()
+    {
+        QFETCH(int, row);
+        const Case c = cases().at(row);
+        QTemporaryDir temporary;
+        QVERIFY(temporary.isValid());
+        const QDir dir(temporary.path());
+        const ProgramRun run = ProgramRun::of(c.program, c.arguments(dir), 30000);
+        QVERIFY2(run.exitCode == c.exitCode,
+                 qPrintable(QStringLiteral("exit %1, stderr: %2").arg(run.exitCode).arg(QString::fromUtf8(run.err))));
+        QVERIFY2(run.err.contains(c.says), run.err.constData());
+        if (c.afterwards) {
+            const QString changed = c.afterwards(dir);
+            QVERIFY2(changed.isEmpty(), qPrintable(changed));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBadInputs)
+#include "tst_badinputs.moc"
