@@ -2,7 +2,7 @@
 # The installer as an operator runs it, under Wine in a new prefix of its own: made by CPack
 # (makensis), installed silently into a folder with a space in its name, the installed
 # drelin-upload.exe tells its version, each program carries the icon and its version, the
-# Start-menu entry starts the window, a ".frames" file opens in it, and the silent uninstall
+# Start-menu entry points at the window, a ".frames" file opens in it, and the silent uninstall
 # leaves no program file, entry or file type behind.
 # Usage: installer.sh WINDOWS_BUILD WINE_FOLDER WORK
 set -euo pipefail
