@@ -1,6 +1,9 @@
-# Windows: what the programs need beside them (Qt's DLLs and plugins, the MinGW runtime), the zip
-# an operator unpacks, and, when cross-built, Wine to run the programs here (the sample frames,
-# the tests).
+# Windows: what the programs need beside them (Qt's DLLs and plugins, the MinGW runtime), their
+# icon and version resource, the zip an operator unpacks and the installer beside it, and, when
+# cross-built, Wine to run the programs here (the sample frames, the tests).
+
+# The resource compiler (MinGW's windres) for each program's .rc.
+enable_language(RC)
 
 # The MinGW runtime, as the compiler knows it.
 set(DRELIN_MINGW_RUNTIME "")
@@ -70,3 +73,39 @@ function(drelin_install_windows_runtime)
     install(DIRECTORY ${DRELIN_QT_PREFIX}/licenses/ DESTINATION licenses)
     install(FILES ${PROJECT_SOURCE_DIR}/data/windows/README.txt DESTINATION .)
 endfunction()
+
+# The program's icon and version (data/windows/program.rc.in) in TARGET, as Explorer shows them.
+function(drelin_windows_resources target description)
+    set(DRELIN_RC_NAME ${target})
+    set(DRELIN_RC_DESCRIPTION "${description}")
+    set(DRELIN_RC_ICON "${PROJECT_SOURCE_DIR}/data/windows/drelin.ico")
+    set(rc "${PROJECT_BINARY_DIR}/resources/${target}.rc")
+    configure_file(${PROJECT_SOURCE_DIR}/data/windows/program.rc.in "${rc}" @ONLY)
+    set_source_files_properties("${rc}" PROPERTIES OBJECT_DEPENDS "${DRELIN_RC_ICON}")
+    target_sources(${target} PRIVATE "${rc}")
+endfunction()
+
+# The installer beside the zip (CPack's NSIS generator, makensis): the same files in a folder of the
+# operator's choice, a Start-menu entry, ".frames" files opening in the window (installer.nsh), an
+# uninstaller. A macro: CPack reads these from the calling scope.
+macro(drelin_windows_installer)
+    set(CPACK_PACKAGE_INSTALL_DIRECTORY "Drelin Image uploader")
+    set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Drelin Image uploader")
+    set(CPACK_NSIS_PACKAGE_NAME "Drelin Image uploader")
+    set(CPACK_NSIS_DISPLAY_NAME "Drelin Image uploader ${PROJECT_VERSION}")
+    set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+    set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/data/windows/drelin.ico")
+    set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/data/windows/drelin.ico")
+    set(CPACK_NSIS_INSTALLED_ICON_NAME drelin.exe)
+    set(CPACK_NSIS_URL_INFO_ABOUT "https://www.velm.test")
+    set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
+    # zlib: a quarter larger than LZMA's (19 MB against 15) in a fifth of the time.
+    set(CPACK_NSIS_COMPRESSOR zlib)
+    # A new install first uninstalls what an earlier one put into its folder.
+    set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+    set(CPACK_NSIS_DEFINES "!include '${PROJECT_SOURCE_DIR}/data/windows/installer.nsh'")
+    set(CPACK_NSIS_CREATE_ICONS_EXTRA "!insertmacro DrelinShortcut")
+    set(CPACK_NSIS_DELETE_ICONS_EXTRA "!insertmacro DrelinShortcutRemove")
+    set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "!insertmacro DrelinAssociate")
+    set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "!insertmacro DrelinDissociate")
+endmacro()

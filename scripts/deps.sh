@@ -12,8 +12,10 @@ if [ "${1:-build}" = test ]; then
     # appstream to check the manual pages and the AppStream metadata.
     packages+=(xvfb xauth imagemagick socat desktop-file-utils clang libclang-rt-14-dev clang-format pngquant
                groff-base appstream)
-    # The Windows build: its compiler, Wine to run it, unzip for its package.
-    packages+=(g++-mingw-w64-x86-64-posix wine64 unzip)
+    # The Windows build: its compiler, Wine to run it, unzip for its zip, nsis (makensis) for its
+    # installer, icoutils to read the icon and version back from its programs; librsvg2-bin for
+    # scripts/windows-icon.sh.
+    packages+=(g++-mingw-w64-x86-64-posix wine64 unzip nsis icoutils librsvg2-bin)
 fi
 
 missing=()

@@ -18,7 +18,7 @@ fail() {
 }
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-cpack --config "$build/CPackConfig.cmake" -B "$work/cpack" >"$work/cpack.log" || fail "cpack: $(cat "$work/cpack.log")"
+cpack -G ZIP --config "$build/CPackConfig.cmake" -B "$work/cpack" >"$work/cpack.log" || fail "cpack: $(cat "$work/cpack.log")"
 zip=$work/cpack/drelin-$version-windows-x64.zip
 [ -f "$zip" ] || fail "no $zip"
 unzip -q "$zip" -d "$work/unpacked"
@@ -55,13 +55,7 @@ done
 
 # The window on the minimal platform, its port (Com2, the default) a pseudo-terminal: each time it
 # paints, the platform saves the picture as outputNNNN.png in the current folder.
-socat pty,raw,echo=0,link="$work/com2" pty,raw,echo=0 &
-socat_pid=$!
-until [ -e "$work/com2" ]; do
-    kill -0 "$socat_pid" 2>/dev/null || fail "socat made no pseudo-terminal"
-    sleep 0.1
-done
-map_port COM2 "$(readlink "$work/com2")"
+pty_port COM2 "$work/com2"
 mkdir -p "$work/window"
 (cd "$work/window" && WINEQT_QPA_PLATFORM=minimal WINEQT_DEBUG_BACKINGSTORE=1 \
     WINEQT_QPA_FONTDIR=Z:/usr/share/fonts/truetype/liberation exec "$wine_folder/wine64" "$top/drelin.exe") \

@@ -20,3 +20,15 @@ map_port() {
     # The new server, started here, tells what it still holds when it ends: not into the test's output.
     "$wine_folder/wineserver" >/dev/null 2>&1
 }
+
+# pty_port COMn LINK: Wine's COMn is a new pseudo-terminal, named by the link LINK, that nothing
+# reads (socat holds it open; socat_pid is for the caller to end).
+pty_port() {
+    socat pty,raw,echo=0,link="$2" pty,raw,echo=0 &
+    socat_pid=$!
+    until [ -e "$2" ]; do
+        kill -0 "$socat_pid" 2>/dev/null || { echo "FAIL: socat made no pseudo-terminal"; exit 1; }
+        sleep 0.1
+    done
+    map_port "$1" "$(readlink "$2")"
+}
