@@ -40,6 +40,22 @@ void UploadReport::frameSent(int destination, const QString &line, qint64 estima
     m_changed = true;
 }
 
+void UploadReport::failed(int destination, const QString &reason, const QStringList &lines)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        Row &row = m_rows[destination];
+        // A progress line is redrawn in place only while it fits on one line of the terminal.
+        row.failure = reason.section(QStringLiteral(". "), 0, 0);
+        if (row.failure.size() > 60)
+            row.failure = row.failure.left(57) + QStringLiteral("...");
+        m_changed = true;
+    }
+    clearProgress();
+    for (const QString &line : lines)
+        m_err << line << Qt::endl;
+}
+
 void UploadReport::clearProgress()
 {
     if (m_shownLines == 0)
@@ -78,15 +94,18 @@ void UploadReport::show(const QVector<const UploadState *> &states)
         const UploadState &state = *states.at(i);
         const int percent =
             int(qint64(state.ProgressValue.load()) * 100 / (qint64(m_frameCount) * UploadState::ProgressPerFrame));
-        QString text =
-            QStringLiteral("Frame %1 of %2  %3  %4%  elapsed %5")
-                .arg(rows.at(i).position)
-                .arg(m_frameCount)
-                .arg(rows.at(i).name)
-                .arg(percent)
-                .arg(formatDuration((rows.at(i).endMs >= 0 ? rows.at(i).endMs : now) - state.UploadStartTime.load()));
-        if (rows.at(i).estimateMs > 0)
-            text += QStringLiteral("  estimated %1").arg(formatDuration(rows.at(i).estimateMs));
+        QString text = QStringLiteral("failed: ") + rows.at(i).failure;
+        if (rows.at(i).failure.isEmpty()) {
+            text = QStringLiteral("Frame %1 of %2  %3  %4%  elapsed %5")
+                       .arg(rows.at(i).position)
+                       .arg(m_frameCount)
+                       .arg(rows.at(i).name)
+                       .arg(percent)
+                       .arg(formatDuration((rows.at(i).endMs >= 0 ? rows.at(i).endMs : now)
+                                           - state.UploadStartTime.load()));
+            if (rows.at(i).estimateMs > 0)
+                text += QStringLiteral("  estimated %1").arg(formatDuration(rows.at(i).estimateMs));
+        }
         if (rows.size() > 1)
             text = m_labels.at(i) + QStringLiteral("  ") + text;
         m_err << (i > 0 ? "\n" : "") << text;
