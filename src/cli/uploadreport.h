@@ -7,6 +7,7 @@
 #include <QVector>
 
 #include <mutex>
+#include <vector>
 
 class QTextStream;
 struct UploadState;
@@ -56,7 +57,9 @@ private:
     int m_frameCount;
 
     std::mutex m_mutex; // guards the three below
-    QVector<Row> m_rows;
+    // Not a QVector: the main thread copies the rows under the lock, and an implicitly shared copy
+    // would let a destination write into the very rows being shown.
+    std::vector<Row> m_rows;
     QStringList m_pending;
     bool m_changed = false;
 
