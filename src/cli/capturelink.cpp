@@ -1,16 +1,18 @@
 #include "cli/capturelink.h"
 
-#include <QFileDevice>
+#include "core/outputfile.h"
 
-CaptureLink::CaptureLink(QIODevice *out)
+CaptureLink::CaptureLink(OutputFile *out, const QString &label)
     : m_out(out)
+    , m_label(label)
 { }
 
 bool CaptureLink::write(const QByteArray &data)
 {
-    if (m_out->write(data) == data.size())
+    QString why;
+    if (m_out->write(data, &why))
         return true;
-    m_error = QStringLiteral("Writing the capture failed: %1").arg(m_out->errorString());
+    m_error = QStringLiteral("%1: writing failed: %2").arg(m_label, why);
     return false;
 }
 

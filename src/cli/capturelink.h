@@ -5,14 +5,15 @@
 
 #include <QString>
 
-class QIODevice;
+class OutputFile;
 
 // A line that writes exactly what a port would send into a file: no drains and no pauses, so a
 // whole upload is captured at once.
 class CaptureLink : public SerialLink, public Clock
 {
 public:
-    explicit CaptureLink(QIODevice *out);
+    // Its errors start with label, as the destination's messages do.
+    CaptureLink(OutputFile *out, const QString &label);
 
     bool write(const QByteArray &data) override;
     bool drain() override { return true; }
@@ -22,7 +23,8 @@ public:
     void pauseMs(qint64) override { }
 
 private:
-    QIODevice *m_out;
+    OutputFile *m_out;
+    QString m_label;
     QString m_error;
     SteadyClock m_clock;
 };

@@ -1,9 +1,14 @@
 #include "cli/convertcommand.h"
 
+#include "cli/echotext.h"
+#include "core/framename.h"
 #include "core/localpath.h"
 #include "core/pictureconverter.h"
+#include "core/wireformat.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QMultiHash>
 #include <QRegularExpression>
 #include <QTextStream>
 
@@ -84,16 +89,78 @@ ConvertCommand::Parsed ConvertCommand::parse(const QStringList &arguments)
     return parsed;
 }
 
+namespace {
+
+// The name the device receives a frame file under, as the converter tells names apart.
+QString deviceName(const QString &file)
+{
+    return QString::fromLatin1(WireFormat::nameField(frameNameFromPath(file))).toLower();
+}
+
+QString shown(const QString &path)
+{
+    return EchoText::of(QDir::toNativeSeparators(path));
+}
+
+} // namespace
+
 int ConvertCommand::run(const Options &options, QTextStream &out, QTextStream &err)
 {
+    // The frames already in the folder, by the name the device receives them under.
+    QMultiHash<QString, QString> before;
+    for (const QString &name : LocalPath::entries(options.folder, LocalPath::Kind::Files)) {
+        if (name.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive))
+            before.insert(deviceName(name), name);
+    }
+    // A folder is told as one, not read as a picture of no known format.
+    QVector<bool> folder;
+    QStringList pictures;
+    for (const QString &picture : options.pictures) {
+        folder << LocalPath::stat(picture).isFolder;
+        if (!folder.back())
+            pictures << picture;
+    }
+
     PictureConverter converter(options.import, options.folder);
     converter.setOverwrite(options.force);
     converter.setCancel(&s_interrupted);
+    const QList<PictureConverter::Outcome> converted = converter.convert(pictures);
+    auto next = converted.begin();
     bool refused = false;
-    for (const PictureConverter::Outcome &outcome : converter.convert(options.pictures)) {
-        if (!options.quiet) {
-            for (const QString &frame : outcome.written)
-                out << QDir::toNativeSeparators(frame) << Qt::endl;
+    int written = 0;
+    int cancelled = 0;
+    for (int p = 0; p < options.pictures.size(); ++p) {
+        PictureConverter::Outcome outcome;
+        outcome.source = options.pictures.at(p);
+        if (folder.at(p))
+            outcome.problem = QStringLiteral("is a folder, not a picture");
+        else
+            outcome = *next++;
+        const QString source = shown(outcome.source);
+        for (const QString &frame : outcome.written) {
+            ++written;
+            if (!options.quiet) {
+                // A frame named otherwise than its picture says where it came from.
+                const bool renamed =
+                    QFileInfo(frame).completeBaseName() != QFileInfo(outcome.source).completeBaseName();
+                out << shown(frame) << (renamed ? QStringLiteral("  from ") + source : QString()) << Qt::endl;
+            }
+            const QString name = QFileInfo(frame).fileName();
+            const Qt::CaseSensitivity cases = LocalPath::namesIgnoreCase() ? Qt::CaseInsensitive : Qt::CaseSensitive;
+            for (const QString &other : before.values(deviceName(frame))) {
+                if (other.compare(name, cases) == 0)
+                    continue;
+                const QString field = QString::fromLatin1(WireFormat::nameField(frameNameFromPath(frame))).trimmed();
+                err << QStringLiteral("%1: warning: the device receives it as \"%2\", as it receives %3 in the "
+                                      "same folder")
+                           .arg(shown(frame), EchoText::of(field), EchoText::of(other))
+                    << Qt::endl;
+            }
+        }
+        // Told once for all of them below.
+        if (outcome.cancelled) {
+            ++cancelled;
+            continue;
         }
         // Without --force an existing frame is refused like a bad picture.
         QStringList problems;
@@ -102,14 +169,20 @@ int ConvertCommand::run(const Options &options, QTextStream &out, QTextStream &e
         if (!outcome.problem.isEmpty())
             problems << outcome.problem;
         if (!problems.isEmpty()) {
-            err << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(outcome.source),
-                                                problems.join(QStringLiteral("; ")))
-                << Qt::endl;
+            err << source << QStringLiteral(": ")
+                << EchoText::of(problems.join(QStringLiteral("; ")), 4 * EchoText::Longest) << Qt::endl;
             refused = true;
         }
     }
-    if (s_interrupted.load())
+    if (s_interrupted.load()) {
+        err << QStringLiteral("Interrupted: %1 of %2 pictures not converted, or not all their frames; the %3 frames "
+                              "written stay.")
+                   .arg(cancelled)
+                   .arg(options.pictures.size())
+                   .arg(written)
+            << Qt::endl;
         return Interrupted;
+    }
     return refused ? SomeRefused : Success;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/convertcommand.h"
 #include "cli/drawingplatform.h"
+#include "cli/echotext.h"
 
 #include "core/appinfo.h"
 #include "core/console.h"
@@ -22,7 +23,8 @@ int main(int argc, char *argv[])
         out << parsed.text;
         return ConvertCommand::Success;
     case CommandLine::Request::UsageError:
-        err << CommandLine::usageErrorText(QString::fromLatin1(ConvertCommand::Name), parsed.text);
+        // What is wrong may echo an argument: escaped and shortened.
+        err << CommandLine::usageErrorText(QString::fromLatin1(ConvertCommand::Name), EchoText::of(parsed.text));
         return ConvertCommand::UsageError;
     case CommandLine::Request::Run:
         break;

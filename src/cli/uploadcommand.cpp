@@ -19,6 +19,42 @@ static_assert(std::atomic<int>::is_always_lock_free, "the interrupt handler may 
 
 std::atomic<int> UploadCommand::s_interrupts{0};
 
+namespace {
+
+QString frames(int count)
+{
+    return count == 1 ? QStringLiteral("1 frame") : QStringLiteral("%1 frames").arg(count);
+}
+
+} // namespace
+
+QStringList UploadCommand::outcomeLines(const Options &options, const QVector<UploadJob> &jobs,
+                                        const UploadDestination &destination, bool labelled)
+{
+    const int count = int(jobs.size());
+    const UploadOutcome &outcome = destination.outcome();
+    const QString label = labelled ? destination.label() + QStringLiteral(": ") : QString();
+    QStringList lines;
+    switch (outcome.result) {
+    case UploadOutcome::Finished:
+        if (labelled)
+            lines << label
+                    + (count == 1 ? QStringLiteral("sent 1 frame.") : QStringLiteral("sent all %1 frames.").arg(count));
+        return lines;
+    case UploadOutcome::Stopped:
+        lines << label + QStringLiteral("Interrupted after %1 of %2.").arg(outcome.framesSent).arg(frames(count));
+        break;
+    case UploadOutcome::Failed:
+        // Its messages start with the label already; with several, "failed" goes between.
+        lines << (labelled ? label + QStringLiteral("failed: ") + destination.failure() : outcome.error);
+        break;
+    }
+    if (outcome.framesSent < count)
+        lines << QStringLiteral("To continue: ")
+                + continuation(options, jobs, destination.target(), outcome.framesSent);
+    return lines;
+}
+
 UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
 {
     CommandLine line(QString::fromLatin1(Name),
@@ -218,6 +254,16 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
         report.addDestination(destinations.back()->label());
         states << &destinations.back()->state();
     }
+    // A capture that cannot be written (a device or a link in its place) refuses the upload
+    // before any destination gets a character.
+    for (auto &destination : destinations) {
+        QString why;
+        if (!destination->prepare(&why)) {
+            err << QStringLiteral("%1: cannot be written: %2. Nothing was sent.").arg(destination->label(), why)
+                << Qt::endl;
+            return Failure;
+        }
+    }
     for (auto &destination : destinations) {
         if (s_interrupts.load() > 0)
             destination->stop();
@@ -225,6 +271,9 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
     }
 
     // The main thread passes interrupts on and prints; the destinations send on their own threads.
+    // A destination that fails says so at once; the others go on.
+    const bool several = destinations.size() > 1;
+    std::vector<bool> told(destinations.size(), false);
     bool gaveUp = false;
     const auto allDone = [&] {
         return std::all_of(destinations.begin(), destinations.end(), [](const auto &d) { return d->done(); });
@@ -238,6 +287,16 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
                 destination->giveUp();
         }
         gaveUp = gaveUp || interrupts >= 2;
+        for (size_t i = 0; i < destinations.size(); ++i) {
+            UploadDestination &destination = *destinations[i];
+            if (told[i] || !destination.done())
+                continue;
+            destination.finish();
+            if (destination.outcome().result != UploadOutcome::Failed)
+                continue;
+            told[i] = true;
+            report.failed(int(i), destination.failure(), outcomeLines(options, jobs, destination, several));
+        }
         report.show(states);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -245,33 +304,15 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
         destination->finish();
     report.finish();
 
-    const int count = int(jobs.size());
-    const bool several = destinations.size() > 1;
-    int failed = 0;
-    int stopped = 0;
-    for (const auto &destination : destinations) {
-        const UploadOutcome &outcome = destination->outcome();
-        const QString label = destination->label() + QStringLiteral(": ");
-        switch (outcome.result) {
-        case UploadOutcome::Finished:
-            if (several)
-                err << label << QStringLiteral("sent all %1 frames.").arg(count) << Qt::endl;
-            continue;
-        case UploadOutcome::Stopped:
-            ++stopped;
-            err << (several ? label : QString())
-                << QStringLiteral("Interrupted after %1 of %2 frames.").arg(outcome.framesSent).arg(count) << Qt::endl;
-            break;
-        case UploadOutcome::Failed:
-            ++failed;
-            err << (several ? label + QStringLiteral("failed: ") : QString()) << outcome.error << Qt::endl;
-            break;
+    bool allSent = true;
+    for (size_t i = 0; i < destinations.size(); ++i) {
+        allSent = allSent && destinations[i]->outcome().result == UploadOutcome::Finished;
+        if (!told[i]) {
+            for (const QString &line : outcomeLines(options, jobs, *destinations[i], several))
+                err << line << Qt::endl;
         }
-        if (outcome.framesSent < count)
-            err << QStringLiteral("To continue: ")
-                << continuation(options, jobs, destination->target(), outcome.framesSent) << Qt::endl;
     }
-    if (failed == 0 && stopped == 0)
+    if (allSent)
         return Success;
     return s_interrupts.load() > 0 ? Interrupted : Failure;
 }

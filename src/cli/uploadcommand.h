@@ -56,5 +56,10 @@ public:
                                 const UploadDestination::Target &target, int framesSent);
 
 private:
+    // What is said of one destination when it has ended: with several, each line starts with its
+    // label; a failure or stop is followed by the command that continues it.
+    static QStringList outcomeLines(const Options &options, const QVector<UploadJob> &jobs,
+                                    const UploadDestination &destination, bool labelled);
+
     static std::atomic<int> s_interrupts;
 };

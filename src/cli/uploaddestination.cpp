@@ -2,11 +2,10 @@
 
 #include "cli/capturelink.h"
 #include "cli/uploadreport.h"
+#include "core/outputfile.h"
 #include "serial/core/portsettings.h"
 #include "serial/core/serialportcomponent.h"
 #include "serial/core/serialsetup.h"
-
-#include <QSaveFile>
 
 // Tells the report what one destination's upload does, on that destination's thread.
 class UploadDestination::Observer : public UploadObserver
@@ -57,14 +56,20 @@ UploadDestination::UploadDestination(const Target &target, int index, UploadRepo
     , m_report(report)
     , m_observer(std::make_unique<Observer>(report, index))
 {
-    if (target.kind == Kind::Capture)
+    if (target.kind == Kind::Capture) {
+        m_label = target.path;
         return;
+    }
     m_port = std::make_unique<SerialPortComponent>();
     SerialSetup::configure(*m_port, PortSettings());
     if (target.kind == Kind::Port)
         m_port->setCommPort(target.port);
     else if (target.kind == Kind::Device)
         m_port->setDevice(target.path);
+    m_label = target.kind == Kind::Device
+        ? target.path
+        : QStringLiteral("Com%1 (%2)").arg(m_port->CommPort()).arg(m_port->devicePath());
+    m_port->setLabel(m_label);
 }
 
 UploadDestination::~UploadDestination()
@@ -73,13 +78,22 @@ UploadDestination::~UploadDestination()
         m_thread.join();
 }
 
-QString UploadDestination::label() const
+QString UploadDestination::failure() const
 {
-    if (!m_port)
-        return m_target.path;
-    if (m_target.kind == Kind::Device)
-        return m_target.path;
-    return QStringLiteral("Com%1 (%2)").arg(m_port->CommPort()).arg(m_port->devicePath());
+    const QString start = m_label + QStringLiteral(": ");
+    return m_outcome.error.startsWith(start) ? m_outcome.error.mid(start.size()) : m_outcome.error;
+}
+
+bool UploadDestination::prepare(QString *error)
+{
+    if (m_port || m_capture)
+        return true;
+    auto capture = std::make_unique<OutputFile>(m_target.path);
+    if (!capture->open(error))
+        return false;
+    m_capture = std::move(capture);
+    m_captureLink = std::make_unique<CaptureLink>(m_capture.get(), m_label);
+    return true;
 }
 
 void UploadDestination::start(const QVector<UploadJob> &jobs)
@@ -91,10 +105,9 @@ void UploadDestination::start(const QVector<UploadJob> &jobs)
         m_done = true;
     };
     if (!m_port) {
-        m_capture = std::make_unique<QSaveFile>(m_target.path);
-        if (!m_capture->open(QIODevice::WriteOnly))
-            return failNow(QStringLiteral("Cannot write %1: %2").arg(m_target.path, m_capture->errorString()));
-        m_captureLink = std::make_unique<CaptureLink>(m_capture.get());
+        QString why;
+        if (!prepare(&why))
+            return failNow(QStringLiteral("%1: cannot be written: %2").arg(m_label, why));
         m_thread = std::thread([this, jobs] {
             m_outcome = ListUpload(*m_captureLink, *m_captureLink, m_state, m_observer.get()).run(jobs);
             m_done = true;
@@ -130,10 +143,11 @@ void UploadDestination::finish()
     if (!m_capture || !m_capture->isOpen())
         return;
     // After a stop the file holds what the port would have received so far.
+    QString why;
     if (m_outcome.result == UploadOutcome::Failed) {
-        m_capture->cancelWriting();
-    } else if (!m_capture->commit()) {
+        m_capture->cancel();
+    } else if (!m_capture->commit(&why)) {
         m_outcome.result = UploadOutcome::Failed;
-        m_outcome.error = QStringLiteral("Cannot write %1: %2").arg(m_target.path, m_capture->errorString());
+        m_outcome.error = QStringLiteral("%1: writing failed: %2").arg(m_label, why);
     }
 }

@@ -12,7 +12,7 @@
 #include <thread>
 
 class CaptureLink;
-class QSaveFile;
+class OutputFile;
 class SerialPortComponent;
 class UploadReport;
 
@@ -39,9 +39,14 @@ public:
     UploadDestination(const Target &target, int index, UploadReport &report);
     ~UploadDestination();
 
-    // What the report calls it: "Com3 (/dev/ttyS2)", the device or the capture file.
-    QString label() const;
+    // What the report calls it: "Com3 (/dev/ttyS2)", the device or the capture file. Its messages
+    // start with it.
+    QString label() const { return m_label; }
 
+    // A capture's file is made before anything is sent anywhere: false, with why, when it cannot
+    // be (something other than a regular file in its place, a folder that is not there). A port
+    // has nothing to prepare.
+    bool prepare(QString *error);
     // Opens the destination and starts sending on its own thread. When it cannot be opened it is
     // done at once, failed, and says why.
     void start(const QVector<UploadJob> &jobs);
@@ -54,6 +59,8 @@ public:
     void finish();
 
     const UploadOutcome &outcome() const { return m_outcome; }
+    // Why it failed, without the label its messages start with.
+    QString failure() const;
     const UploadState &state() const { return m_state; }
     const Target &target() const { return m_target; }
 
@@ -61,12 +68,13 @@ private:
     class Observer;
 
     Target m_target;
+    QString m_label;
     int m_index;
     UploadReport &m_report;
     UploadState m_state;
     std::unique_ptr<Observer> m_observer;
     std::unique_ptr<SerialPortComponent> m_port;
-    std::unique_ptr<QSaveFile> m_capture;
+    std::unique_ptr<OutputFile> m_capture;
     std::unique_ptr<CaptureLink> m_captureLink;
     std::thread m_thread;
     UploadOutcome m_outcome; // written before m_done is set, read after

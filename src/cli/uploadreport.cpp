@@ -17,7 +17,7 @@ void UploadReport::addDestination(const QString &label)
 {
     std::lock_guard lock(m_mutex);
     m_labels << label;
-    m_rows.append(Row());
+    m_rows.push_back(Row());
 }
 
 void UploadReport::frameStarting(int destination, int position, const QString &name)
@@ -40,6 +40,22 @@ void UploadReport::frameSent(int destination, const QString &line, qint64 estima
     m_changed = true;
 }
 
+void UploadReport::failed(int destination, const QString &reason, const QStringList &lines)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        Row &row = m_rows[destination];
+        // A progress line is redrawn in place only while it fits on one line of the terminal.
+        row.failure = reason.section(QStringLiteral(". "), 0, 0);
+        if (row.failure.size() > 60)
+            row.failure = row.failure.left(57) + QStringLiteral("...");
+        m_changed = true;
+    }
+    clearProgress();
+    for (const QString &line : lines)
+        m_err << line << Qt::endl;
+}
+
 void UploadReport::clearProgress()
 {
     if (m_shownLines == 0)
@@ -54,7 +70,7 @@ void UploadReport::clearProgress()
 void UploadReport::show(const QVector<const UploadState *> &states)
 {
     QStringList lines;
-    QVector<Row> rows;
+    std::vector<Row> rows;
     bool changed = false;
     {
         std::lock_guard lock(m_mutex);
@@ -74,19 +90,22 @@ void UploadReport::show(const QVector<const UploadState *> &states)
     if (!m_progress)
         return;
     m_lastShownMs = now;
-    for (int i = 0; i < rows.size(); ++i) {
+    for (int i = 0; i < int(rows.size()); ++i) {
         const UploadState &state = *states.at(i);
         const int percent =
             int(qint64(state.ProgressValue.load()) * 100 / (qint64(m_frameCount) * UploadState::ProgressPerFrame));
-        QString text =
-            QStringLiteral("Frame %1 of %2  %3  %4%  elapsed %5")
-                .arg(rows.at(i).position)
-                .arg(m_frameCount)
-                .arg(rows.at(i).name)
-                .arg(percent)
-                .arg(formatDuration((rows.at(i).endMs >= 0 ? rows.at(i).endMs : now) - state.UploadStartTime.load()));
-        if (rows.at(i).estimateMs > 0)
-            text += QStringLiteral("  estimated %1").arg(formatDuration(rows.at(i).estimateMs));
+        QString text = QStringLiteral("failed: ") + rows[size_t(i)].failure;
+        if (rows[size_t(i)].failure.isEmpty()) {
+            text = QStringLiteral("Frame %1 of %2  %3  %4%  elapsed %5")
+                       .arg(rows[size_t(i)].position)
+                       .arg(m_frameCount)
+                       .arg(rows[size_t(i)].name)
+                       .arg(percent)
+                       .arg(formatDuration((rows[size_t(i)].endMs >= 0 ? rows[size_t(i)].endMs : now)
+                                           - state.UploadStartTime.load()));
+            if (rows[size_t(i)].estimateMs > 0)
+                text += QStringLiteral("  estimated %1").arg(formatDuration(rows[size_t(i)].estimateMs));
+        }
         if (rows.size() > 1)
             text = m_labels.at(i) + QStringLiteral("  ") + text;
         m_err << (i > 0 ? "\n" : "") << text;

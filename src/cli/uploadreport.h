@@ -7,6 +7,7 @@
 #include <QVector>
 
 #include <mutex>
+#include <vector>
 
 class QTextStream;
 struct UploadState;
@@ -26,6 +27,10 @@ public:
     void frameStarting(int destination, int position, const QString &name);
     void frameSent(int destination, const QString &line, qint64 estimatedTotalMs);
 
+    // On the main thread, the moment a destination fails while others may go on: lines are
+    // printed on err at once, and its progress line says "failed: " and the reason from then on.
+    void failed(int destination, const QString &reason, const QStringList &lines);
+
     // On the main thread: the lines posted so far, and the progress lines redrawn at most five
     // times a second unless a frame began or ended.
     void show(const QVector<const UploadState *> &states);
@@ -40,6 +45,7 @@ private:
         qint64 estimateMs = 0;
         int sent = 0;
         qint64 endMs = -1; // when the last frame went out
+        QString failure; // why it failed, when it did
     };
     void clearProgress();
 
@@ -51,7 +57,9 @@ private:
     int m_frameCount;
 
     std::mutex m_mutex; // guards the three below
-    QVector<Row> m_rows;
+    // Not a QVector: the main thread copies the rows under the lock, and an implicitly shared copy
+    // would let a destination write into the very rows being shown.
+    std::vector<Row> m_rows;
     QStringList m_pending;
     bool m_changed = false;
 

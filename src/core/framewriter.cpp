@@ -1,6 +1,7 @@
 #include "core/framewriter.h"
 
-#include <QSaveFile>
+#include "core/outputfile.h"
+
 #include <QtEndian>
 
 namespace FrameWriter {
@@ -58,16 +59,8 @@ QByteArray encode(const FrameBitmap &frame)
 
 bool write(const FrameBitmap &frame, const QString &path, QString *error)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        const QByteArray bytes = encode(frame);
-        if (file.write(bytes) == bytes.size() && file.commit())
-            return true;
-    }
-    if (error)
-        *error = file.errorString();
-    file.cancelWriting();
-    return false;
+    OutputFile file(path);
+    return file.open(error) && file.write(encode(frame), error) && file.commit(error);
 }
 
 } // namespace FrameWriter

@@ -11,7 +11,8 @@ namespace FrameWriter {
 
 QByteArray encode(const FrameBitmap &frame);
 
-// Written whole or not at all (a temporary file renamed into place); false with the reason.
+// Written whole or not at all, never through a symbolic link nor onto anything but a regular
+// file (OutputFile); false with the reason in the system's words.
 bool write(const FrameBitmap &frame, const QString &path, QString *error = nullptr);
 
 } // namespace FrameWriter

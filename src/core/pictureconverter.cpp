@@ -88,6 +88,7 @@ QList<PictureConverter::Outcome> PictureConverter::convert(const QStringList &pi
         PictureReader::Read read;
         QString why;
         if (cancelled()) {
+            outcome.cancelled = true;
             outcome.problem = QStringLiteral("not converted: cancelled");
         } else if (room == 0) {
             outcome.problem = QStringLiteral("left out: %1 frames have been made already, as many as the device takes")
@@ -130,7 +131,8 @@ QList<PictureConverter::Outcome> PictureConverter::convert(const QStringList &pi
                 refused << QStringLiteral("%1 of its pictures left out: the device takes %2 frames")
                                .arg(read.leftOut)
                                .arg(MostFrames);
-            if (cancelled() && outcome.written.size() < read.pictures.size())
+            outcome.cancelled = cancelled() && outcome.written.size() < read.pictures.size();
+            if (outcome.cancelled)
                 refused << QStringLiteral("cancelled");
             outcome.problem = refused.join(QStringLiteral("; "));
         }

@@ -25,6 +25,7 @@ public:
         QStringList written; // the frame files made, in order
         QStringList kept; // frame files that existed and were left alone, overwriting not allowed
         QString problem; // why the picture, or part of it, was not converted; empty when it was
+        bool cancelled = false; // not all its frames were made because the conversion was cancelled
     };
 
     PictureConverter(const ImportOptions &options, const QString &folder);

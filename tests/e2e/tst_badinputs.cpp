@@ -1,14 +1,23 @@
 // What a careless or hostile input meets in the programs: each row runs one program on one bad
 // input and expects a refusal with a clear message, the exit status that says so, and nothing of
 // the operator's lost or replaced. Rows are grouped by what the input is; each group is a function.
+#include "bmpwriter.h"
 #include "programrun.h"
+#include "testpictures.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <functional>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,10 +64,205 @@ QVector<Case> pictureCases()
     return {};
 }
 
-// Where the programs write: captures and frame files.
+// What is at path itself, a link not followed: enough to tell whether anything in the way was
+// touched. A folder lists its entries, so a temporary file left behind shows.
+QString nodeAt(const QString &path)
+{
+    const QByteArray bytes = QFile::encodeName(path);
+    struct stat info
+    {
+    };
+    if (::lstat(bytes.constData(), &info) != 0)
+        return QStringLiteral("nothing");
+    if (S_ISLNK(info.st_mode)) {
+        char target[4096];
+        const ssize_t length = ::readlink(bytes.constData(), target, sizeof target);
+        return QStringLiteral("a link to ") + QString::fromUtf8(target, std::max<ssize_t>(length, 0));
+    }
+    if (S_ISFIFO(info.st_mode))
+        return QStringLiteral("a FIFO");
+    if (S_ISCHR(info.st_mode))
+        return QStringLiteral("device %1:%2").arg(major(info.st_rdev)).arg(minor(info.st_rdev));
+    if (S_ISDIR(info.st_mode))
+        return QStringLiteral("a folder of ")
+            + QDir(path)
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)
+                  .join(QLatin1Char(' '));
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QStringLiteral("a file of ") + QString::fromUtf8(file.read(64))
+                                          : QStringLiteral("an unreadable file");
+}
+
+// Empty when each name in dir is still what it was.
+std::function<QString(const QDir &)> unchanged(const QList<QPair<QString, QString>> &expected)
+{
+    return [expected](const QDir &dir) {
+        QStringList changed;
+        for (const auto &[name, was] : expected) {
+            const QString now = nodeAt(dir.filePath(name));
+            if (now != was)
+                changed << QStringLiteral("%1 was %2, is %3").arg(name, was, now);
+        }
+        return changed.join(QStringLiteral("; "));
+    };
+}
+
+QString frameFile(const QDir &dir)
+{
+    return writeFile(dir, QStringLiteral("a.bmp"),
+                     BmpWriter::standardFrame(QVector<QRgb>(256, qRgb(8, 16, 24)), QByteArray(32768, '\x05')));
+}
+
+QString picture(const QDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("logo.png"));
+    TestPictures::logo().save(path);
+    return path;
+}
+
+const QString FullDisk =
+    QStringLiteral("mount -t tmpfs -o size=48k tmpfs \"$1\" && head -c 20000 /dev/zero >\"$1/filler\" "
+                   "&& printf 'the last capture' >\"$1/show.cap\" || exit 99\n"
+                   "\"$0\" --capture \"$1/show.cap\" \"$2\"\n"
+                   "status=$?\n"
+                   "{ cat \"$1/show.cap\"; echo; ls -A \"$1\"; } >\"$3\"\n"
+                   "exit $status");
+
+// Where the programs write: captures and frame files. Only a regular file is ever replaced, whole.
 QVector<Case> outputCases()
 {
-    return {};
+    const auto capture = [](const QString &name) {
+        return [name](const QDir &dir) {
+            return QStringList{QStringLiteral("--capture"), dir.filePath(name), frameFile(dir)};
+        };
+    };
+    const auto link = [](const QDir &dir, const QString &target, const QString &name) {
+        QFile::link(target, dir.filePath(name));
+    };
+    const auto convert = [](const QStringList &options) {
+        return [options](const QDir &dir) {
+            dir.mkdir(QStringLiteral("out"));
+            return options + QStringList{picture(dir), QStringLiteral("-o"), dir.filePath(QStringLiteral("out"))};
+        };
+    };
+    const QString other = QStringLiteral("a file of the operator's own");
+    return {
+        {QStringLiteral("capture onto a FIFO"), Upload,
+         [=](const QDir &dir) {
+             ::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo.cap"))).constData(), 0666);
+             return capture(QStringLiteral("fifo.cap"))(dir);
+         },
+         1, "it is a FIFO", unchanged({{QStringLiteral("fifo.cap"), QStringLiteral("a FIFO")}})},
+        {QStringLiteral("capture onto a folder"), Upload,
+         [=](const QDir &dir) {
+             dir.mkdir(QStringLiteral("folder.cap"));
+             return capture(QStringLiteral("folder.cap"))(dir);
+         },
+         1, "it is a folder", unchanged({{QStringLiteral("folder.cap"), QStringLiteral("a folder of ")}})},
+        {QStringLiteral("capture onto a device node"), Upload,
+         [=](const QDir &dir) {
+             // A node of /dev/null's own kind, made here where root may: the test never risks the real one.
+             const QString node = dir.filePath(QStringLiteral("null.cap"));
+             if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+                 return QStringList{QStringLiteral("--capture"), QStringLiteral("/dev/null"), frameFile(dir)};
+             return capture(QStringLiteral("null.cap"))(dir);
+         },
+         1, "it is a device",
+         [](const QDir &dir) {
+             const QString made = dir.filePath(QStringLiteral("null.cap"));
+             const QString node = nodeAt(made) == QLatin1String("nothing") ? QStringLiteral("/dev/null") : made;
+             const QString now = nodeAt(node);
+             return now == QLatin1String("device 1:3") ? QString() : node + QStringLiteral(" is now ") + now;
+         }},
+        {QStringLiteral("capture onto a link to another file"), Upload,
+         [=](const QDir &dir) {
+             writeFile(dir, QStringLiteral("other.txt"), other.toUtf8());
+             link(dir, QStringLiteral("other.txt"), QStringLiteral("link.cap"));
+             return capture(QStringLiteral("link.cap"))(dir);
+         },
+         1, "symbolic link",
+         unchanged({{QStringLiteral("link.cap"), QStringLiteral("a link to other.txt")},
+                    {QStringLiteral("other.txt"), QStringLiteral("a file of ") + other}})},
+        {QStringLiteral("capture onto a dangling link"), Upload,
+         [=](const QDir &dir) {
+             link(dir, QStringLiteral("missing.cap"), QStringLiteral("dangling.cap"));
+             return capture(QStringLiteral("dangling.cap"))(dir);
+         },
+         1, "symbolic link",
+         unchanged({{QStringLiteral("dangling.cap"), QStringLiteral("a link to missing.cap")},
+                    {QStringLiteral("missing.cap"), QStringLiteral("nothing")}})},
+        {QStringLiteral("frame named like a link to another file"), Convert,
+         [=](const QDir &dir) {
+             writeFile(dir, QStringLiteral("other.txt"), other.toUtf8());
+             const QStringList arguments = convert({QStringLiteral("--force")})(dir);
+             link(dir, QStringLiteral("../other.txt"), QStringLiteral("out/logo.bmp"));
+             return arguments;
+         },
+         1, "logo.bmp could not be written: it is a symbolic link",
+         unchanged({{QStringLiteral("out"), QStringLiteral("a folder of logo.bmp")},
+                    {QStringLiteral("out/logo.bmp"), QStringLiteral("a link to ../other.txt")},
+                    {QStringLiteral("other.txt"), QStringLiteral("a file of ") + other}})},
+        {QStringLiteral("frame named like a dangling link"), Convert,
+         [=](const QDir &dir) {
+             const QStringList arguments = convert({})(dir);
+             link(dir, QStringLiteral("../missing.bmp"), QStringLiteral("out/logo.bmp"));
+             return arguments;
+         },
+         1, "logo.bmp could not be written: it is a symbolic link",
+         unchanged({{QStringLiteral("out"), QStringLiteral("a folder of logo.bmp")},
+                    {QStringLiteral("missing.bmp"), QStringLiteral("nothing")}})},
+        // QProcess hands arguments over as UTF-8, which cannot carry the folder's name: the shell's
+        // printf makes it.
+        {QStringLiteral("output folder whose name is not UTF-8"), QStringLiteral("/bin/sh"),
+         [=](const QDir &dir) {
+             ::mkdir(QFile::encodeName(dir.path()).append("/frames\xff").constData(), 0777);
+             return QStringList{QStringLiteral("-c"),
+                                QStringLiteral("exec \"$0\" \"$1\" -o \"$(printf '%s/frames\\377' \"$2\")\""), Convert,
+                                picture(dir), dir.path()};
+         },
+         0, "",
+         [](const QDir &dir) {
+             struct stat info
+             {
+             };
+             const QByteArray folder = QFile::encodeName(dir.path()).append("/frames\xff");
+             const bool written = ::stat((folder + "/logo.bmp").constData(), &info) == 0 && info.st_size == 33846;
+             // QTemporaryDir cannot remove what it cannot name.
+             ::unlink((folder + "/logo.bmp").constData());
+             ::rmdir(folder.constData());
+             return written ? QString() : QStringLiteral("no frame in the folder");
+         }},
+        // A file system of its own, nearly full, in a mount namespace of the program's own.
+        {QStringLiteral("capture onto a full disk"), QStringLiteral("unshare"),
+         [=](const QDir &dir) {
+             dir.mkdir(QStringLiteral("small"));
+             // Root mounts in a namespace of its own; anyone else first becomes root of a user namespace.
+             QStringList arguments;
+             if (::geteuid() != 0)
+                 arguments << QStringLiteral("--map-root-user");
+             return arguments << QStringLiteral("--mount") << QStringLiteral("sh") << QStringLiteral("-c") << FullDisk
+                              << Upload << dir.filePath(QStringLiteral("small")) << frameFile(dir)
+                              << dir.filePath(QStringLiteral("after.txt"));
+         },
+         1, std::strerror(ENOSPC),
+         [](const QDir &dir) {
+             QFile after(dir.filePath(QStringLiteral("after.txt")));
+             const QByteArray held = after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray();
+             return held == "the last capture\nfiller\nshow.cap\n" ? QString() : QString::fromUtf8("left: " + held);
+         }},
+        // The system refuses a write past the limit after taking part of it, as a full disk does.
+        {QStringLiteral("frame past the file size limit"), QStringLiteral("/bin/sh"),
+         [=](const QDir &dir) {
+             const QStringList arguments = convert({QStringLiteral("--force")})(dir);
+             writeFile(dir, QStringLiteral("out/logo.bmp"), "the last frame");
+             return QStringList{QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 20; exec \"$0\" \"$@\""),
+                                Convert}
+             + arguments;
+         },
+         1, std::strerror(EFBIG),
+         unchanged({{QStringLiteral("out"), QStringLiteral("a folder of logo.bmp")},
+                    {QStringLiteral("out/logo.bmp"), QStringLiteral("a file of the last frame")}})},
+    };
 }
 
 QVector<Case> cases()

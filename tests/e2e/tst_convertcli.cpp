@@ -1,6 +1,7 @@
 // drelin-convert as the operator runs it: frames written with one line each, refused pictures
 // named with their reason and the rest written, usage errors, --force, and a converted frame that
 // drelin-upload sends unchanged.
+#include "interruption.h"
 #include "programrun.h"
 #include "wireoracle.h"
 
@@ -79,6 +80,72 @@ private slots:
             convert({m_photo, QStringLiteral("--force"), QStringLiteral("--quiet"), QStringLiteral("-o"), m_out});
         QCOMPARE(forced.exitCode, 0);
         QVERIFY(forced.out.isEmpty());
+    }
+
+    // Which picture became which frame, a frame the device could take for one in the folder, a
+    // folder given as a picture, and names echoed as they can be shown: escaped and shortened.
+    void saysWhatBecameWhat()
+    {
+        const QDir dir(m_dir.filePath(QStringLiteral("named")));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("out"))));
+        QVERIFY(QFile::copy(m_photo, dir.filePath(QStringLiteral("logo-text-trans.jpg"))));
+        QVERIFY(QFile::copy(m_photo, dir.filePath(QStringLiteral("logo-text-opaque.jpg"))));
+        QVERIFY(QFile::copy(m_photo, dir.filePath(QStringLiteral("out/logo-0001.bmp"))));
+        const QString out = dir.filePath(QStringLiteral("out"));
+        const QString escapes = QStringLiteral("x\x1b[2J\ty.png");
+        const QString longName = QString(100000, QLatin1Char('a')) + QStringLiteral(".png");
+        const Run result = convert({dir.filePath(QStringLiteral("logo-text-trans.jpg")),
+                                    dir.filePath(QStringLiteral("logo-text-opaque.jpg")), out, escapes, longName,
+                                    QStringLiteral("-o"), out});
+        QCOMPARE(result.exitCode, 1);
+        const struct
+        {
+            const QByteArray &stream;
+            QString says;
+        } expected[] = {
+            {result.out,
+             out + QStringLiteral("/logo-000.bmp  from ") + dir.filePath(QStringLiteral("logo-text-trans.jpg"))},
+            {result.out,
+             out + QStringLiteral("/logo-001.bmp  from ") + dir.filePath(QStringLiteral("logo-text-opaque.jpg"))},
+            {result.err,
+             out
+                 + QStringLiteral("/logo-000.bmp: warning: the device receives it as \"logo-000\", as it "
+                                  "receives logo-0001.bmp in the same folder")},
+            {result.err, out + QStringLiteral(": is a folder, not a picture")},
+            {result.err, QStringLiteral("x\\x1B[2J\\ty.png: cannot be read")},
+            {result.err, QStringLiteral("characters ...]aaaa")},
+        };
+        for (const auto &each : expected)
+            QVERIFY2(each.stream.contains(QDir::toNativeSeparators(each.says).toUtf8()), each.stream.constData());
+        QVERIFY(!result.err.contains('\x1b'));
+        for (const QByteArray &line : result.err.split('\n'))
+            QVERIFY2(line.size() < 1000, line.left(100).constData());
+    }
+
+    // Ctrl-C makes no further frame and says so once, however many pictures are left.
+    void interruptIsToldOnce()
+    {
+        const QDir dir(m_dir.filePath(QStringLiteral("many")));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("out"))));
+        QStringList arguments{QStringLiteral("-o"), dir.filePath(QStringLiteral("out"))};
+        for (int i = 0; i < 200; ++i) {
+            arguments << dir.filePath(QStringLiteral("shot%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
+            QVERIFY(QFile::copy(m_photo, arguments.back()));
+        }
+        QProcess process;
+        process.start(QStringLiteral(DRELIN_CONVERT), arguments);
+        QVERIFY(process.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files).isEmpty(), 30000);
+        if (!interruptProgram(process.processId())) {
+            process.kill();
+            QSKIP("No Ctrl-C can be sent to a program here");
+        }
+        const Run result = ProgramRun::finish(process);
+        QCOMPARE(result.exitCode, 130);
+        // The drawing platform may add a line of its own about the session.
+        QCOMPARE(result.err.count("Interrupted: "), 1);
+        QCOMPARE(result.err.count(".jpg"), 0);
+        QVERIFY2(result.err.contains(" of 200 pictures not converted"), result.err.constData());
     }
 
     void usageErrors_data()

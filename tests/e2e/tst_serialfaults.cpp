@@ -198,6 +198,8 @@ private slots:
         }
         const bool unprivileged = fault == NoPermission;
         QString expectedText = says;
+        if (holder) // the program that holds the port is named
+            expectedText += QStringLiteral(" (drelin-device, process %1)").arg(holder->processId());
 
         if (where == CommandLine) {
             // A copy everyone may run: the build folder need not be reachable for an unprivileged user.

@@ -289,11 +289,13 @@ private slots:
         QCOMPARE(result.exitCode, 1);
         const QList<QByteArray> lines = result.err.trimmed().split('\n');
         QCOMPARE(lines.size(), 5);
-        QCOMPARE(lines[0], first.devicePath().toUtf8() + ": sent all 1 frames.");
-        QVERIFY2(lines[1].startsWith("/dev/no-such-inserter: failed: "), lines[1].constData());
-        QCOMPARE(lines[2], "To continue: drelin-upload --device /dev/no-such-inserter '9=" + m_intro.toUtf8() + "'");
-        QCOMPARE(lines[3], capture.toUtf8() + ": sent all 1 frames.");
-        QCOMPARE(lines[4], second.devicePath().toUtf8() + ": sent all 1 frames.");
+        // The failure is told when it happens, naming the port once; the others when all have ended.
+        QVERIFY2(lines[0].startsWith("/dev/no-such-inserter: failed: there is no serial device at that path."),
+                 lines[0].constData());
+        QCOMPARE(lines[1], "To continue: drelin-upload --device /dev/no-such-inserter '9=" + m_intro.toUtf8() + "'");
+        QCOMPARE(lines[2], first.devicePath().toUtf8() + ": sent 1 frame.");
+        QCOMPARE(lines[3], capture.toUtf8() + ": sent 1 frame.");
+        QCOMPARE(lines[4], second.devicePath().toUtf8() + ": sent 1 frame.");
         // Lines per frame name their destination.
         QCOMPARE(result.out.count("Frame 0009 (my intro) sent"), 3);
         QVERIFY(result.out.contains(capture.toUtf8() + ": Frame 0009"));
@@ -307,6 +309,37 @@ private slots:
             QTRY_COMPARE(end->receivedCount(), qint64(expected.size()));
             QCOMPARE(end->received(), expected);
         }
+    }
+
+    // On a terminal, a destination whose line is lost says so at once, in a line of its own and
+    // on its progress line, in the command line's words, while another still sends.
+    void failureIsToldAtOnce()
+    {
+        PtyPair held, lost, terminal;
+        FarEnd device(held);
+        device.setReadLimit(0); // the line takes nothing until the failure has been seen
+        QProcess upload;
+        upload.setStandardErrorFile(terminal.devicePath());
+        upload.start(QStringLiteral(DRELIN_UPLOAD),
+                     {"--device", held.devicePath(), "--device", lost.devicePath(), "9=" + m_intro});
+        QVERIFY(upload.waitForStarted());
+        QCOMPARE(lost.read(4, 10000).size(), 4); // open and sending
+        lost.hangUp();
+        const QByteArray label = lost.devicePath().toUtf8();
+        QByteArray shown;
+        const auto says = [&](const QByteArray &text) {
+            shown += terminal.read(1 << 16, 20);
+            return shown.contains(text);
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(says(label + "  failed: the connection was lost"), shown.constData(), 10000);
+        QVERIFY2(shown.contains(label + ": failed: the connection was lost: "), shown.constData());
+        QVERIFY2(shown.contains("To continue: drelin-upload --device " + label), shown.constData());
+        QVERIFY2(!shown.contains("Properties"), shown.constData());
+        QCOMPARE(upload.state(), QProcess::Running);
+        device.setReadLimit(-1);
+        QVERIFY(upload.waitForFinished(30000));
+        QCOMPARE(upload.exitCode(), 1);
+        QTRY_VERIFY2(says(held.devicePath().toUtf8() + ": sent 1 frame."), shown.constData());
     }
 };
 

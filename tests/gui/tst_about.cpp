@@ -136,6 +136,13 @@ private slots:
                      Qt::PointingHandCursor);
         QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("Label6"))->font().family(), QStringLiteral("Arial"));
         QVERIFY(!dialog.findChild<QLabel *>(QStringLiteral("picIcon"))->pixmap().isNull());
+        // The notice states the licence and the absence of warranty, and fits its label.
+        const auto *notice = dialog.findChild<QLabel *>(QStringLiteral("lblDisclaimer"));
+        for (const char *says :
+             {"free software", "GNU General Public License, version 3 or any later version", "no warranty"})
+            QVERIFY2(notice->text().contains(QLatin1String(says)), says);
+        QVERIFY(!notice->text().contains(QLatin1String("penalties")));
+        QVERIFY(notice->heightForWidth(notice->width()) <= notice->height());
         QVERIFY(dialog.findChild<QWidget *>(QStringLiteral("Line1_0")));
         QVERIFY(dialog.findChild<QWidget *>(QStringLiteral("Line1_1")));
 

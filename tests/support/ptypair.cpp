@@ -14,6 +14,8 @@ PtyPair::PtyPair()
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (m_master < 0)
         return;
+    // A program the test starts must not keep the far end open: hanging up would not reach it.
+    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
     if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
         hangUp();
         return;

@@ -116,9 +116,10 @@ void frmAbout::Form_Load()
     txtDescription->setText(QStringLiteral("VELM R") + QChar(38) + QStringLiteral("D team, December 2026"));
     txtDescription->setCursorPosition(0);
     Label6->setText(QString::fromUtf8(AppInfo::MakerWebAddress));
+    // The program is GPL-3.0-or-later (it uses libimagequant): the notice says what that allows.
     lblDisclaimer->setText(
-        QStringLiteral("Warning: this program is protected by copyright law. Copying or passing on this program or any "
-                       "part of it without the maker's permission may lead to civil and criminal penalties."));
+        QStringLiteral("This program is free software: you may copy, change and pass it on under the GNU General "
+                       "Public License, version 3 or any later version. It comes with no warranty."));
     cmdOK->setFocus();
 }
 

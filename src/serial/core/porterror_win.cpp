@@ -26,9 +26,10 @@ DWORD openRefusal(const QString &devicePath)
 
 } // namespace
 
-QString systemOpenError(const QString &name, const QString &devicePath, QSerialPort::SerialPortError)
+QString systemOpenError(const QString &name, const Naming &naming, QSerialPort::SerialPortError)
 {
-    const DWORD refusal = openRefusal(devicePath);
+    const DWORD refusal = openRefusal(naming.devicePath);
+    const QString port = naming.labelled() ? QStringLiteral("the port") : naming.devicePath;
     const QString said = SystemError::text(refusal);
     switch (refusal) {
     case ERROR_SUCCESS:
@@ -41,17 +42,23 @@ QString systemOpenError(const QString &name, const QString &devicePath, QSerialP
         return QStringLiteral("%1: there is no port %2 on this computer (%3). Check that the cable or USB adapter "
                               "is plugged in (Device Manager lists the ports under \"Ports (COM & LPT)\"), or "
                               "choose another port.")
-            .arg(name, devicePath, said);
+            .arg(name, naming.labelled() ? QStringLiteral("by that name") : naming.devicePath, said);
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
         return QStringLiteral("%1: %2 is in use by another program, or Windows denies access to it (%3). Close the "
                               "program that holds the port, or choose another port.")
-            .arg(name, devicePath, said);
+            .arg(name, port, said);
     default:
         return QStringLiteral("%1: %2 could not be opened (%3). Unplug the adapter and plug it in again, or choose "
                               "another port.")
-            .arg(name, devicePath, said);
+            .arg(name, port, said);
     }
+}
+
+QString holders(const QString &)
+{
+    // Windows tells no program which other one holds a port.
+    return QString();
 }
 
 } // namespace PortError

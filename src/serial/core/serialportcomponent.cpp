@@ -111,8 +111,8 @@ bool SerialPortComponent::setPortOpen(bool open)
     bool ok = true;
     QString error;
     if (open) {
-        const QString path = devicePath();
-        onWorker([&] { ok = m_worker->open(m_commPort, path, m_line, m_rts, &error); });
+        const PortError::Naming naming{devicePath(), m_label};
+        onWorker([&] { ok = m_worker->open(m_commPort, naming, m_line, m_rts, &error); });
     } else {
         onWorker([&] { m_worker->close(); });
     }

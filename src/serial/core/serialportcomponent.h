@@ -52,6 +52,9 @@ public:
     QString devicePath() const;
     // Uses this device whatever the port number (the command line's --device); empty: the mapping.
     void setDevice(const QString &devicePath) { m_device = devicePath; }
+    // What the port's messages call it, once, at their start, instead of its number and device
+    // and without advice about the window (a command line's label); empty: the window's way.
+    void setLabel(const QString &label) { m_label = label; }
     LineSettings lineSettings() const { return m_line; }
 
     // Bytes received and thrown away since the component was made.
@@ -101,6 +104,7 @@ private:
     Mailbox *m_returns; // results back on this thread
     PortSettings m_settings;
     QString m_device;
+    QString m_label;
     int m_commPort = 1;
     LineSettings m_line;
     int m_inputMode = InputModeText;

@@ -13,10 +13,10 @@ namespace {
 constexpr int WaitSliceMs = 50;
 }
 
-SerialPortLink::SerialPortLink(QSerialPort *port, QString devicePath, QString notOpenReason,
+SerialPortLink::SerialPortLink(QSerialPort *port, PortError::Naming naming, QString notOpenReason,
                                const std::atomic<bool> &abort, const std::atomic<bool> *stop)
     : m_port(port)
-    , m_devicePath(std::move(devicePath))
+    , m_naming(std::move(naming))
     , m_notOpenReason(std::move(notOpenReason))
     , m_abort(abort)
     , m_stop(stop)
@@ -95,7 +95,7 @@ bool SerialPortLink::failFromPort()
 {
     const auto error = m_port->error();
     const QString text =
-        PortError::describeWriteError(m_devicePath, error, m_port->errorString(), PortDriver::lineGone(*m_port));
+        PortError::describeWriteError(m_naming, error, m_port->errorString(), PortDriver::lineGone(*m_port));
     m_port->clearError();
     return fail(text, true);
 }

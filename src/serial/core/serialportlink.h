@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/seriallink.h"
+#include "serial/core/porterror.h"
 #include "serial/core/stallwatch.h"
 
 #include <QString>
@@ -16,7 +17,7 @@ public:
     // port is null when the port is not open; every write then fails with notOpenReason. abort
     // makes every wait fail; stop (may be null) makes the waits end without a failure, so a
     // stopped upload reaches its next stop check even on a line that takes nothing more.
-    SerialPortLink(QSerialPort *port, QString devicePath, QString notOpenReason, const std::atomic<bool> &abort,
+    SerialPortLink(QSerialPort *port, PortError::Naming naming, QString notOpenReason, const std::atomic<bool> &abort,
                    const std::atomic<bool> *stop = nullptr);
 
     bool write(const QByteArray &data) override;
@@ -40,7 +41,7 @@ private:
     void discardInput();
 
     QSerialPort *m_port;
-    QString m_devicePath;
+    PortError::Naming m_naming;
     QString m_notOpenReason;
     bool stopRequested() const { return m_stop && m_stop->load(); }
 

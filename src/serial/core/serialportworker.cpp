@@ -11,7 +11,8 @@ SerialPortWorker::SerialPortWorker() = default;
 
 SerialPortWorker::~SerialPortWorker() = default;
 
-bool SerialPortWorker::open(int port, const QString &devicePath, const LineSettings &line, bool rts, QString *error)
+bool SerialPortWorker::open(int port, const PortError::Naming &naming, const LineSettings &line, bool rts,
+                            QString *error)
 {
     DRELIN_ASSERT_THREAD(this);
     if (!m_port) {
@@ -20,16 +21,16 @@ bool SerialPortWorker::open(int port, const QString &devicePath, const LineSetti
         connect(m_port.get(), &QSerialPort::errorOccurred, this,
                 [this](QSerialPort::SerialPortError e) { onErrorOccurred(e); });
     }
-    m_devicePath = devicePath;
-    if (devicePath.isEmpty()) {
-        *error = PortError::describeOpenError(port, devicePath, QSerialPort::DeviceNotFoundError, QString());
+    m_naming = naming;
+    if (naming.devicePath.isEmpty()) {
+        *error = PortError::describeOpenError(port, naming, QSerialPort::DeviceNotFoundError, QString());
         return false;
     }
-    m_port->setPortName(devicePath);
+    m_port->setPortName(naming.devicePath);
     line.applyTo(*m_port); // taken when the port opens
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
-        *error = PortError::describeOpenError(port, devicePath, m_port->error(), m_port->errorString());
+        *error = PortError::describeOpenError(port, naming, m_port->error(), m_port->errorString());
         m_port->clearError();
         return false;
     }
@@ -65,7 +66,7 @@ bool SerialPortWorker::applyLineSettings(const LineSettings &line, QString *erro
     const bool ok = line.applyTo(*m_port);
     if (!ok) {
         *error = QStringLiteral("%1 does not accept the line settings %2 (%3).")
-                     .arg(m_devicePath, line.toString(), m_port->errorString());
+                     .arg(m_naming.devicePath, line.toString(), m_port->errorString());
         m_port->clearError();
     }
     return ok;
@@ -85,8 +86,8 @@ void SerialPortWorker::run(const std::function<void(SerialLink &)> &job, const s
     DRELIN_ASSERT_THREAD(this);
     const QString notOpen = !m_lostReason.isEmpty()
         ? m_lostReason
-        : PortError::describeWriteError(m_devicePath, QSerialPort::NotOpenError, QString(), false);
-    SerialPortLink link(isOpen() ? m_port.get() : nullptr, m_devicePath, notOpen, abort, stop);
+        : PortError::describeWriteError(m_naming, QSerialPort::NotOpenError, QString(), false);
+    SerialPortLink link(isOpen() ? m_port.get() : nullptr, m_naming, notOpen, abort, stop);
     link.watchForStalls(stallAfterMs, [this](bool stalled) { emit lineStalled(stalled); });
     m_running = true;
     job(link);
@@ -122,8 +123,8 @@ void SerialPortWorker::onErrorOccurred(int error)
     const bool lost = error == QSerialPort::ResourceError
         || ((error == QSerialPort::ReadError || error == QSerialPort::WriteError) && PortDriver::lineGone(*m_port));
     if (lost) {
-        m_lostReason = PortError::describeWriteError(m_devicePath, QSerialPort::SerialPortError(error),
-                                                     m_port->errorString(), true);
+        m_lostReason =
+            PortError::describeWriteError(m_naming, QSerialPort::SerialPortError(error), m_port->errorString(), true);
         m_port->clearError();
         close();
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial/core/linesettings.h"
+#include "serial/core/porterror.h"
 
 #include <QObject>
 #include <QString>
@@ -20,7 +21,8 @@ public:
     SerialPortWorker();
     ~SerialPortWorker() override;
 
-    bool open(int port, const QString &devicePath, const LineSettings &line, bool rts, QString *error);
+    // Messages name the port as `naming` says.
+    bool open(int port, const PortError::Naming &naming, const LineSettings &line, bool rts, QString *error);
     void close();
     bool isOpen() const;
     bool applyLineSettings(const LineSettings &line, QString *error);
@@ -43,7 +45,7 @@ private:
     void onErrorOccurred(int error);
 
     std::unique_ptr<QSerialPort> m_port;
-    QString m_devicePath;
+    PortError::Naming m_naming;
     QString m_lostReason; // why the port closed by itself, if it did
     std::atomic<qint64> m_discarded{0};
     bool m_running = false;
