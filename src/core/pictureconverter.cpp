@@ -109,6 +109,7 @@ QList<PictureConverter::Outcome> PictureConverter::convert(const QStringList &pi
         } else if (!PictureReader::read(picture, m_options, room, &read, &why)) {
             outcome.problem = why;
         } else {
+            outcome.caveat = read.caveat;
             QStringList refused;
             QStringList clashes;
             for (int i = 0; i < read.pictures.size() && !cancelled(); ++i) {

@@ -25,6 +25,7 @@ public:
         QStringList written; // the frame files made, in order
         QStringList kept; // frame files that existed and were left alone, overwriting not allowed
         QString problem; // why the picture, or part of it, was not converted; empty when it was
+        QString caveat; // what the operator should know of how it was drawn; empty when nothing
     };
 
     PictureConverter(const ImportOptions &options, const QString &folder);

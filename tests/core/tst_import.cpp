@@ -14,6 +14,7 @@
 #include "core/perceptualcolour.h"
 #include "core/pictureconverter.h"
 #include "core/picturereader.h"
+#include "core/svgdocument.h"
 
 #include <QDir>
 #include <QImageWriter>
@@ -21,6 +22,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <cmath>
@@ -310,6 +312,95 @@ private slots:
         const auto first = FrameBitmapReader::readFile(dir.filePath(QStringLiteral("intro000.bmp")));
         QVERIFY(first);
         QCOMPARE(qRed(DeviceView::shown(first->palette[first->pixel(8, 64)])), 255); // the first picture's red
+    }
+
+    void drawings_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<ImportOptions::Geometry>("geometry");
+        QTest::addColumn<QRgb>("left"); // the frame's colour a quarter in from each side
+        QTest::addColumn<QRgb>("right");
+        const QByteArray clipped("<svg xmlns='http://www.w3.org/2000/svg' width='256' height='128'>"
+                                 "<clipPath id='c'><rect width='128' height='128'/></clipPath>"
+                                 "<rect width='256' height='128' fill='#fff'/>"
+                                 "<rect width='256' height='128' fill='#00f' clip-path='url(#c)'/></svg>");
+        QTest::newRow("clip path") << clipped << ImportOptions::Geometry::Fit << qRgb(0, 0, 255) << qRgb(255, 255, 255);
+        QTest::newRow("clip path, compressed")
+            << PictureFiles::gzip(clipped) << ImportOptions::Geometry::Fit << qRgb(0, 0, 255) << qRgb(255, 255, 255);
+        QTest::newRow("mask") << QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='256' height='128'>"
+                                            "<mask id='m'><rect x='128' width='128' height='128' fill='#fff'/></mask>"
+                                            "<rect width='256' height='128' fill='#f00' mask='url(#m)'/></svg>")
+                              << ImportOptions::Geometry::Fit << qRgb(0, 0, 0) << qRgb(255, 0, 0);
+        // A view box alone gives the proportions; stretched, a square fills the frame's width.
+        QTest::newRow("view box, stretched")
+            << QByteArray("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 10'><rect width='5' height='10' "
+                          "fill='#0f0'/><rect x='5' width='5' height='10' fill='#f00'/></svg>")
+            << ImportOptions::Geometry::Stretch << qRgb(0, 255, 0) << qRgb(255, 0, 0);
+    }
+
+    // Drawn as a browser draws them, at the frame's size, laid on the background.
+    void drawings()
+    {
+        QFETCH(QByteArray, document);
+        QFETCH(ImportOptions::Geometry, geometry);
+        QFETCH(QRgb, left);
+        QFETCH(QRgb, right);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("logo.svg")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(document) == document.size());
+        file.close();
+        ImportOptions options;
+        options.geometry = geometry;
+        PictureReader::Read read;
+        QString error;
+        QVERIFY2(PictureReader::read(file.fileName(), options, 1, &read, &error), qPrintable(error));
+        QCOMPARE(read.pictures.size(), 1);
+        QCOMPARE(read.pictures[0].frame.pixel(64, 64), left);
+        QCOMPARE(read.pictures[0].frame.pixel(192, 64), right);
+    }
+
+    void selfContainedDrawing_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QStringList>("kept"); // the references left, in order
+        QTest::addColumn<QStringList>("effects");
+        QTest::newRow("files and addresses") << "<image href='/home/op/secret.png'/><image xlink:href='../a.png'/>"
+                                                "<image href=' file:///etc/x.png'/><use href='http://x/y.svg#a'/>"
+                                             << QStringList() << QStringList();
+        QTest::newRow("parts and data") << "<use xlink:href='#a'/><image href='DATA:image/png;base64,AAAA'/>"
+                                        << QStringList{"#a", "DATA:image/png;base64,AAAA"} << QStringList();
+        QTest::newRow("effects") << "<clipPath id='c'/><g style='filter: blur(2px)'><rect mask='url(#m)'/></g>"
+                                 << QStringList() << QStringList{"clip paths", "filters", "masks"};
+        QTest::newRow("effects in a style sheet")
+            << "<style><![CDATA[ g { clip-path: url(#c) } ]]></style>" << QStringList() << QStringList{"clip paths"};
+    }
+
+    // What Qt SVG is given holds no reference to anything outside the document, and names the effects
+    // it would leave out.
+    void selfContainedDrawing()
+    {
+        QFETCH(QString, body);
+        QFETCH(QStringList, kept);
+        QFETCH(QStringList, effects);
+        const QString document = QStringLiteral("<?xml-stylesheet href='/etc/style.css'?><svg "
+                                                "xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/"
+                                                "1999/xlink'>%1</svg>")
+                                     .arg(body);
+        SvgDocument::SelfContained safe;
+        QString error;
+        QVERIFY2(SvgDocument::selfContained(document.toUtf8(), &safe, &error), qPrintable(error));
+        QXmlStreamReader reader(safe.document);
+        QStringList references;
+        while (reader.readNext() != QXmlStreamReader::Invalid && !reader.atEnd()) {
+            QVERIFY(reader.tokenType() != QXmlStreamReader::ProcessingInstruction);
+            for (const QXmlStreamAttribute &attribute : reader.attributes()) {
+                if (attribute.name() == QLatin1String("href"))
+                    references << attribute.value().toString();
+            }
+        }
+        QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
+        QCOMPARE(references, kept);
+        QCOMPARE(safe.effects, effects);
     }
 
     void animations_data()
