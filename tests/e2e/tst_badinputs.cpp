@@ -146,7 +146,7 @@ QVector<Case> pictureCases()
         {QStringLiteral("SVG naming a file by its URL"), Convert, namingRedFile(QStringLiteral("file://%1/secret.png")),
          0, "", frameShowsNoRed},
         {QStringLiteral("SVG naming a FIFO"), Convert, converting([](const QDir &dir) {
-             const QString image = QStringLiteral("<image href='%1' width='9' height='9'/>");
+             const QString image = QStringLiteral("<image xlink:href='%1' width='9' height='9'/>");
              return writeFile(dir, QStringLiteral("logo.svg"),
                               svg(image.arg(makeFifo(dir, QStringLiteral("pipe")))).toUtf8());
          }),
