@@ -2,9 +2,10 @@
 # Installs the Debian packages the project needs and that are missing. Usage: deps.sh [build|test]
 set -euo pipefail
 
-# libimagequant and Qt's image plugins (WebP, TIFF, TGA, SVG, ...) for making frames from pictures.
-packages=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev fonts-liberation
-          libimagequant-dev qt6-image-formats-plugins qt6-svg-dev)
+# libimagequant and Qt's image plugins (WebP, TIFF, TGA, SVG, ...) for making frames from pictures;
+# librsvg to draw SVG as browsers do, zlib to inflate compressed SVG within a limit.
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev fonts-liberation
+          libimagequant-dev qt6-image-formats-plugins qt6-svg-dev librsvg2-dev zlib1g-dev)
 if [ "${1:-build}" = test ]; then
     # xvfb and imagemagick for screenshots, socat for trying the tool by hand, desktop-file-utils
     # to check the desktop entry, clang for the fuzzers, clang-format for the house style;
@@ -12,10 +13,10 @@ if [ "${1:-build}" = test ]; then
     # appstream to check the manual pages and the AppStream metadata.
     packages+=(xvfb xauth imagemagick socat desktop-file-utils clang libclang-rt-14-dev clang-format pngquant
                groff-base appstream)
-    # The Windows build: its compiler, Wine to run it, unzip for its zip, nsis (makensis) for its
-    # installer, icoutils to read the icon and version back from its programs; librsvg2-bin for
-    # scripts/windows-icon.sh.
-    packages+=(g++-mingw-w64-x86-64-posix wine64 unzip nsis icoutils librsvg2-bin)
+    # The Windows build: its compiler, its zlib, Wine to run it, unzip for its zip, nsis (makensis)
+    # for its installer, icoutils to read the icon and version back from its programs; librsvg2-bin
+    # for scripts/windows-icon.sh.
+    packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 unzip nsis icoutils librsvg2-bin)
 fi
 
 missing=()

@@ -162,6 +162,8 @@ int ConvertCommand::run(const Options &options, QTextStream &out, QTextStream &e
             ++cancelled;
             continue;
         }
+        if (!outcome.caveat.isEmpty())
+            err << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(outcome.source), outcome.caveat) << Qt::endl;
         // Without --force an existing frame is refused like a bad picture.
         QStringList problems;
         for (const QString &frame : outcome.kept)

@@ -17,16 +17,24 @@ PictureConverter::PictureConverter(const ImportOptions &options, const QString &
     , m_folder(folder)
 { }
 
+namespace {
+
+// The device receives the name up to its first dot, 8 characters of it: 5 of the name and the
+// picture's number keep the frames of one animation apart.
+QString numberedStem(const QString &source)
+{
+    QString stem = QFileInfo(source).completeBaseName();
+    stem.replace(QLatin1Char('.'), QLatin1Char('_'));
+    return stem.left(5);
+}
+
+} // namespace
+
 QString PictureConverter::frameFileName(const QString &source, int index, bool animated)
 {
-    const QString base = QFileInfo(source).completeBaseName();
     if (!animated)
-        return base + QStringLiteral(".bmp");
-    // The device receives the name up to its first dot, 8 characters of it: 5 of the name and
-    // the picture's number keep the frames of one animation apart.
-    QString stem = base;
-    stem.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return stem.left(5) + QStringLiteral("%1.bmp").arg(index, 3, 10, QLatin1Char('0'));
+        return QFileInfo(source).completeBaseName() + QStringLiteral(".bmp");
+    return numberedStem(source) + QStringLiteral("%1.bmp").arg(index, 3, 10, QLatin1Char('0'));
 }
 
 QVector<int> PictureConverter::pictureCounts(const QStringList &pictures)
@@ -40,15 +48,21 @@ QVector<int> PictureConverter::pictureCounts(const QStringList &pictures)
 QVector<int> PictureConverter::sequenceNumbers(const QStringList &pictures, const QVector<int> &counts)
 {
     // Stills grouped by the eight characters the device would receive as their name.
-    QHash<QString, QVector<int>> byName;
+    const auto deviceName = [&](int i) {
+        return frameNameFromPath(pictures[i]).left(WireFormat::NameLength).toLower();
+    };
+    QHash<QString, int> sharing;
     for (int i = 0; i < pictures.size(); ++i) {
         if (counts[i] == 1)
-            byName[frameNameFromPath(pictures[i]).left(WireFormat::NameLength).toLower()].append(i);
+            ++sharing[deviceName(i)];
     }
+    // Numbered on across groups whose numbered names would start alike: intro_0001 ... intro_0150
+    // are two groups by their first eight characters, and one sequence intro000 ... intro149.
+    QHash<QString, int> next;
     QVector<int> numbers(pictures.size(), -1);
-    for (const QVector<int> &same : qAsConst(byName)) {
-        for (int k = 0; same.size() > 1 && k < same.size(); ++k)
-            numbers[same[k]] = k;
+    for (int i = 0; i < pictures.size(); ++i) {
+        if (counts[i] == 1 && sharing.value(deviceName(i)) > 1)
+            numbers[i] = next[numberedStem(pictures[i]).toLower()]++;
     }
     return numbers;
 }
@@ -96,6 +110,7 @@ QList<PictureConverter::Outcome> PictureConverter::convert(const QStringList &pi
         } else if (!PictureReader::read(picture, m_options, room, &read, &why)) {
             outcome.problem = why;
         } else {
+            outcome.caveat = read.caveat;
             QStringList refused;
             QStringList clashes;
             for (int i = 0; i < read.pictures.size() && !cancelled(); ++i) {

@@ -26,6 +26,7 @@ public:
         QStringList kept; // frame files that existed and were left alone, overwriting not allowed
         QString problem; // why the picture, or part of it, was not converted; empty when it was
         bool cancelled = false; // not all its frames were made because the conversion was cancelled
+        QString caveat; // what the operator should know of how it was drawn; empty when nothing
     };
 
     PictureConverter(const ImportOptions &options, const QString &folder);

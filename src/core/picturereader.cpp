@@ -1,14 +1,24 @@
 #include "core/picturereader.h"
 
+#include "core/framebitmap.h"
 #include "core/framegeometry.h"
 #include "core/localpath.h"
+#include "core/picturedamage.h"
+#include "core/readerlog.h"
+#include "core/svgdrawing.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QLocale>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
+
+// The most a picture file may have: Qt reads no picture past 256 MB of pixels either.
+constexpr qint64 MostBytes = qint64(256) << 20;
 
 bool refuse(QString *error, const QString &why)
 {
@@ -22,18 +32,75 @@ bool isDrawing(const QByteArray &format)
     return format == "svg" || format == "svgz";
 }
 
+// Only a regular file is opened: a pipe or a device could keep the reading waiting for ever.
+bool openRegular(QFile &file, const QString &path, qint64 *size, QString *error)
+{
+    QString why;
+    const LocalPath::Info info = LocalPath::stat(path, &why);
+    if (!info.exists)
+        return refuse(error, QStringLiteral("cannot be read: %1").arg(why));
+    if (!info.isFile)
+        return refuse(error,
+                      info.isFolder ? QStringLiteral("is a folder, not a picture")
+                                    : QStringLiteral("is not a file but a pipe or a device, which is not read"));
+    if (!LocalPath::openForReading(file, path, &why))
+        return refuse(error, QStringLiteral("cannot be read: %1").arg(why));
+    *size = info.size;
+    return true;
+}
+
+// The whole file, read once, up to the limit.
+bool load(const QString &path, QByteArray *bytes, QString *error)
+{
+    QFile file;
+    qint64 size = 0;
+    if (!openRegular(file, path, &size, error))
+        return false;
+    if (size > MostBytes)
+        return refuse(error,
+                      QStringLiteral("is %1, more than the %2 a picture may have")
+                          .arg(QLocale::c().formattedDataSize(size, 1), QLocale::c().formattedDataSize(MostBytes, 1)));
+    *bytes = file.read(MostBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return refuse(error, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    if (bytes->isEmpty())
+        return refuse(error, QStringLiteral("is empty"));
+    if (bytes->size() > MostBytes)
+        return refuse(
+            error, QStringLiteral("grew past %1 while it was read").arg(QLocale::c().formattedDataSize(MostBytes, 1)));
+    return true;
+}
+
+// A drawing is drawn at the size it takes in the frame rather than scaled from a bitmap.
+bool readDrawing(const QByteArray &bytes, const ImportOptions &options, PictureReader::Read *out, QString *error)
+{
+    SvgDrawing drawing;
+    QString why;
+    if (!drawing.load(bytes, &why))
+        return refuse(error, why);
+    const QSize own(std::max(1, int(std::ceil(drawing.size().width()))),
+                    std::max(1, int(std::ceil(drawing.size().height()))));
+    const QRect frame(0, 0, FrameBitmap::Width, FrameBitmap::Height);
+    const QImage drawn = drawing.draw(FrameGeometry::placement(own, options.geometry), frame.size(), &why);
+    if (drawn.isNull())
+        return refuse(error, QStringLiteral("cannot be drawn: %1").arg(why));
+    out->pictures.append({FrameGeometry::composeDrawn(drawn, frame, options.background), 0});
+    out->caveat = drawing.caveat();
+    return true;
+}
+
 } // namespace
 
 bool PictureReader::read(const QString &path, const ImportOptions &options, int limit, Read *out, QString *error)
 {
     *out = Read();
-    QFile file;
-    QString why;
-    if (!LocalPath::openForReading(file, path, &why))
-        return refuse(error, QStringLiteral("cannot be read: %1").arg(why));
-    if (file.size() == 0)
-        return refuse(error, QStringLiteral("is empty"));
-    QImageReader reader(&file);
+    QByteArray bytes;
+    if (!load(path, &bytes, error))
+        return false;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const ReaderLog log;
+    QImageReader reader(&buffer);
     reader.setAutoTransform(true); // the orientation a camera wrote down
     if (!reader.canRead()) {
         return refuse(error,
@@ -42,17 +109,16 @@ bool PictureReader::read(const QString &path, const ImportOptions &options, int 
                           : QStringLiteral("is not a picture: %1").arg(reader.errorString()));
     }
     const QByteArray format = reader.format();
+    if (isDrawing(format))
+        return readDrawing(bytes, options, out, error);
+    const QString damage = PictureDamage::find(bytes, format);
+    if (!damage.isEmpty())
+        return refuse(error, QStringLiteral("is damaged: %1").arg(damage));
     const QSize size = reader.size();
     if (size.isValid() && size.isEmpty())
         return refuse(error,
                       QStringLiteral("has no pixels (its size is %1 x %2)").arg(size.width()).arg(size.height()));
 
-    const bool drawing = isDrawing(format) && size.isValid();
-    QRect placement;
-    if (drawing) {
-        placement = FrameGeometry::placement(size, options.geometry);
-        reader.setScaledSize(placement.size());
-    }
     out->animated = reader.supportsAnimation() && reader.imageCount() != 1;
     while (reader.canRead()) {
         if (out->pictures.size() >= limit) {
@@ -69,22 +135,35 @@ bool PictureReader::read(const QString &path, const ImportOptions &options, int 
             break;
         }
         const QImage image = reader.read();
-        if (image.isNull() || image.size().isEmpty())
+        if (image.isNull() || image.size().isEmpty()) {
+            if (!out->pictures.isEmpty()) // what came before it may be all there is, or not
+                return refuse(error,
+                              QStringLiteral("is damaged: its picture %1 cannot be read (%2)")
+                                  .arg(out->pictures.size() + 1)
+                                  .arg(reader.errorString()));
             break;
+        }
         Picture picture;
-        picture.frame = drawing ? FrameGeometry::composeDrawn(image, placement, options.background)
-                                : FrameGeometry::compose(image, options);
+        picture.frame = FrameGeometry::compose(image, options);
         picture.delayMs = reader.nextImageDelay();
         out->pictures.append(picture);
         if (!reader.supportsAnimation())
             break;
     }
+    if (!log.damage().isEmpty())
+        return refuse(error, QStringLiteral("is damaged: the reader says \"%1\"").arg(log.damage()));
     if (out->pictures.isEmpty()) {
         return refuse(error,
                       reader.error() == QImageReader::UnknownError
                           ? QStringLiteral("holds no picture")
                           : QStringLiteral("is not a picture: %1").arg(reader.errorString()));
     }
+    const int counted = reader.supportsAnimation() ? reader.imageCount() : 0;
+    if (counted > 0 && out->pictures.size() + out->leftOut < counted)
+        return refuse(error,
+                      QStringLiteral("is damaged: it holds %1 of the %2 pictures its header counts")
+                          .arg(out->pictures.size() + out->leftOut)
+                          .arg(counted));
     out->animated = out->animated || out->pictures.size() + out->leftOut > 1;
     return true;
 }
@@ -92,11 +171,15 @@ bool PictureReader::read(const QString &path, const ImportOptions &options, int 
 int PictureReader::pictureCount(const QString &path)
 {
     QFile file;
-    if (!LocalPath::openForReading(file, path))
+    qint64 size = 0;
+    if (!openRegular(file, path, &size, nullptr))
         return 0;
+    const ReaderLog quiet; // what it says counts when the picture is read
     QImageReader reader(&file);
     if (!reader.canRead())
         return 0;
+    if (isDrawing(reader.format()))
+        return 1;
     const int count = reader.imageCount();
     return reader.supportsAnimation() ? std::max(count, 0) : 1;
 }

@@ -24,10 +24,12 @@ public:
         QList<Picture> pictures;
         int leftOut = 0; // pictures of the animation past the limit
         bool animated = false; // more than one picture, or a format that animates
+        QString caveat; // what the operator should know of how it was drawn; empty when nothing
     };
 
-    // At most `limit` pictures; false with the reason (unreadable, not a picture, a format no
-    // plugin reads, no pixels) in *error.
+    // At most `limit` pictures; false with the reason (unreadable, not a regular file, too large,
+    // not a picture, a format no plugin reads, no pixels, damaged or cut short) in *error. What the
+    // image plugins say while reading goes into the reason, never to the console.
     static bool read(const QString &path, const ImportOptions &options, int limit, Read *out, QString *error);
 
     // How many pictures the file holds (1 for a still), read from its header; 0 when unknown.

@@ -14,6 +14,7 @@
 #include "core/perceptualcolour.h"
 #include "core/pictureconverter.h"
 #include "core/picturereader.h"
+#include "core/svgdocument.h"
 
 #include <QDir>
 #include <QImageWriter>
@@ -21,6 +22,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <cmath>
@@ -258,35 +260,154 @@ private slots:
         QVERIFY2(darkest > 96 && lightest < 160, qPrintable(QStringLiteral("%1..%2").arg(darkest).arg(lightest)));
     }
 
+    void namesTheDeviceTellsApart_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("planned");
+        QTest::addColumn<int>("clash"); // the picture whose frame another one made already, or -1
+        QTest::newRow("a sequence, a still, a clash")
+            << QStringList{"intro_frame_0001.png", "intro_frame_0002.png", "logo.png", "intro000.png"}
+            << QStringList{"intro000.bmp", "intro001.bmp", "logo.bmp", "intro000.bmp"} << 3;
+        // Past 99 the first eight characters differ (intro_00.., intro_01..): still one sequence.
+        QStringList numbered, frames;
+        for (int i = 0; i < 101; ++i) {
+            numbered << QStringLiteral("intro_%1.png").arg(i + 1, 4, 10, QLatin1Char('0'));
+            frames << QStringLiteral("intro%1.bmp").arg(i, 3, 10, QLatin1Char('0'));
+        }
+        QTest::newRow("101 numbered stills") << numbered << frames << -1;
+    }
+
     // Stills the device could not tell apart are numbered as one sequence; a frame file that
     // another picture of the run made already is not made again.
     void namesTheDeviceTellsApart()
     {
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, planned);
+        QFETCH(int, clash);
         QTemporaryDir dir;
         QStringList pictures;
-        for (const char *name : {"intro_frame_0001.png", "intro_frame_0002.png", "logo.png", "intro000.png"}) {
+        for (const QString &name : names) {
             QImage picture(16, 8, QImage::Format_RGB32);
-            picture.fill(QColor::fromHsv(int(pictures.size()) * 60, 255, 255));
-            pictures << dir.filePath(QString::fromLatin1(name));
+            picture.fill(QColor::fromHsv(int(pictures.size()) * 60 % 360, 255, 255));
+            pictures << dir.filePath(name);
             QVERIFY(picture.save(pictures.last()));
         }
         PictureConverter converter(ImportOptions(), dir.path());
-        QStringList planned;
+        QStringList plans;
         for (const QString &file : converter.plannedFiles(pictures))
-            planned << QFileInfo(file).fileName();
-        QCOMPARE(planned, (QStringList{"intro000.bmp", "intro001.bmp", "logo.bmp", "intro000.bmp"}));
+            plans << QFileInfo(file).fileName();
+        QCOMPARE(plans, planned);
         const auto outcomes = converter.convert(pictures);
         QStringList written;
         for (const auto &outcome : outcomes) {
             for (const QString &file : outcome.written)
                 written << QFileInfo(file).fileName();
         }
-        QCOMPARE(written, (QStringList{"intro000.bmp", "intro001.bmp", "logo.bmp"}));
-        QVERIFY2(outcomes[3].problem.contains(QStringLiteral("intro000.bmp not written")),
-                 qPrintable(outcomes[3].problem));
+        if (clash >= 0) {
+            planned.removeAt(clash);
+            QVERIFY2(outcomes[clash].problem.contains(QStringLiteral("intro000.bmp not written")),
+                     qPrintable(outcomes[clash].problem));
+        }
+        QCOMPARE(written, planned);
         const auto first = FrameBitmapReader::readFile(dir.filePath(QStringLiteral("intro000.bmp")));
         QVERIFY(first);
         QCOMPARE(qRed(DeviceView::shown(first->palette[first->pixel(8, 64)])), 255); // the first picture's red
+    }
+
+    void drawings_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<ImportOptions::Geometry>("geometry");
+        QTest::addColumn<QRgb>("left"); // the frame's colour a quarter in from each side
+        QTest::addColumn<QRgb>("right");
+        QTest::addColumn<QString>("effect"); // what a build without librsvg must say it leaves out
+        const QByteArray clipped("<svg xmlns='http://www.w3.org/2000/svg' width='256' height='128'>"
+                                 "<clipPath id='c'><rect width='128' height='128'/></clipPath>"
+                                 "<rect width='256' height='128' fill='#fff'/>"
+                                 "<rect width='256' height='128' fill='#00f' clip-path='url(#c)'/></svg>");
+        QTest::newRow("clip path") << clipped << ImportOptions::Geometry::Fit << qRgb(0, 0, 255) << qRgb(255, 255, 255)
+                                   << "clip paths";
+        QTest::newRow("clip path, compressed") << PictureFiles::gzip(clipped) << ImportOptions::Geometry::Fit
+                                               << qRgb(0, 0, 255) << qRgb(255, 255, 255) << "clip paths";
+        QTest::newRow("mask") << QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='256' height='128'>"
+                                            "<mask id='m'><rect x='128' width='128' height='128' fill='#fff'/></mask>"
+                                            "<rect width='256' height='128' fill='#f00' mask='url(#m)'/></svg>")
+                              << ImportOptions::Geometry::Fit << qRgb(0, 0, 0) << qRgb(255, 0, 0) << "masks";
+        // A view box alone gives the proportions; stretched, a square fills the frame's width.
+        QTest::newRow("view box, stretched")
+            << QByteArray("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 10'><rect width='5' height='10' "
+                          "fill='#0f0'/><rect x='5' width='5' height='10' fill='#f00'/></svg>")
+            << ImportOptions::Geometry::Stretch << qRgb(0, 255, 0) << qRgb(255, 0, 0) << QString();
+    }
+
+    // Drawn as a browser draws them, at the frame's size, laid on the background.
+    void drawings()
+    {
+        QFETCH(QByteArray, document);
+        QFETCH(ImportOptions::Geometry, geometry);
+        QFETCH(QRgb, left);
+        QFETCH(QRgb, right);
+        QFETCH(QString, effect);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("logo.svg")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(document) == document.size());
+        file.close();
+        ImportOptions options;
+        options.geometry = geometry;
+        PictureReader::Read read;
+        QString error;
+        QVERIFY2(PictureReader::read(file.fileName(), options, 1, &read, &error), qPrintable(error));
+        QCOMPARE(read.pictures.size(), 1);
+        if (!read.caveat.isEmpty()) { // drawn by Qt SVG, it must say what it leaves out
+            QVERIFY2(!effect.isEmpty() && read.caveat.contains(effect), qPrintable(read.caveat));
+            return;
+        }
+        QCOMPARE(read.pictures[0].frame.pixel(64, 64), left);
+        QCOMPARE(read.pictures[0].frame.pixel(192, 64), right);
+    }
+
+    void selfContainedDrawing_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QStringList>("kept"); // the references left, in order
+        QTest::addColumn<QStringList>("effects");
+        QTest::newRow("files and addresses") << "<image href='/home/op/secret.png'/><image xlink:href='../a.png'/>"
+                                                "<image href=' file:///etc/x.png'/><use href='http://x/y.svg#a'/>"
+                                             << QStringList() << QStringList();
+        QTest::newRow("parts and data") << "<use xlink:href='#a'/><image href='DATA:image/png;base64,AAAA'/>"
+                                        << QStringList{"#a", "DATA:image/png;base64,AAAA"} << QStringList();
+        QTest::newRow("effects") << "<clipPath id='c'/><g style='filter: blur(2px)'><rect mask='url(#m)'/></g>"
+                                 << QStringList() << QStringList{"clip paths", "filters", "masks"};
+        QTest::newRow("effects in a style sheet")
+            << "<style><![CDATA[ g { clip-path: url(#c) } ]]></style>" << QStringList() << QStringList{"clip paths"};
+    }
+
+    // What Qt SVG is given holds no reference to anything outside the document, and names the effects
+    // it would leave out.
+    void selfContainedDrawing()
+    {
+        QFETCH(QString, body);
+        QFETCH(QStringList, kept);
+        QFETCH(QStringList, effects);
+        const QString document = QStringLiteral("<?xml-stylesheet href='/etc/style.css'?><svg "
+                                                "xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/"
+                                                "1999/xlink'>%1</svg>")
+                                     .arg(body);
+        SvgDocument::SelfContained safe;
+        QString error;
+        QVERIFY2(SvgDocument::selfContained(document.toUtf8(), &safe, &error), qPrintable(error));
+        QXmlStreamReader reader(safe.document);
+        QStringList references;
+        while (reader.readNext() != QXmlStreamReader::Invalid && !reader.atEnd()) {
+            QVERIFY(reader.tokenType() != QXmlStreamReader::ProcessingInstruction);
+            for (const QXmlStreamAttribute &attribute : reader.attributes()) {
+                if (attribute.name() == QLatin1String("href"))
+                    references << attribute.value().toString();
+            }
+        }
+        QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
+        QCOMPARE(references, kept);
+        QCOMPARE(safe.effects, effects);
     }
 
     void animations_data()

@@ -2,11 +2,16 @@
 // input and expects a refusal with a clear message, the exit status that says so, and nothing of
 // the operator's lost or replaced. Rows are grouped by what the input is; each group is a function.
 #include "bmpwriter.h"
+#include "picturefiles.h"
 #include "programrun.h"
 #include "testpictures.h"
 
+#include "core/framebitmap.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -58,10 +63,130 @@ QVector<Case> listFileCases()
     };
 }
 
+QString svg(const QString &body, const QString &size = QStringLiteral("width='64' height='32'"))
+{
+    return QStringLiteral("<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+                          "%1>%2</svg>")
+        .arg(size, body);
+}
+
+// drelin-convert on the picture that `make` writes in the folder, into that folder.
+std::function<QStringList(const QDir &)> converting(const std::function<QString(const QDir &)> &make)
+{
+    return [make](const QDir &dir) { return QStringList{QStringLiteral("-o"), dir.path(), make(dir)}; };
+}
+
+// A red picture beside the drawing, which its <image> names by `href` (%1 the folder).
+std::function<QStringList(const QDir &)> namingRedFile(const QString &href)
+{
+    return converting([href](const QDir &dir) {
+        QImage red(64, 32, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        red.save(dir.filePath(QStringLiteral("secret.png")));
+        const QString image = QStringLiteral("<image xlink:href='%1' width='64' height='32'/>")
+                                  .arg(QString(href).replace(QStringLiteral("%1"), dir.path()));
+        return writeFile(dir, QStringLiteral("logo.svg"), svg(image).toUtf8());
+    });
+}
+
+// Empty when the frame made of logo.svg shows no red.
+QString frameShowsNoRed(const QDir &dir)
+{
+    const auto frame = FrameBitmapReader::readFile(dir.filePath(QStringLiteral("logo.bmp")));
+    if (!frame)
+        return QStringLiteral("no frame written");
+    const QRgb middle = frame->palette[frame->pixel(64, 128)];
+    return qRed(middle) > 128 ? QStringLiteral("the named file is drawn") : QString();
+}
+
+// Empty when no frame file was written.
+QString noFrame(const QDir &dir)
+{
+    const QStringList frames = dir.entryList({QStringLiteral("*.bmp")}, QDir::Files);
+    return frames.isEmpty() ? QString() : QStringLiteral("written: ") + frames.join(QLatin1Char(' '));
+}
+
+QString makeFifo(const QDir &dir, const QString &name)
+{
+    const QString path = dir.filePath(name);
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 ? path : QString();
+}
+
+QByteArray photoBytes(const char *format)
+{
+    QImage photo(96, 48, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y) {
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(x * 2, y * 5, (x * y) % 256));
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    photo.save(&buffer, format);
+    return bytes;
+}
+
+// Three 1 x 1 pictures, each with its delay, the last cut off before its end.
+QByteArray cutAnimation()
+{
+    const QByteArray header("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\xff", 19);
+    const QByteArray picture("!\xf9\x04\x00\x0a\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00"
+                             "\x02\x02\x44\x01\x00",
+                             23);
+    return (header + picture + picture + picture + ';').chopped(4);
+}
+
 // Pictures given to drelin-convert.
 QVector<Case> pictureCases()
 {
-    return {};
+    const auto file = [](const QString &name, const QByteArray &bytes) {
+        return converting([name, bytes](const QDir &dir) { return writeFile(dir, name, bytes); });
+    };
+    QByteArray flipped = photoBytes("PNG");
+    flipped[flipped.size() / 2] = char(flipped[flipped.size() / 2] ^ 0x10);
+    const QByteArray jpeg = photoBytes("JPEG");
+    return {
+        {QStringLiteral("SVG naming a local file by its path"), Convert, namingRedFile(QStringLiteral("%1/secret.png")),
+         0, "", frameShowsNoRed},
+        {QStringLiteral("SVG naming a file beside it"), Convert, namingRedFile(QStringLiteral("secret.png")), 0, "",
+         frameShowsNoRed},
+        {QStringLiteral("SVG naming a file by its URL"), Convert, namingRedFile(QStringLiteral("file://%1/secret.png")),
+         0, "", frameShowsNoRed},
+        {QStringLiteral("SVG naming a FIFO"), Convert, converting([](const QDir &dir) {
+             const QString image = QStringLiteral("<image xlink:href='%1' width='9' height='9'/>");
+             return writeFile(dir, QStringLiteral("logo.svg"),
+                              svg(image.arg(makeFifo(dir, QStringLiteral("pipe")))).toUtf8());
+         }),
+         0, "", nullptr},
+        {QStringLiteral("a FIFO as the picture"), Convert,
+         converting([](const QDir &dir) { return makeFifo(dir, QStringLiteral("pipe.png")); }), 1,
+         "pipe.png: is not a file but a pipe", noFrame},
+        {QStringLiteral("gzip SVG bomb"), Convert, converting([](const QDir &dir) {
+             const QByteArray bomb = PictureFiles::gzip(svg(QStringLiteral("<!--")).toUtf8(), qint64(64) << 20, "-->");
+             return writeFile(dir, QStringLiteral("bomb.svgz"), bomb);
+         }),
+         1, "bomb.svgz: is a compressed drawing of", noFrame},
+        {QStringLiteral("huge plain SVG"), Convert, converting([](const QDir &dir) {
+             QFile huge(dir.filePath(QStringLiteral("huge.svg")));
+             if (huge.open(QIODevice::WriteOnly))
+                 huge.write(svg(QStringLiteral("<!--")).toUtf8());
+             huge.resize(qint64(40) << 20); // a sparse tail
+             return huge.fileName();
+         }),
+         1, "huge.svg: is a drawing of 40.0 MiB", noFrame},
+        {QStringLiteral("0 x 0 SVG"), Convert,
+         file(QStringLiteral("zero.svg"),
+              svg(QStringLiteral("<rect width='9' height='9'/>"), QStringLiteral("width='0' height='0'")).toUtf8()),
+         1, "zero.svg: has no size", noFrame},
+        {QStringLiteral("JPEG cut at a quarter"), Convert, file(QStringLiteral("cut.jpg"), jpeg.left(jpeg.size() / 4)),
+         1, "cut.jpg: is damaged", noFrame},
+        {QStringLiteral("JPEG cut at 99 %"), Convert,
+         file(QStringLiteral("cut.jpg"), jpeg.left(jpeg.size() * 99 / 100)), 1, "cut.jpg: is damaged", noFrame},
+        {QStringLiteral("GIF cut short"), Convert, file(QStringLiteral("cut.gif"), cutAnimation()), 1,
+         "cut.gif: is damaged: it ends after 2 whole pictures", noFrame},
+        {QStringLiteral("PNG with a bit flipped"), Convert, file(QStringLiteral("flipped.png"), flipped), 1,
+         "flipped.png: is damaged: its IDAT chunk", noFrame},
+    };
 }
 
 // What is at path itself, a link not followed: enough to tell whether anything in the way was
@@ -296,6 +421,13 @@ private slots:
         QVERIFY2(run.exitCode == c.exitCode,
                  qPrintable(QStringLiteral("exit %1, stderr: %2").arg(run.exitCode).arg(QString::fromUtf8(run.err))));
         QVERIFY2(run.err.contains(c.says), run.err.constData());
+        // Whatever went wrong is told with the file's path: no reader's words of their own (Qt's
+        // start-up may say where it keeps run-time files).
+        for (const QByteArray &line : run.err.split('\n')) {
+            QVERIFY2(line.isEmpty() || line.contains(QFile::encodeName(dir.path()))
+                         || line.startsWith("QStandardPaths:"),
+                     line.constData());
+        }
         if (c.afterwards) {
             const QString changed = c.afterwards(dir);
             QVERIFY2(changed.isEmpty(), qPrintable(changed));

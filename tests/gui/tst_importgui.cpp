@@ -25,6 +25,12 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 namespace {
 
 // A frame's colours take tens of milliseconds, many times that in the sanitizer builds.
@@ -128,6 +134,37 @@ bool isDeviceColour(QRgb colour)
 const QString Question = QStringLiteral(
     "The frame file logo.bmp exists already in %1. Overwrite it?\n\nNo keeps it and writes the other frames; "
     "Cancel writes nothing.");
+
+// Where a reading stands still until it is let go, as on a disk that does not answer.
+struct Gate
+{
+    std::mutex lock;
+    std::condition_variable changed;
+    bool entered = false;
+    bool open = false;
+
+    void pass()
+    {
+        std::unique_lock<std::mutex> held(lock);
+        entered = true;
+        changed.notify_all();
+        changed.wait(held, [this] { return open; });
+    }
+    void waitForEntry()
+    {
+        std::unique_lock<std::mutex> held(lock);
+        changed.wait(held, [this] { return entered; });
+    }
+    // Opens it, at once or when `after` has passed; whether it was open already.
+    bool openIn(std::chrono::seconds after = std::chrono::seconds(0))
+    {
+        std::unique_lock<std::mutex> held(lock);
+        const bool was = changed.wait_for(held, after, [this] { return open; });
+        open = true;
+        changed.notify_all();
+        return was;
+    }
+};
 
 } // namespace
 
@@ -252,6 +289,28 @@ private slots:
         });
         rig.window.importPictures({rig.picture(QStringLiteral("logo.png")), gif});
         QVERIFY(rig.filesIn(rig.frameFolder).isEmpty()); // closed without converting
+    }
+
+    // The preview goes (its dialog closed) while a picture is being read: it does not wait for the
+    // reading, and its thread, let go later, ends without touching it.
+    void previewIsAbandonedWhileReading()
+    {
+        auto gate = std::make_shared<Gate>();
+        auto renderer = std::make_unique<PreviewRenderer>(
+            nullptr, [gate](const QString &, const ImportOptions &, int, PictureReader::Read *, QString *why) {
+                gate->pass();
+                *why = QStringLiteral("cannot be read");
+                return false;
+            });
+        renderer->request(QStringLiteral("slow.png"), ImportOptions());
+        gate->waitForEntry();
+        // Bounds the test should the renderer wait: the reading is let go after a while.
+        std::thread letGo([gate] { gate->openIn(std::chrono::seconds(30)); });
+        renderer.reset();
+        const bool waited = gate->openIn();
+        letGo.join();
+        QVERIFY2(!waited, "the renderer waited for the reading to end");
+        QTRY_COMPARE(gate.use_count(), 1L); // the thread has ended and let go of what it shared
     }
 
     // Cancelled after the first frame: that one is whole, no other and nothing half-written.

@@ -15,4 +15,8 @@ QString imageMagick();
 // by ImageMagick; false when it could not be made.
 bool writeAnimation(const QString &path, const QList<QColor> &colours);
 
+// `head`, then `spaces` spaces, then `tail`, compressed with gzip a piece at a time (a small file
+// that inflates past any memory).
+QByteArray gzip(const QByteArray &head, qint64 spaces = 0, const QByteArray &tail = QByteArray());
+
 } // namespace PictureFiles

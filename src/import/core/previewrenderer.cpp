@@ -8,6 +8,10 @@
 #include "core/threadcheck.h"
 
 #include <array>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -28,22 +32,58 @@ QImage shownImage(const FrameBitmap &frame)
 
 } // namespace
 
-PreviewRenderer::PreviewRenderer(QObject *parent)
+struct PreviewRenderer::Shared
+{
+    struct Request
+    {
+        int generation = 0;
+        QString path;
+        ImportOptions options;
+    };
+
+    Reader reader;
+    std::atomic<int> generation{0}; // the latest request's
+    std::mutex lock;
+    std::condition_variable wake;
+    Request next; // under lock
+    bool pending = false; // under lock
+    PreviewRenderer *owner = nullptr; // under lock; null once the renderer has gone
+    Mailbox *returns = nullptr; // under lock, as owner
+
+    // Hands what was made to the renderer on its thread, unless it has gone.
+    void post(std::function<void(PreviewRenderer *)> work)
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (owner)
+            returns->post([owner = owner, work = std::move(work)] { work(owner); });
+    }
+};
+
+PreviewRenderer::PreviewRenderer(QObject *parent, Reader reader)
     : QObject(parent)
+    , m_shared(std::make_shared<Shared>())
     , m_returns(new Mailbox(this))
 {
-    m_thread = std::thread([this] { work(); });
+    m_shared->reader = std::move(reader);
+    m_shared->owner = this;
+    m_shared->returns = m_returns;
+    std::thread([shared = m_shared] { work(shared); }).detach();
 }
 
 PreviewRenderer::~PreviewRenderer()
 {
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
-        m_stopping = true;
+        const std::lock_guard<std::mutex> guard(m_shared->lock);
+        m_shared->owner = nullptr;
+        m_shared->returns = nullptr;
     }
-    ++m_generation; // a picture being made is given up
-    m_wake.notify_all();
-    m_thread.join();
+    ++m_shared->generation; // a picture being made is given up
+    m_shared->wake.notify_all();
+}
+
+bool PreviewRenderer::superseded(int generation) const
+{
+    return m_shared->generation.load() != generation;
 }
 
 void PreviewRenderer::request(const QString &path, const ImportOptions &options)
@@ -52,69 +92,72 @@ void PreviewRenderer::request(const QString &path, const ImportOptions &options)
     m_pictures.clear();
     m_shown = 0;
     m_problem.clear();
+    m_caveat.clear();
     m_done = false;
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
-        m_next = Request{++m_generation, path, options};
-        m_pending = true;
+        const std::lock_guard<std::mutex> guard(m_shared->lock);
+        m_shared->next = Shared::Request{++m_shared->generation, path, options};
+        m_shared->pending = true;
     }
-    m_wake.notify_all();
+    m_shared->wake.notify_all();
 }
 
 void PreviewRenderer::clear()
 {
     DRELIN_ASSERT_THREAD(this);
-    ++m_generation;
+    ++m_shared->generation;
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
-        m_pending = false;
+        const std::lock_guard<std::mutex> guard(m_shared->lock);
+        m_shared->pending = false;
     }
     m_pictures.clear();
     m_shown = 0;
     m_problem.clear();
+    m_caveat.clear();
     m_done = true;
 }
 
-void PreviewRenderer::work()
+void PreviewRenderer::work(const std::shared_ptr<Shared> &shared)
 {
     for (;;) {
-        Request request;
+        Shared::Request request;
         {
-            std::unique_lock<std::mutex> lock(m_lock);
-            m_wake.wait(lock, [this] { return m_pending || m_stopping; });
-            if (m_stopping)
+            std::unique_lock<std::mutex> lock(shared->lock);
+            shared->wake.wait(lock, [&shared] { return shared->pending || !shared->owner; });
+            if (!shared->owner)
                 return;
-            request = m_next;
-            m_pending = false;
+            request = shared->next;
+            shared->pending = false;
         }
-        render(request);
+        render(shared, request.generation, request.path, request.options);
     }
 }
 
-void PreviewRenderer::render(const Request &request)
+void PreviewRenderer::render(const std::shared_ptr<Shared> &shared, int generation, const QString &path,
+                             const ImportOptions &options)
 {
-    const int generation = request.generation;
     PictureReader::Read read;
     QString why;
-    const bool readable = PictureReader::read(request.path, request.options, PictureConverter::MostFrames, &read, &why);
+    const bool readable = shared->reader(path, options, PictureConverter::MostFrames, &read, &why);
     QList<Picture> pictures;
     for (const PictureReader::Picture &picture : read.pictures)
         pictures.append({picture.frame, QImage(), picture.delayMs});
-    m_returns->post([this, generation, pictures, why, readable] {
-        if (superseded(generation))
+    shared->post([generation, pictures, why, readable, caveat = read.caveat](PreviewRenderer *renderer) {
+        if (renderer->superseded(generation))
             return;
-        m_pictures = pictures;
-        m_problem = readable ? QString() : why;
-        m_done = !readable;
-        emit picturesRead();
-        if (m_done)
-            emit done();
+        renderer->m_pictures = pictures;
+        renderer->m_problem = readable ? QString() : why;
+        renderer->m_caveat = caveat;
+        renderer->m_done = !readable;
+        emit renderer->picturesRead();
+        if (renderer->m_done)
+            emit renderer->done();
     });
     if (!readable)
         return;
 
-    const FrameQuantizer::Settings settings{request.options.dither};
-    for (int i = 0; i < read.pictures.size() && !superseded(generation); ++i) {
+    const FrameQuantizer::Settings settings{options.dither};
+    for (int i = 0; i < read.pictures.size() && shared->generation.load() == generation; ++i) {
         const auto frame = FrameQuantizer::quantize(read.pictures[i].frame, settings);
         // A frame whose colours cannot be chosen is not converted either: shown black.
         QImage shown = frame ? shownImage(*frame) : QImage();
@@ -123,15 +166,15 @@ void PreviewRenderer::render(const Request &request)
             shown.fill(Qt::black);
         }
         const bool last = i + 1 == read.pictures.size();
-        m_returns->post([this, generation, i, shown, last] {
-            if (superseded(generation))
+        shared->post([generation, i, shown, last](PreviewRenderer *renderer) {
+            if (renderer->superseded(generation))
                 return;
-            m_pictures[i].shown = shown;
-            m_shown = i + 1;
-            emit shownMade(i);
+            renderer->m_pictures[i].shown = shown;
+            renderer->m_shown = i + 1;
+            emit renderer->shownMade(i);
             if (last) {
-                m_done = true;
-                emit done();
+                renderer->m_done = true;
+                emit renderer->done();
             }
         });
     }

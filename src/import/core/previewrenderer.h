@@ -1,16 +1,15 @@
 #pragma once
 
 #include "core/importoptions.h"
+#include "core/picturereader.h"
 
 #include <QImage>
 #include <QList>
 #include <QObject>
 #include <QString>
 
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
+#include <functional>
+#include <memory>
 
 class Mailbox;
 
@@ -18,7 +17,8 @@ class Mailbox;
 // takes tens of milliseconds, an animation's many times that: the pictures of a file laid on the
 // frame as the options say, then, one picture at a time, what the device will show of each. Only
 // the latest request is worked on: one made meanwhile replaces it, and what the earlier one makes
-// is dropped.
+// is dropped. The window never waits for it: when the renderer goes, its thread is left to finish
+// the picture it is reading (a file on a slow disk) on its own, and then ends, telling nobody.
 class PreviewRenderer : public QObject
 {
     Q_OBJECT
@@ -30,7 +30,12 @@ public:
         int delayMs = 0; // how long an animation shows it
     };
 
-    explicit PreviewRenderer(QObject *parent = nullptr);
+    // How a file's pictures are read; PictureReader::read but where a test stands in for it.
+    using Reader = std::function<bool(const QString &path, const ImportOptions &options, int limit,
+                                      PictureReader::Read *out, QString *error)>;
+
+    explicit PreviewRenderer(QObject *parent = nullptr, Reader reader = &PictureReader::read);
+    // Returns at once, whatever the thread is doing.
     ~PreviewRenderer() override;
 
     void request(const QString &path, const ImportOptions &options);
@@ -42,6 +47,8 @@ public:
     int shownCount() const { return m_shown; }
     // Why the picture cannot be previewed; empty when it can.
     QString problem() const { return m_problem; }
+    // What the operator should know of how the picture is drawn; empty when nothing.
+    QString caveat() const { return m_caveat; }
     bool isDone() const { return m_done; }
 
 signals:
@@ -53,28 +60,20 @@ signals:
     void done();
 
 private:
-    struct Request
-    {
-        int generation = 0;
-        QString path;
-        ImportOptions options;
-    };
+    // Shared with the thread, which may outlive the renderer.
+    struct Shared;
 
-    void work();
-    void render(const Request &request);
-    bool superseded(int generation) const { return m_generation.load() != generation; }
+    static void work(const std::shared_ptr<Shared> &shared);
+    static void render(const std::shared_ptr<Shared> &shared, int generation, const QString &path,
+                       const ImportOptions &options);
+    bool superseded(int generation) const;
 
-    std::thread m_thread;
-    std::mutex m_lock;
-    std::condition_variable m_wake;
-    Request m_next; // under m_lock
-    bool m_pending = false; // under m_lock
-    bool m_stopping = false; // under m_lock
-    std::atomic<int> m_generation{0}; // the latest request's
+    std::shared_ptr<Shared> m_shared;
     Mailbox *m_returns;
 
     QList<Picture> m_pictures;
     int m_shown = 0;
     QString m_problem;
+    QString m_caveat;
     bool m_done = true;
 };

@@ -134,6 +134,8 @@ void ImportPreview::tell()
         text = QStringLiteral("%1: picture %2 of %3 of the animation").arg(name).arg(m_index + 1).arg(pictures.size());
     else
         text = name;
+    if (!m_renderer->caveat().isEmpty())
+        text += QStringLiteral(" %1.").arg(m_renderer->caveat());
     if (!pictures.isEmpty() && !m_renderer->isDone()) {
         text +=
             QStringLiteral(" (choosing the colours: %1 of %2 done)").arg(m_renderer->shownCount()).arg(pictures.size());
