@@ -102,12 +102,11 @@ private slots:
         QCOMPARE(rig.caption(), QStringLiteral("show.frames") + Title);
 
         // A refused file tells its line and changes nothing.
-        rig.writeList(QStringLiteral("bad.frames"), "0001\ta.bmp\n0001\tb c.bmp\n");
+        rig.writeList(QStringLiteral("bad.frames"), "0001\ta.bmp\n0300\tb c.bmp\n");
         rig.modals.queueMessageAnswer(QMessageBox::Ok);
         QVERIFY(!rig.files()->open(rig.dir.filePath(QStringLiteral("bad.frames"))));
         QCOMPARE(rig.modals.shown().last().text,
-                 rig.dir.filePath(QStringLiteral("bad.frames"))
-                     + ": line 2: frame 0001 is given twice (first on line 1)");
+                 rig.dir.filePath(QStringLiteral("bad.frames")) + ": line 2: frame number 0300 is outside 0-255");
         QCOMPARE(rig.entries(), (QStringList{"0004=a.bmp", "0007=b c.bmp"}));
         QCOMPARE(rig.caption(), QStringLiteral("show.frames") + Title);
 
