@@ -79,6 +79,11 @@ frmMain::frmMain(QWidget *parent, Clock *clock, const QString &keptList)
         const LineSettings line = SerialSetup::deviceLine();
         return expectedUploadMs(frames, line.baudRate, line.bitsPerCharacter());
     });
+    // Whatever reads or replaces the list first ends a number edit still open in it.
+    const auto endEdit = [this] { m_editor->endEdit(); };
+    m_adder->setBeforeChange(endEdit);
+    m_listFiles->setBeforeChange(endEdit);
+    m_upload->setBeforeUpload(endEdit);
     buildFrameListMenu();
     connect(ui.cmdCopy, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopy_Click);
     connect(ui.cmdCopyAll, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopyAll_Click);
@@ -122,11 +127,13 @@ void frmMain::buildFrameListMenu()
     auto *from = new QAction(QStringLiteral("Upload from this frame"), this);
     auto *selected = new QAction(QStringLiteral("Upload selected frames"), this);
     connect(from, &QAction::triggered, this, [this] {
+        m_editor->endEdit(); // before the row is read: the edit may move or remove it
         const QModelIndex current = ui.ListView1->currentIndex();
         if (current.isValid())
             m_upload->uploadFrom(current.row() + 1);
     });
     connect(selected, &QAction::triggered, this, [this] {
+        m_editor->endEdit();
         QVector<int> positions;
         for (const QModelIndex &row : ui.ListView1->selectionModel()->selectedRows())
             positions.append(row.row() + 1);
@@ -195,6 +202,14 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    // Asked once, before anything ends: a cancelled close leaves the list, the upload and the port.
+    if (!m_closeAgreed) {
+        if (!m_listFiles->mayClose()) {
+            event->ignore();
+            return;
+        }
+        m_closeAgreed = true;
+    }
     if (m_upload->isUploading()) {
         // Gone from the screen at once; the frame ends as a stop ends it, then the window closes.
         m_upload->stopForClose([this] { close(); });
@@ -213,6 +228,9 @@ void frmMain::mnuFileExit_Click()
                         QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
+    if (!m_listFiles->mayClose())
+        return;
+    m_closeAgreed = true;
     Form_Unload();
     close();
 }

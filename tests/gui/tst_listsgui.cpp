@@ -191,7 +191,7 @@ private slots:
         QCOMPARE(rig.entries(), (QStringList{"0003=a.bmp", "0004=a.bmp"}));
         QVERIFY(!rig.list()->entry(1).problem.isEmpty()); // kept, and marked
         QVERIFY(!hint->isVisible());
-        QCOMPARE(rig.caption(), QStringLiteral("Drelin Image uploader"));
+        QCOMPARE(rig.caption(), QStringLiteral("x.frames") + Title); // the list file it came from, as saved
         QVERIFY2(rig.modals.unexpected().isEmpty(), qPrintable(rig.modals.unexpected().join(" / ")));
     }
 

@@ -3,6 +3,7 @@
 #include "badbitmaps.h"
 #include "bmpwriter.h"
 #include "filedrop.h"
+#include "heldtimer.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
 
@@ -12,6 +13,7 @@
 #include "import/widgets/importdialog.h"
 #include "serial/core/serialportcomponent.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -153,6 +155,55 @@ private slots:
         QTRY_VERIFY(rig.check(1).contains(noSuchFileText()));
         rig.write(QStringLiteral("good.bmp"), frameFile(2)); // and comes back
         QTRY_COMPARE(rig.check(1), QStringLiteral("OK"));
+    }
+
+    // Changes the system's watch may not tell (a folder renamed, a file system it does not watch)
+    // show at the next look at the disk, at most two seconds away. The look is fired here at once,
+    // before the watch could tell anything.
+    void checkFollowsTheDisk_data()
+    {
+        QTest::addColumn<bool>("thereFirst");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("truncated") << true << "truncated"
+                                   << "truncated";
+        QTest::newRow("moved away") << true << "moved away" << noSuchFileText();
+        QTest::newRow("folder renamed") << true << "folder renamed" << noSuchFileText();
+        QTest::newRow("moved back") << false << "moved back"
+                                    << "OK";
+    }
+
+    void checkFollowsTheDisk()
+    {
+        QFETCH(bool, thereFirst);
+        QFETCH(QString, change);
+        QFETCH(QString, shown);
+        Rig rig;
+        QVERIFY(QDir(rig.dir.path()).mkdir(QStringLiteral("in")));
+        const QString folder = rig.dir.filePath(QStringLiteral("in"));
+        const QString path = folder + QStringLiteral("/f.bmp");
+        const QString away = rig.dir.filePath(QStringLiteral("away.bmp"));
+        QFile file(thereFirst ? path : away);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(frameFile(1)) > 0);
+        file.close();
+        rig.list()->add(QStringLiteral("0001"), path);
+        QCOMPARE(rig.check(1) == QLatin1String("OK"), thereFirst);
+        auto *timer = rig.list()->findChild<QTimer *>(QStringLiteral("diskLook"));
+        QVERIFY(timer);
+        HeldTimer look(timer);
+        QVERIFY(look->isActive());
+        QVERIFY(look->interval() <= 2000);
+
+        if (change == QLatin1String("truncated"))
+            QVERIFY(QFile::resize(path, 100));
+        else if (change == QLatin1String("moved away"))
+            QVERIFY(QFile::rename(path, away));
+        else if (change == QLatin1String("folder renamed"))
+            QVERIFY(QDir(rig.dir.path()).rename(QStringLiteral("in"), QStringLiteral("out")));
+        else
+            QVERIFY(QFile::rename(away, path));
+        QVERIFY(look.fire());
+        QVERIFY2(rig.check(1).contains(shown), qPrintable(rig.check(1)));
     }
 
     void dropAddsAsAddFrameWould()
