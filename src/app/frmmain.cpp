@@ -33,6 +33,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QTreeView>
 
@@ -90,8 +91,10 @@ frmMain::frmMain(QWidget *parent, Clock *clock, const QString &keptList)
     connect(ui.cmdRemove, &QPushButton::clicked, m_editor, &FrameEditor::cmdRemove_Click);
     connect(ui.cmdRemoveAll, &QPushButton::clicked, m_editor, &FrameEditor::cmdRemoveAll_Click);
 
-    // The client area is fixed; growing the window only adds empty space beside it.
-    resize(Twips::toPixels(15135), Twips::toPixels(7680) + menuBar()->sizeHint().height());
+    // The designed size; more room goes to the frame list and the previews.
+    resize(Twips::toPixels(MainWindowControls::ClientWidth),
+           Twips::toPixels(MainWindowControls::ClientHeight) + menuBar()->sizeHint().height());
+    client->installEventFilter(this);
 
     // Enter presses the focused button, as on the desktop the operators come from.
     for (QPushButton *button : client->findChildren<QPushButton *>())
@@ -186,6 +189,8 @@ void frmMain::Form_Unload()
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        ui.arrange(static_cast<QResizeEvent *>(event)->size());
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QHash>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -220,25 +221,61 @@ private slots:
             QCOMPARE(control(window, picture)->focusPolicy(), Qt::NoFocus);
     }
 
-    void resizingMovesNothing()
+    // At the designed size and below nothing moves; more room goes to the frame list and the two
+    // previews, and the controls right of and below them follow the window's edges.
+    void resizing_data()
     {
+        QTest::addColumn<QSize>("more"); // than the designed size
+        QTest::newRow("smaller") << QSize(-300, -150);
+        QTest::newRow("wider and taller") << QSize(300, 200);
+        QTest::newRow("much wider, a little taller") << QSize(700, 60);
+        QTest::newRow("only taller") << QSize(0, 300);
+    }
+
+    void resizing()
+    {
+        QFETCH(QSize, more);
         TestSettings store;
         frmMain window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        const QRect before = control(window, "cmdSaljiSve")->geometry();
-        const QRect barBefore = control(window, "StatusBar1")->geometry();
-        const auto resized = [&window](const QSize &size) {
-            window.resize(size);
-            const bool arrived = QTest::qWaitFor([&] { return window.size() == size; });
-            QCoreApplication::sendPostedEvents(); // the layouts' requests the new size made
-            return arrived;
-        };
-        QVERIFY(resized(window.size() + QSize(300, 200)));
-        QCOMPARE(control(window, "cmdSaljiSve")->geometry(), before);
-        QCOMPARE(control(window, "StatusBar1")->geometry(), barBefore);
-        QVERIFY(resized(QSize(400, 300)));
-        QCOMPARE(control(window, "cmdSaljiSve")->geometry(), before);
+        QHash<QString, QRect> designed;
+        for (QWidget *each : window.centralWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            designed.insert(each->objectName(), each->geometry());
+        const QSize size = window.size() + more;
+        window.resize(size);
+        QVERIFY(QTest::qWaitFor([&] { return window.size() == size; }));
+        QCoreApplication::sendPostedEvents(); // the layouts' requests the new size made
+        const int dx = std::max(0, more.width());
+        const int dy = std::max(0, more.height());
+        const auto now = [&](const char *name) { return control(window, name)->geometry(); };
+        const auto was = [&](const char *name) { return designed.value(QString::fromLatin1(name)); };
+
+        for (const char *fixed :
+             {"Drive1", "Dir1", "File1", "Text1", "cmdCopy", "cmdCopyAll", "cmdRemove", "cmdRemoveAll"})
+            QCOMPARE(now(fixed), was(fixed));
+        for (const char *right : {"Image3", "Label6", "lblPort", "cmdSaljiSve"})
+            QCOMPARE(now(right), was(right).translated(dx, 0));
+        QCOMPARE(now("cmdStopLoading"), was("cmdStopLoading").translated(dx, dy));
+        QCOMPARE(now("ProgressBar1"), was("ProgressBar1").translated(0, dy).adjusted(0, 0, dx, 0));
+        QCOMPARE(now("StatusBar1"), was("StatusBar1").translated(0, dy).adjusted(0, 0, dx, 0));
+        // The list and the previews share all the room, with the designed gaps between them.
+        QCOMPARE(now("ListView1").topLeft(), was("ListView1").topLeft());
+        QCOMPARE(now("ListView1").width(), was("ListView1").width() + dx);
+        QCOMPARE(now("Image1").top() - now("ListView1").bottom(), was("Image1").top() - was("ListView1").bottom());
+        QCOMPARE(now("Image1").height() + now("ListView1").height(),
+                 was("Image1").height() + was("ListView1").height() + dy);
+        for (const char *picture : {"Image1", "Image2"})
+            QCOMPARE(now("ProgressBar1").top() - now(picture).bottom(),
+                     was("ProgressBar1").top() - was(picture).bottom());
+        QCOMPARE(now("Image2").left() - now("Image1").right(), was("Image2").left() - was("Image1").right());
+        QCOMPARE(now("StatusBar1").right() - now("Image2").right(), was("StatusBar1").right() - was("Image2").right());
+        // The pictures keep their shape while the height allows.
+        const QRect picture = now("Image1");
+        const double shape = double(picture.width()) / picture.height();
+        const double designedShape = double(was("Image1").width()) / was("Image1").height();
+        if (now("ListView1").height() > was("ListView1").height() && dx > 0)
+            QVERIFY2(qAbs(shape - designedShape) < 0.02, qPrintable(QString::number(shape)));
     }
 
     void startupWithMissingPortAsksBeforeShowing()
