@@ -74,16 +74,12 @@ private slots:
             << QByteArray("# Morning\n0001\ta.bmp\n0002\tb.bmp\n0003\te.bmp\n\n# Evening\n0010\tc.bmp\n");
         QTest::newRow("removed and renumbered")
             << groups << QStringList{"1=a", "12=c"} << QByteArray("# Morning\n0001\ta.bmp\n\n# Evening\n0012\tc.bmp\n");
-        QTest::newRow("another file under a number")
-            << groups << QStringList{"1=a", "2=z", "10=c"}
-            << QByteArray("# Morning\n0001\ta.bmp\n0002\tz.bmp\n\n# Evening\n0010\tc.bmp\n");
         QTest::newRow("a new first entry stays below the heading")
             << QByteArray("# show\n\n0005\ta.bmp\n# end\n") << QStringList{"1=n", "5=a"}
             << QByteArray("# show\n\n0001\tn.bmp\n0005\ta.bmp\n# end\n");
         QTest::newRow("hand-written lines, line ends and mark kept")
             << QByteArray("\xEF\xBB\xBF 5\ta.bmp\r\n#x\r\n") << QStringList{"5=a", "6=b"}
             << QByteArray("\xEF\xBB\xBF 5\ta.bmp\r\n0006\tb.bmp\r\n#x\r\n");
-        QTest::newRow("all gone, comments stay") << groups << QStringList() << QByteArray("# Morning\n\n# Evening\n");
     }
 
     void keepsTheRestOfTheFile()

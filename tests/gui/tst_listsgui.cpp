@@ -1,11 +1,8 @@
 // Frame lists in the window: open, save and save as with the caption's file name and modified
 // mark, refused files that change nothing, a list file dropped on the list, and the list kept on
 // every change and offered back in the next window.
-#include "bmpwriter.h"
-#include "scriptedmodals.h"
-#include "testsettings.h"
+#include "listwindow.h"
 
-#include "app/frmmain.h"
 #include "framelist/core/framelistfile.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/widgets/framelistfiles.h"
@@ -24,55 +21,7 @@ namespace {
 
 const QString Title = QStringLiteral(" - Drelin Image uploader");
 
-struct Rig
-{
-    TestSettings store;
-    ScriptedModals modals;
-    QTemporaryDir dir;
-    std::unique_ptr<frmMain> window;
-
-    // opened: with its window at once; without, the window waits for open().
-    explicit Rig(bool opened = true)
-    {
-        if (opened)
-            open();
-    }
-    void open()
-    {
-        window.reset();
-        window = std::make_unique<frmMain>(nullptr, nullptr, dir.filePath(QStringLiteral("data/previous.frames")));
-        window->show();
-        QApplication::setActiveWindow(window.get()); // the list's keys are the window's shortcuts
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    }
-    QString bitmap(const QString &name) const
-    {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        if (!file.exists() && file.open(QIODevice::WriteOnly))
-            file.write(BmpWriter::standardFrame({qRgb(9, 9, 9)}, QByteArray(32768, 1)));
-        return path;
-    }
-    FrameListModel *list() const { return window->frameList(); }
-    FrameListFiles *files() const { return window->listFiles(); }
-    QStringList entries() const
-    {
-        QStringList result;
-        for (const FrameEntry &entry : list()->entries())
-            result << entry.text + QLatin1Char('=') + QFileInfo(entry.path).fileName();
-        return result;
-    }
-    QString caption() const
-    {
-        return window->windowTitle().replace(QStringLiteral("[*]"), window->isWindowModified() ? "*" : "");
-    }
-    void writeList(const QString &name, const QByteArray &text) const
-    {
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
-};
+using Rig = ListWindow;
 
 } // namespace
 
