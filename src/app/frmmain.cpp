@@ -33,6 +33,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QTreeView>
 
@@ -79,14 +80,21 @@ frmMain::frmMain(QWidget *parent, Clock *clock, const QString &keptList)
         const LineSettings line = SerialSetup::deviceLine();
         return expectedUploadMs(frames, line.baudRate, line.bitsPerCharacter());
     });
+    // Whatever reads or replaces the list first ends a number edit still open in it.
+    const auto endEdit = [this] { m_editor->endEdit(); };
+    m_adder->setBeforeChange(endEdit);
+    m_listFiles->setBeforeChange(endEdit);
+    m_upload->setBeforeUpload(endEdit);
     buildFrameListMenu();
     connect(ui.cmdCopy, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopy_Click);
     connect(ui.cmdCopyAll, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopyAll_Click);
     connect(ui.cmdRemove, &QPushButton::clicked, m_editor, &FrameEditor::cmdRemove_Click);
     connect(ui.cmdRemoveAll, &QPushButton::clicked, m_editor, &FrameEditor::cmdRemoveAll_Click);
 
-    // The client area is fixed; growing the window only adds empty space beside it.
-    resize(Twips::toPixels(15135), Twips::toPixels(7680) + menuBar()->sizeHint().height());
+    // The designed size; more room goes to the frame list and the previews.
+    resize(Twips::toPixels(MainWindowControls::ClientWidth),
+           Twips::toPixels(MainWindowControls::ClientHeight) + menuBar()->sizeHint().height());
+    client->installEventFilter(this);
 
     // Enter presses the focused button, as on the desktop the operators come from.
     for (QPushButton *button : client->findChildren<QPushButton *>())
@@ -122,11 +130,13 @@ void frmMain::buildFrameListMenu()
     auto *from = new QAction(QStringLiteral("Upload from this frame"), this);
     auto *selected = new QAction(QStringLiteral("Upload selected frames"), this);
     connect(from, &QAction::triggered, this, [this] {
+        m_editor->endEdit(); // before the row is read: the edit may move or remove it
         const QModelIndex current = ui.ListView1->currentIndex();
         if (current.isValid())
             m_upload->uploadFrom(current.row() + 1);
     });
     connect(selected, &QAction::triggered, this, [this] {
+        m_editor->endEdit();
         QVector<int> positions;
         for (const QModelIndex &row : ui.ListView1->selectionModel()->selectedRows())
             positions.append(row.row() + 1);
@@ -179,6 +189,8 @@ void frmMain::Form_Unload()
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        ui.arrange(static_cast<QResizeEvent *>(event)->size());
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -195,6 +207,14 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    // Asked once, before anything ends: a cancelled close leaves the list, the upload and the port.
+    if (!m_closeAgreed) {
+        if (!m_listFiles->mayClose()) {
+            event->ignore();
+            return;
+        }
+        m_closeAgreed = true;
+    }
     if (m_upload->isUploading()) {
         // Gone from the screen at once; the frame ends as a stop ends it, then the window closes.
         m_upload->stopForClose([this] { close(); });
@@ -213,6 +233,9 @@ void frmMain::mnuFileExit_Click()
                         QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
+    if (!m_listFiles->mayClose())
+        return;
+    m_closeAgreed = true;
     Form_Unload();
     close();
 }

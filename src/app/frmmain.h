@@ -62,6 +62,7 @@ private:
     FrameEditor *m_editor = nullptr;
     FrameAdder *m_adder = nullptr;
     FrameListFiles *m_listFiles = nullptr;
+    bool m_closeAgreed = false; // the list's unsaved changes were settled for closing
     PortSettings m_settings;
     SteadyClock m_clock;
 };

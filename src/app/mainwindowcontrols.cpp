@@ -16,9 +16,13 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSize>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
+
+#include <algorithm>
+#include <initializer_list>
 
 namespace {
 
@@ -31,6 +35,14 @@ QPushButton *button(QWidget *client, const char *name, const char *caption, cons
     if (tip)
         result->setToolTip(QString::fromUtf8(tip));
     return result;
+}
+
+// Where the design puts a control, kept when it is first placed.
+constexpr const char *DesignedGeometry = "designedGeometry";
+
+QRect designed(const QWidget *control)
+{
+    return control->property(DesignedGeometry).toRect();
 }
 
 QLabel *picture(QWidget *client, const char *name, int left, int top, int width, int height, bool border)
@@ -123,6 +135,9 @@ void MainWindowControls::build(QMainWindow *window, QWidget *client)
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(200);
 
+    for (QWidget *control : client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        control->setProperty(DesignedGeometry, control->geometry());
+
     // Tab order as designed; the pictures take no focus.
     FormStyle::setTabOrder({Drive1, Dir1, File1, cmdCopy, cmdCopyAll, cmdRemove, ListView1, cmdSaljiSve, ProgressBar1,
                             StatusBar1, Label6, cmdRemoveAll, cmdStopLoading, Text1});
@@ -141,6 +156,29 @@ void MainWindowControls::build(QMainWindow *window, QWidget *client)
     window->addAction(actImport);
     File1->setContextMenuPolicy(Qt::ActionsContextMenu);
     File1->addAction(actImport);
+}
+
+void MainWindowControls::arrange(const QSize &client) const
+{
+    const int dx = std::max(0, client.width() - Twips::toPixels(ClientWidth));
+    const int dy = std::max(0, client.height() - Twips::toPixels(ClientHeight));
+    // The previews share the width; their height grows with it, so they keep their shape as far
+    // as the room allows, and the frame list takes the rest of the height.
+    const QRect picture = designed(Image1);
+    const int dxLeft = dx / 2;
+    const int dyPictures = std::min(dy, picture.height() * dxLeft / picture.width());
+    const int dyList = dy - dyPictures;
+    const auto at = [](QWidget *control, int moveX, int moveY, int growX, int growY) {
+        control->setGeometry(designed(control).adjusted(moveX, moveY, moveX + growX, moveY + growY));
+    };
+    at(ListView1, 0, 0, dx, dyList);
+    at(Image1, 0, dyList, dxLeft, dyPictures);
+    at(Image2, dxLeft, dyList, dx - dxLeft, dyPictures);
+    for (QWidget *atTheRight : std::initializer_list<QWidget *>{Image3, Label6, lblPort, cmdSaljiSve})
+        at(atTheRight, dx, 0, 0, 0);
+    at(ProgressBar1, 0, dy, dx, 0);
+    at(cmdStopLoading, dx, dy, 0, 0);
+    at(StatusBar1, 0, dy, dx, 0);
 }
 
 UploadControls MainWindowControls::forUpload() const

@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QMainWindow;
 class QProgressBar;
+class QSize;
 class QPushButton;
 class QStatusBar;
 class QTimer;
@@ -21,6 +22,10 @@ class QWidget;
 // Every control of the main window, placed at its fixed position on the client area.
 struct MainWindowControls
 {
+    // The client area as designed, in twips.
+    static constexpr int ClientWidth = 15135;
+    static constexpr int ClientHeight = 7680;
+
     DriveListBox *Drive1 = nullptr;
     DirListBox *Dir1 = nullptr;
     FileListBox *File1 = nullptr;
@@ -50,6 +55,11 @@ struct MainWindowControls
 
     // Creates the controls on client (the window's client area) and the menu bar on window.
     void build(QMainWindow *window, QWidget *client);
+
+    // Places the controls for a client area of this size. At the designed size, and below it,
+    // every control is where the design puts it; room beyond it goes to the frame list and the two
+    // previews, and what stands right of or below them moves with the window's edges.
+    void arrange(const QSize &client) const;
 
     // What the upload drives and locks.
     UploadControls forUpload() const;

@@ -241,10 +241,13 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
     }
     // Read and checked once, whatever the number of destinations.
     const auto problems = UploadCheck::load(jobs);
+    const QStringList twice = UploadCheck::duplicates(jobs); // a list file may give a number twice
     if (!problems.isEmpty()) {
-        err << UploadCheck::describe(problems) << Qt::endl;
+        err << UploadCheck::describe(problems, twice) << Qt::endl;
         return Failure;
     }
+    if (!twice.isEmpty())
+        err << UploadCheck::describeDuplicates(twice) << Qt::endl;
 
     UploadReport report(out, err, options.quiet, showProgress, int(jobs.size()));
     std::vector<std::unique_ptr<UploadDestination>> destinations;

@@ -37,6 +37,16 @@ struct Info
     bool isFolder = false;
     bool isFile = false; // a regular file, after following links
     qint64 size = 0;
+    // When its content and when the file itself last changed (a rename, a file put in its place),
+    // in milliseconds of the system's clock; for telling that a file changed, not when.
+    qint64 modifiedMs = 0;
+    qint64 changedMs = 0;
+    bool operator==(const Info &o) const
+    {
+        return exists == o.exists && isFolder == o.isFolder && isFile == o.isFile && size == o.size
+            && modifiedMs == o.modifiedMs && changedMs == o.changedMs;
+    }
+    bool operator!=(const Info &o) const { return !(*this == o); }
 };
 // What is at path; when nothing can be looked at, why in *error (no such file, a loop of links).
 Info stat(const QString &path, QString *error = nullptr);

@@ -154,6 +154,8 @@ Info stat(const QString &path, QString *error)
     result.isFolder = S_ISDIR(info.st_mode);
     result.isFile = S_ISREG(info.st_mode);
     result.size = qint64(info.st_size);
+    result.modifiedMs = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+    result.changedMs = qint64(info.st_ctim.tv_sec) * 1000 + info.st_ctim.tv_nsec / 1000000;
     return result;
 }
 

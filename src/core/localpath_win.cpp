@@ -56,6 +56,8 @@ bool attributesOf(const QString &path, WIN32_FILE_ATTRIBUTE_DATA *data, DWORD *c
     data->dwFileAttributes = target.dwFileAttributes;
     data->nFileSizeHigh = target.nFileSizeHigh;
     data->nFileSizeLow = target.nFileSizeLow;
+    data->ftCreationTime = target.ftCreationTime;
+    data->ftLastWriteTime = target.ftLastWriteTime;
     return true;
 }
 
@@ -146,6 +148,12 @@ Info stat(const QString &path, QString *error)
     result.isFolder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
     result.isFile = !result.isFolder && !(data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE);
     result.size = qint64((quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    // 100 ns steps; a file moved into the name brings its own creation time.
+    const auto ms = [](const FILETIME &t) {
+        return qint64((quint64(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000;
+    };
+    result.modifiedMs = ms(data.ftLastWriteTime);
+    result.changedMs = ms(data.ftCreationTime);
     return result;
 }
 

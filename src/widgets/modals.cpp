@@ -2,6 +2,7 @@
 
 #include "core/appinfo.h"
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -16,11 +17,19 @@ static QString titleOrDefault(const QString &title)
 QMessageBox::StandardButton Modals::message(QWidget *parent, const QString &text, const QString &title,
                                             QMessageBox::Icon icon, QMessageBox::StandardButtons buttons)
 {
-    MessageRequest request{text, titleOrDefault(title), icon, buttons};
+    return message(parent, MessageRequest{text, titleOrDefault(title), icon, buttons, {}});
+}
+
+QMessageBox::StandardButton Modals::message(QWidget *parent, const MessageRequest &request)
+{
     if (s_responder)
         return s_responder->answerMessage(request);
 
-    QMessageBox box(icon, request.title, text, buttons, parent);
+    QMessageBox box(request.icon, request.title, request.text, request.buttons, parent);
+    for (auto it = request.buttonTexts.cbegin(); it != request.buttonTexts.cend(); ++it) {
+        if (QAbstractButton *button = box.button(it.key()))
+            button->setText(it.value());
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

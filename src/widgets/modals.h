@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QMessageBox>
 #include <QString>
 
@@ -13,6 +14,8 @@ struct MessageRequest
     QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    // Buttons whose standard text does not say what they do ("Overwrite" on Save).
+    QMap<QMessageBox::StandardButton, QString> buttonTexts;
 };
 
 struct InputRequest
@@ -58,6 +61,8 @@ public:
     static QMessageBox::StandardButton message(QWidget *parent, const QString &text, const QString &title,
                                                QMessageBox::Icon icon,
                                                QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    // A box as the request gives it, its title as it stands.
+    static QMessageBox::StandardButton message(QWidget *parent, const MessageRequest &request);
     static QString input(QWidget *parent, const QString &prompt, const QString &defaultText,
                          const QString &title = QString());
     static int exec(QDialog *dialog);

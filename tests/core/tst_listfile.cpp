@@ -52,10 +52,52 @@ private slots:
 
     void readsSortedSkippingComments()
     {
-        const QByteArray text = "\xEF\xBB\xBF# a show\r\n\n0010\t/f/b.bmp\r\n  \n5\t/f/a.bmp\n0255\t../c.bmp";
+        // A number given twice is kept twice, in the file's order: the device keeps the later.
+        const QByteArray text =
+            "\xEF\xBB\xBF# a show\r\n\n0010\t/f/b.bmp\r\n  \n5\t/f/a.bmp\n0255\t../c.bmp\n10\t/f/0.bmp";
         const auto entries = FrameListFile::parse(text, QStringLiteral("/lists/x"), QStringLiteral("L"));
         QVERIFY(entries);
-        QCOMPARE(*entries, (Entries{{5, "/f/a.bmp"}, {10, "/f/b.bmp"}, {255, "/lists/c.bmp"}}));
+        QCOMPARE(*entries, (Entries{{5, "/f/a.bmp"}, {10, "/f/b.bmp"}, {10, "/f/0.bmp"}, {255, "/lists/c.bmp"}}));
+    }
+
+    // Saving a list again keeps what the file held besides its entries where it stood, and the
+    // lines of entries that did not change as they were written.
+    void keepsTheRestOfTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QStringList>("entries"); // "number=name" in the list's order
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray groups = "# Morning\n0001\ta.bmp\n0002\tb.bmp\n\n# Evening\n0010\tc.bmp\n";
+        QTest::newRow("unchanged") << groups << QStringList{"1=a", "2=b", "10=c"} << groups;
+        QTest::newRow("added within a group")
+            << groups << QStringList{"1=a", "2=b", "3=e", "10=c"}
+            << QByteArray("# Morning\n0001\ta.bmp\n0002\tb.bmp\n0003\te.bmp\n\n# Evening\n0010\tc.bmp\n");
+        QTest::newRow("removed and renumbered")
+            << groups << QStringList{"1=a", "12=c"} << QByteArray("# Morning\n0001\ta.bmp\n\n# Evening\n0012\tc.bmp\n");
+        QTest::newRow("a new first entry stays below the heading")
+            << QByteArray("# show\n\n0005\ta.bmp\n# end\n") << QStringList{"1=n", "5=a"}
+            << QByteArray("# show\n\n0001\tn.bmp\n0005\ta.bmp\n# end\n");
+        QTest::newRow("hand-written lines, line ends and mark kept")
+            << QByteArray("\xEF\xBB\xBF 5\ta.bmp\r\n#x\r\n") << QStringList{"5=a", "6=b"}
+            << QByteArray("\xEF\xBB\xBF 5\ta.bmp\r\n0006\tb.bmp\r\n#x\r\n");
+    }
+
+    void keepsTheRestOfTheFile()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QStringList, entries);
+        QFETCH(QByteArray, after);
+        const QString folder = QStringLiteral("/lists");
+        const auto contents = FrameListFile::parseContents(before, folder, QStringLiteral("L"));
+        QVERIFY(contents);
+        Entries now;
+        for (const QString &entry : entries)
+            now.append({entry.section('=', 0, 0).toInt(), folder + '/' + entry.section('=', 1) + ".bmp"});
+        QCOMPARE(FrameListFile::format(now, folder, contents->layout), after);
+        // In another folder the relative paths are written anew, not copied.
+        const QByteArray moved = FrameListFile::format(now, QStringLiteral("/elsewhere"), contents->layout);
+        QCOMPARE(FrameListFile::parse(moved, QStringLiteral("/elsewhere"), QStringLiteral("L")).value_or(Entries()),
+                 now);
     }
 
     void refused_data()
@@ -70,8 +112,10 @@ private slots:
         QTest::newRow("256") << QByteArray("0\tok\n0256\ta.bmp\n1\tb")
                              << "L: line 2: frame number 0256 is outside 0-255";
         QTest::newRow("long") << QByteArray("00001\ta.bmp") << "L: line 1: frame number 00001 is outside 0-255";
-        QTest::newRow("twice") << QByteArray("1\ta\n\n001\tb")
-                               << "L: line 3: frame 0001 is given twice (first on line 1)";
+        QTest::newRow("NUL escape") << QByteArray("1\ta\\x00b.bmp")
+                                    << "L: line 1: the path holds a NUL character, which no file name can";
+        QTest::newRow("raw NUL") << QByteArray("1\tok\n2\ta\0b.bmp", 15)
+                                 << "L: line 2: the path holds a NUL character, which no file name can";
         QTest::newRow("latin-1") << QByteArray("1\t\xE9.bmp") << "L: line 1: not UTF-8 text";
         QTest::newRow("bad escape") << QByteArray("1\ta\\q")
                                     << "L: line 1: a backslash that is not \\\\, \\t, \\n, \\r or \\xHH";

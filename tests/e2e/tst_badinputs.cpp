@@ -49,17 +49,62 @@ QString writeFile(const QDir &dir, const QString &name, const QByteArray &bytes)
 const QString Upload = QStringLiteral(DRELIN_UPLOAD);
 const QString Convert = QStringLiteral(DRELIN_CONVERT);
 
+// drelin-upload sending the list file that `list` makes into a capture that must not be made.
+Case listCase(const char *name, const std::function<QString(const QDir &dir)> &list, const QByteArray &says)
+{
+    return {QString::fromLatin1(name),
+            Upload,
+            [list](const QDir &dir) {
+                return QStringList{QStringLiteral("--capture"), dir.filePath(QStringLiteral("out.cap")),
+                                   QStringLiteral("--list"), list(dir)};
+            },
+            1,
+            says,
+            [](const QDir &dir) {
+                return dir.exists(QStringLiteral("out.cap")) ? QStringLiteral("something was sent") : QString();
+            }};
+}
+
+// A list naming "a\0.bmp" beside a frame bitmap "a", which a path cut at the NUL would send.
+std::function<QString(const QDir &dir)> listWithNul(const QByteArray &nul)
+{
+    return [nul](const QDir &dir) {
+        writeFile(dir, QStringLiteral("a"), BmpWriter::standardFrame({qRgb(1, 2, 3)}, QByteArray(32768, 1)));
+        return writeFile(dir, QStringLiteral("nul.frames"), "0001\ta" + nul + ".bmp\n");
+    };
+}
+
 // Frame list files and their paths.
 QVector<Case> listFileCases()
 {
+    const QByteArray notAFile = "not a regular file";
     return {
-        {QStringLiteral("list with a bad line"), Upload,
-         [](const QDir &dir) {
-             return QStringList{QStringLiteral("--capture"), dir.filePath(QStringLiteral("out.cap")),
-                                QStringLiteral("--list"),
-                                writeFile(dir, QStringLiteral("bad.frames"), "0001 no tab here\n")};
-         },
-         1, "bad.frames: line 1", nullptr},
+        listCase(
+            "list with a bad line",
+            [](const QDir &dir) { return writeFile(dir, QStringLiteral("bad.frames"), "0001 no tab here\n"); },
+            "bad.frames: line 1"),
+        listCase(
+            "list is /dev/zero", [](const QDir &) { return QStringLiteral("/dev/zero"); }, notAFile),
+        listCase(
+            "list is a FIFO",
+            [](const QDir &dir) {
+                const QString fifo = dir.filePath(QStringLiteral("fifo.frames"));
+                ::mkfifo(QFile::encodeName(fifo).constData(), 0600);
+                return fifo;
+            },
+            notAFile),
+        listCase(
+            "list is a huge sparse file",
+            [](const QDir &dir) {
+                QFile file(dir.filePath(QStringLiteral("huge.frames")));
+                if (file.open(QIODevice::WriteOnly))
+                    file.resize(qint64(3) << 30);
+                return file.fileName();
+            },
+            "3.0 GiB, larger than any frame list (at most 4 MiB)"),
+        listCase("list path with a \\x00 escape", listWithNul("\\x00"), "nul.frames: line 1: the path holds a NUL"),
+        listCase("list path with a raw NUL", listWithNul(QByteArray(1, '\0')),
+                 "nul.frames: line 1: the path holds a NUL"),
     };
 }
 
@@ -421,10 +466,10 @@ private slots:
         QVERIFY2(run.exitCode == c.exitCode,
                  qPrintable(QStringLiteral("exit %1, stderr: %2").arg(run.exitCode).arg(QString::fromUtf8(run.err))));
         QVERIFY2(run.err.contains(c.says), run.err.constData());
-        // Whatever went wrong is told with the file's path: no reader's words of their own (Qt's
-        // start-up may say where it keeps run-time files).
+        // Whatever went wrong with a picture is told with the file's path: no reader's words of
+        // their own (Qt's start-up may say where it keeps run-time files).
         for (const QByteArray &line : run.err.split('\n')) {
-            QVERIFY2(line.isEmpty() || line.contains(QFile::encodeName(dir.path()))
+            QVERIFY2(c.program != Convert || line.isEmpty() || line.contains(QFile::encodeName(dir.path()))
                          || line.startsWith("QStandardPaths:"),
                      line.constData());
         }

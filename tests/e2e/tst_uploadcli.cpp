@@ -268,6 +268,16 @@ private slots:
             QCOMPARE(file.readAll(), each.stream);
         }
 
+        // A number given twice goes out twice, in the list's order, and is named before anything is sent.
+        writeList("0005\tlogo.final.bmp\n0005\tmy intro.bmp\n");
+        const Run twice = run({"--quiet", "--capture", capture, "--list", list});
+        QVERIFY2(twice.exitCode == 0, twice.err.constData());
+        QVERIFY2(twice.err.contains("frame 0005 is given twice: the later one overwrites the earlier on the device"),
+                 twice.err.constData());
+        QFile both(capture);
+        QVERIFY(both.open(QIODevice::ReadOnly));
+        QCOMPARE(both.readAll(), frame(5, logo, m_logo) + frame(5, intro, m_intro));
+
         // A refused list sends nothing.
         QFile::remove(capture);
         writeList("0001\tlogo.final.bmp\n0300\tx.bmp\n");

@@ -15,6 +15,7 @@
 #include "core/framebitmap.h"
 #include "core/wiredecoder.h"
 #include "framelist/core/framelistmodel.h"
+#include "framelist/widgets/frameentrydelegate.h"
 #include "framelist/widgets/framelistfiles.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/widgets/uploadcontroller.h"
@@ -82,6 +83,14 @@ struct Rig
     }
     ~Rig() { clock.release(); } // a failed test may leave a pause held
 
+    // Where each entry stands in the upload: '>' sending, 's' sent, '.' waiting, '-' none.
+    QString marks() const
+    {
+        QString result;
+        for (const FrameEntry &entry : window->frameList()->entries())
+            result += QStringLiteral("-s>.").at(int(entry.mark));
+        return result;
+    }
     template<typename T = QWidget> T *get(const char *name) const
     {
         return window->findChild<T *>(QString::fromLatin1(name));
@@ -156,6 +165,8 @@ private slots:
         QCOMPARE(rig.panel(1), QStringLiteral("Loading frame..."));
         QCOMPARE(rig.panel(2), QStringLiteral("Frame number: 0003   (1/2)"));
         QCOMPARE(rig.panel(3), QStringLiteral("Name: frame0"));
+        QCOMPARE(rig.marks(), QStringLiteral(">."));
+        QCOMPARE(FrameEntryDelegate::caption(rig.window->frameList()->index(1, 0)).upload, QStringLiteral("waiting"));
         QVERIFY(rig.get("cmdStopLoading")->isVisible());
         QVERIFY(!rig.get<QLabel>("Image2")->pixmap().isNull());
         QVERIFY(ticker.fire());
@@ -167,7 +178,8 @@ private slots:
         // Frame 1 took 3 s + a day + 3661 s; two frames at that pace are 2 days and 7328 s.
         rig.clock.holdFrom(4);
         QTRY_COMPARE(rig.panel(2), QStringLiteral("Frame number: 0010   (2/2)"));
-        QCOMPARE(rig.panel(5), QStringLiteral("Estimated: 02:02:08"));
+        QCOMPARE(rig.panel(5), QStringLiteral("Estimated: 02:02:08 in all, 01:01:04 left"));
+        QCOMPARE(rig.marks(), QStringLiteral("s>"));
         QVERIFY(!ticker->isActive()); // between frames, until frame 2's first pause is over
 
         // Two frames took a day and 3667 s, and so does the estimate at their average.
@@ -178,7 +190,8 @@ private slots:
         QCOMPARE(box.text, QStringLiteral("Upload finished!\r\n\r\nTotal upload time: 01:01:07"));
         QCOMPARE(box.title, QStringLiteral("Info"));
         QCOMPARE(box.icon, QMessageBox::Information);
-        QCOMPARE(estimateAtFinish, QStringLiteral("Estimated: 01:01:07"));
+        QCOMPARE(estimateAtFinish, QStringLiteral("Estimated: 01:01:07 in all, 00:00:00 left"));
+        QCOMPARE(rig.marks(), QStringLiteral("--"));
         QVERIFY(!tickingAtFinish);
         QVERIFY(rig.unlocked());
         // Restore follows the list, not the lock: it never replaces a list that is there.
@@ -334,26 +347,34 @@ private slots:
 
     void refusedBeforeAnythingIsSent_data()
     {
-        QTest::addColumn<bool>("emptyList");
+        QTest::addColumn<QString>("change"); // to the list of two frames
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("icon");
-        QTest::newRow("empty list") << true << "Nothing to upload" << int(QMessageBox::Warning);
-        QTest::newRow("a missing file") << false << "gone.bmp" << int(QMessageBox::Critical);
+        QTest::newRow("empty list") << "empty"
+                                    << "Nothing to upload" << int(QMessageBox::Warning);
+        QTest::newRow("a missing file") << "gone"
+                                        << "gone.bmp" << int(QMessageBox::Critical);
+        QTest::newRow("a number given twice, not sent anyway")
+            << "twice"
+            << "frame 0003 is given twice: the later one overwrites the earlier on the device"
+            << int(QMessageBox::Question);
     }
 
     void refusedBeforeAnythingIsSent()
     {
-        QFETCH(bool, emptyList);
+        QFETCH(QString, change);
         QFETCH(QString, message);
         QFETCH(int, icon);
         Rig rig;
         FarEnd device(rig.pty);
-        if (emptyList)
+        if (change == QLatin1String("empty"))
             rig.window->frameList()->clear();
-        else
+        else if (change == QLatin1String("gone"))
             rig.window->frameList()->add(QStringLiteral("0020"), rig.dir.filePath(QStringLiteral("gone.bmp")));
+        else
+            rig.window->frameList()->add(QStringLiteral("0003"), rig.paths[1]);
         rig.get<QProgressBar>("ProgressBar1")->setValue(7);
-        rig.modals.queueMessageAnswer(QMessageBox::Ok);
+        rig.modals.queueMessageAnswer(change == QLatin1String("twice") ? QMessageBox::No : QMessageBox::Ok);
         rig.click("cmdSaljiSve");
 
         QCOMPARE(rig.modals.shown().size(), 1);

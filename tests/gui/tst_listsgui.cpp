@@ -1,11 +1,8 @@
 // Frame lists in the window: open, save and save as with the caption's file name and modified
 // mark, refused files that change nothing, a list file dropped on the list, and the list kept on
 // every change and offered back in the next window.
-#include "bmpwriter.h"
-#include "scriptedmodals.h"
-#include "testsettings.h"
+#include "listwindow.h"
 
-#include "app/frmmain.h"
 #include "framelist/core/framelistfile.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/widgets/framelistfiles.h"
@@ -24,55 +21,7 @@ namespace {
 
 const QString Title = QStringLiteral(" - Drelin Image uploader");
 
-struct Rig
-{
-    TestSettings store;
-    ScriptedModals modals;
-    QTemporaryDir dir;
-    std::unique_ptr<frmMain> window;
-
-    // opened: with its window at once; without, the window waits for open().
-    explicit Rig(bool opened = true)
-    {
-        if (opened)
-            open();
-    }
-    void open()
-    {
-        window.reset();
-        window = std::make_unique<frmMain>(nullptr, nullptr, dir.filePath(QStringLiteral("data/previous.frames")));
-        window->show();
-        QApplication::setActiveWindow(window.get()); // the list's keys are the window's shortcuts
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    }
-    QString bitmap(const QString &name) const
-    {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        if (!file.exists() && file.open(QIODevice::WriteOnly))
-            file.write(BmpWriter::standardFrame({qRgb(9, 9, 9)}, QByteArray(32768, 1)));
-        return path;
-    }
-    FrameListModel *list() const { return window->frameList(); }
-    FrameListFiles *files() const { return window->listFiles(); }
-    QStringList entries() const
-    {
-        QStringList result;
-        for (const FrameEntry &entry : list()->entries())
-            result << entry.text + QLatin1Char('=') + QFileInfo(entry.path).fileName();
-        return result;
-    }
-    QString caption() const
-    {
-        return window->windowTitle().replace(QStringLiteral("[*]"), window->isWindowModified() ? "*" : "");
-    }
-    void writeList(const QString &name, const QByteArray &text) const
-    {
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
-};
+using Rig = ListWindow;
 
 } // namespace
 
@@ -102,12 +51,11 @@ private slots:
         QCOMPARE(rig.caption(), QStringLiteral("show.frames") + Title);
 
         // A refused file tells its line and changes nothing.
-        rig.writeList(QStringLiteral("bad.frames"), "0001\ta.bmp\n0001\tb c.bmp\n");
+        rig.writeList(QStringLiteral("bad.frames"), "0001\ta.bmp\n0300\tb c.bmp\n");
         rig.modals.queueMessageAnswer(QMessageBox::Ok);
         QVERIFY(!rig.files()->open(rig.dir.filePath(QStringLiteral("bad.frames"))));
         QCOMPARE(rig.modals.shown().last().text,
-                 rig.dir.filePath(QStringLiteral("bad.frames"))
-                     + ": line 2: frame 0001 is given twice (first on line 1)");
+                 rig.dir.filePath(QStringLiteral("bad.frames")) + ": line 2: frame number 0300 is outside 0-255");
         QCOMPARE(rig.entries(), (QStringList{"0004=a.bmp", "0007=b c.bmp"}));
         QCOMPARE(rig.caption(), QStringLiteral("show.frames") + Title);
 
@@ -192,7 +140,7 @@ private slots:
         QCOMPARE(rig.entries(), (QStringList{"0003=a.bmp", "0004=a.bmp"}));
         QVERIFY(!rig.list()->entry(1).problem.isEmpty()); // kept, and marked
         QVERIFY(!hint->isVisible());
-        QCOMPARE(rig.caption(), QStringLiteral("Drelin Image uploader"));
+        QCOMPARE(rig.caption(), QStringLiteral("x.frames") + Title); // the list file it came from, as saved
         QVERIFY2(rig.modals.unexpected().isEmpty(), qPrintable(rig.modals.unexpected().join(" / ")));
     }
 

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QHash>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -220,25 +221,50 @@ private slots:
             QCOMPARE(control(window, picture)->focusPolicy(), Qt::NoFocus);
     }
 
-    void resizingMovesNothing()
+    // At the designed size and below nothing moves; more room goes to the frame list and the two
+    // previews, and the controls right of and below them follow the window's edges.
+    void resizing_data()
     {
+        QTest::addColumn<QSize>("more"); // than the designed size
+        QTest::newRow("smaller") << QSize(-300, -150);
+        QTest::newRow("wider and taller") << QSize(300, 200);
+        QTest::newRow("much wider, a little taller") << QSize(700, 60);
+    }
+
+    void resizing()
+    {
+        QFETCH(QSize, more);
         TestSettings store;
         frmMain window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        const QRect before = control(window, "cmdSaljiSve")->geometry();
-        const QRect barBefore = control(window, "StatusBar1")->geometry();
-        const auto resized = [&window](const QSize &size) {
-            window.resize(size);
-            const bool arrived = QTest::qWaitFor([&] { return window.size() == size; });
-            QCoreApplication::sendPostedEvents(); // the layouts' requests the new size made
-            return arrived;
+        QHash<QString, QRect> was;
+        for (QWidget *each : window.centralWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            was.insert(each->objectName(), each->geometry());
+        const QSize size = window.size() + more;
+        window.resize(size);
+        QVERIFY(QTest::qWaitFor([&] { return window.size() == size; }));
+        QCoreApplication::sendPostedEvents(); // the layouts' requests the new size made
+        const int dx = std::max(0, more.width());
+        const int dy = std::max(0, more.height());
+        const auto now = [&](const char *name) { return control(window, name)->geometry(); };
+        const auto moved = [&](const char *name, int x, int y, int w, int h) {
+            return was.value(QString::fromLatin1(name)).adjusted(x, y, x + w, y + h);
         };
-        QVERIFY(resized(window.size() + QSize(300, 200)));
-        QCOMPARE(control(window, "cmdSaljiSve")->geometry(), before);
-        QCOMPARE(control(window, "StatusBar1")->geometry(), barBefore);
-        QVERIFY(resized(QSize(400, 300)));
-        QCOMPARE(control(window, "cmdSaljiSve")->geometry(), before);
+
+        for (const char *fixed : {"Drive1", "Dir1", "File1", "Text1", "cmdCopy", "cmdRemoveAll"})
+            QCOMPARE(now(fixed), moved(fixed, 0, 0, 0, 0));
+        for (const char *right : {"Image3", "Label6", "lblPort", "cmdSaljiSve"})
+            QCOMPARE(now(right), moved(right, dx, 0, 0, 0));
+        QCOMPARE(now("cmdStopLoading"), moved("cmdStopLoading", dx, dy, 0, 0));
+        QCOMPARE(now("ProgressBar1"), moved("ProgressBar1", 0, dy, dx, 0));
+        QCOMPARE(now("StatusBar1"), moved("StatusBar1", 0, dy, dx, 0));
+        // The list and the previews share all the room between them.
+        const int listGrows = now("ListView1").height() - was.value(QStringLiteral("ListView1")).height();
+        QCOMPARE(now("ListView1"), moved("ListView1", 0, 0, dx, listGrows));
+        QCOMPARE(now("Image1"), moved("Image1", 0, listGrows, dx / 2, dy - listGrows));
+        QCOMPARE(now("Image2"), moved("Image2", dx / 2, listGrows, dx - dx / 2, dy - listGrows));
+        QVERIFY(listGrows >= 0 && listGrows <= dy && (dx == 0 || listGrows < dy));
     }
 
     void startupWithMissingPortAsksBeforeShowing()

@@ -3,6 +3,7 @@
 #include "badbitmaps.h"
 #include "bmpwriter.h"
 #include "filedrop.h"
+#include "heldtimer.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
 
@@ -12,6 +13,7 @@
 #include "import/widgets/importdialog.h"
 #include "serial/core/serialportcomponent.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -153,6 +155,41 @@ private slots:
         QTRY_VERIFY(rig.check(1).contains(noSuchFileText()));
         rig.write(QStringLiteral("good.bmp"), frameFile(2)); // and comes back
         QTRY_COMPARE(rig.check(1), QStringLiteral("OK"));
+    }
+
+    // Changes the system's watch may not tell (a folder renamed, a file system it does not watch)
+    // show at the next look at the disk, at most two seconds away; fired here before any watch.
+    void checkFollowsTheDisk_data()
+    {
+        QTest::addColumn<QString>("from"); // where the file is when its entry is added
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("truncated") << "in/f.bmp"
+                                   << ""
+                                   << "truncated";
+        QTest::newRow("folder renamed") << "in/f.bmp"
+                                        << "out" << noSuchFileText();
+        QTest::newRow("moved back") << "away.bmp"
+                                    << "in/f.bmp"
+                                    << "OK";
+    }
+
+    void checkFollowsTheDisk()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, shown);
+        Rig rig;
+        QVERIFY(QDir(rig.dir.path()).mkdir(QStringLiteral("in")));
+        rig.write(from, frameFile(1));
+        rig.list()->add(QStringLiteral("0001"), rig.dir.filePath(QStringLiteral("in/f.bmp")));
+        auto *timer = rig.list()->findChild<QTimer *>(QStringLiteral("diskLook"));
+        QVERIFY(timer && timer->isActive() && timer->interval() <= 2000);
+        HeldTimer look(timer);
+        QVERIFY(to.isEmpty() ? QFile::resize(rig.dir.filePath(from), 100)
+                             : QDir(rig.dir.path()).rename(from.section('/', 0, 0), to));
+        QVERIFY(look.fire());
+        QVERIFY2(rig.check(1).contains(shown), qPrintable(rig.check(1)));
     }
 
     void dropAddsAsAddFrameWould()

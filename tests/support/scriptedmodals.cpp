@@ -44,7 +44,8 @@ void ScriptedModals::whileOpen()
 
 QMessageBox::StandardButton ScriptedModals::answerMessage(const MessageRequest &request)
 {
-    m_shown.append({ShownModal::Message, request.title, request.text, request.icon, request.buttons, {}, {}});
+    m_shown.append(
+        {ShownModal::Message, request.title, request.text, request.icon, request.buttons, {}, {}, request.buttonTexts});
     whileOpen();
     if (!m_script.isEmpty() && std::holds_alternative<MessageAnswer>(m_script.first())) {
         const MessageAnswer answer = std::get<MessageAnswer>(m_script.takeFirst());
@@ -64,7 +65,7 @@ QMessageBox::StandardButton ScriptedModals::answerMessage(const MessageRequest &
 QString ScriptedModals::answerInput(const InputRequest &request)
 {
     m_shown.append(
-        {ShownModal::Input, request.title, request.prompt, QMessageBox::NoIcon, {}, request.defaultText, {}});
+        {ShownModal::Input, request.title, request.prompt, QMessageBox::NoIcon, {}, request.defaultText, {}, {}});
     whileOpen();
     if (!m_script.isEmpty() && std::holds_alternative<QString>(m_script.first()))
         return std::get<QString>(m_script.takeFirst());
@@ -79,7 +80,7 @@ void ScriptedModals::queueFileAnswer(const QString &path)
 
 QString ScriptedModals::answerFileName(const FileRequest &request)
 {
-    m_shown.append({ShownModal::File, request.caption, request.folder, QMessageBox::NoIcon, {}, {}, {}});
+    m_shown.append({ShownModal::File, request.caption, request.folder, QMessageBox::NoIcon, {}, {}, {}, {}});
     if (!m_script.isEmpty() && std::holds_alternative<FileAnswer>(m_script.first()))
         return std::get<FileAnswer>(m_script.takeFirst()).path;
     m_unexpected.append(QStringLiteral("file dialog: ") + request.caption);
@@ -88,7 +89,8 @@ QString ScriptedModals::answerFileName(const FileRequest &request)
 
 int ScriptedModals::answerDialog(QDialog *dialog)
 {
-    m_shown.append({ShownModal::Dialog, dialog->windowTitle(), {}, QMessageBox::NoIcon, {}, {}, dialog->objectName()});
+    m_shown.append(
+        {ShownModal::Dialog, dialog->windowTitle(), {}, QMessageBox::NoIcon, {}, {}, dialog->objectName(), {}});
     if (m_script.isEmpty() || !std::holds_alternative<DialogWork>(m_script.first())) {
         m_unexpected.append(QStringLiteral("dialog: ") + dialog->objectName());
         dialog->reject();

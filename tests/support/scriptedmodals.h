@@ -19,6 +19,7 @@ struct ShownModal
     QMessageBox::StandardButtons buttons;
     QString defaultText; // input box
     QString dialogName; // objectName of a dialog
+    QMap<QMessageBox::StandardButton, QString> buttonTexts; // buttons named otherwise than usual
 };
 
 // Answers the program's modal boxes from a script written in advance and records what was shown.

@@ -5,7 +5,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
+
+#include <functional>
 
 #include <algorithm>
 
@@ -107,108 +110,243 @@ QString normalized(const QString &path)
     return QDir::cleanPath(QDir::fromNativeSeparators(path));
 }
 
+QString fileError(const QString &file, const QString &reason)
+{
+    return QStringLiteral("%1: %2").arg(file, reason);
+}
+
+// One line that is not a comment or blank: its entry, or why it is wrong.
+struct ParsedLine
+{
+    std::optional<Entry> entry;
+    QString problem;
+};
+
+ParsedLine parseEntryLine(const QByteArray &line, const QString &folder)
+{
+    const auto wrong = [](const QString &reason) { return ParsedLine{std::nullopt, reason}; };
+    for (int i = 0; i < line.size();) {
+        const int length = utf8Length(line, i);
+        if (length == 0)
+            return wrong(QStringLiteral("not UTF-8 text"));
+        i += length;
+    }
+    const int tab = line.indexOf('\t');
+    const QByteArray digits = line.left(tab).trimmed();
+    const bool allDigits =
+        !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (tab < 0 || !allDigits)
+        return wrong(QStringLiteral("not a frame number, a TAB and a path"));
+    const QByteArray escaped = line.mid(tab + 1);
+    if (escaped.isEmpty())
+        return wrong(QStringLiteral("no path after the frame number"));
+    const int number = digits.size() > 4 ? -1 : digits.toInt();
+    if (number < 0 || number > WireFormat::HighestFrameNumber)
+        return wrong(QStringLiteral("frame number %1 is outside 0-255").arg(QString::fromLatin1(digits)));
+    const std::optional<QByteArray> bytes = unescape(escaped);
+    if (!bytes)
+        return wrong(QStringLiteral("a backslash that is not \\\\, \\t, \\n, \\r or \\xHH"));
+    // The system would take the name only up to the NUL: another file than the line names.
+    if (bytes->contains('\0'))
+        return wrong(QStringLiteral("the path holds a NUL character, which no file name can"));
+    QString path = LocalPath::decode(*bytes);
+    if (QDir::isRelativePath(path))
+        path = QDir(folder).filePath(path);
+    return {Entry{number, normalized(path)}, QString()};
+}
+
+bool isSkipped(const QByteArray &line)
+{
+    return line.trimmed().isEmpty() || line.startsWith('#');
+}
+
+QByteArray formatLine(const Entry &entry, const QString &prefix)
+{
+    QString path = normalized(entry.path);
+    if (path.startsWith(prefix))
+        path = path.mid(prefix.size());
+    return QByteArray::number(entry.number).rightJustified(4, '0') + '\t' + escape(LocalPath::encode(path));
+}
+
+// Which line of the layout each entry takes: the line that gave it, else the line of an entry
+// with its file (renumbered), else the line of an entry with its number (another file); -1 for
+// an entry the layout did not have.
+QVector<int> matchLines(const QVector<Entry> &entries, const Layout &layout)
+{
+    QVector<int> match(entries.size(), -1);
+    QVector<bool> taken(layout.lines.size(), false);
+    const std::function<bool(const Entry &, const Entry &)> alike[] = {
+        [](const Entry &a, const Entry &b) { return a == b; },
+        [](const Entry &a, const Entry &b) { return a.path == b.path; },
+        [](const Entry &a, const Entry &b) { return a.number == b.number; },
+    };
+    for (const auto &same : alike) {
+        for (int e = 0; e < entries.size(); ++e) {
+            for (int l = 0; match[e] < 0 && l < layout.lines.size(); ++l) {
+                const auto &given = layout.lines.at(l).entry;
+                if (!taken[l] && given && same(*given, entries.at(e))) {
+                    match[e] = l;
+                    taken[l] = true;
+                }
+            }
+        }
+    }
+    return match;
+}
+
 } // namespace
+
+std::optional<Contents> parseContents(const QByteArray &text, const QString &folder, const QString &name,
+                                      QString *error)
+{
+    Contents contents;
+    contents.text = text;
+    QList<QByteArray> lines = text.split('\n');
+    if (lines.size() > 1 && lines.last().isEmpty())
+        lines.removeLast(); // the end of the last line, not a line of its own
+    for (int index = 0; index < lines.size(); ++index) {
+        QByteArray line = lines.at(index);
+        if (index == 0 && line.startsWith("\xEF\xBB\xBF")) {
+            line.remove(0, 3);
+            contents.layout.byteOrderMark = true;
+        }
+        if (line.endsWith('\r')) {
+            line.chop(1);
+            if (index == 0)
+                contents.layout.lineEnd = "\r\n";
+        }
+        Layout::Line kept{line, std::nullopt};
+        if (!isSkipped(line)) {
+            const ParsedLine parsed = parseEntryLine(line, folder);
+            if (!parsed.entry) {
+                if (error)
+                    *error = lineError(name, index + 1, parsed.problem);
+                return std::nullopt;
+            }
+            kept.entry = parsed.entry;
+            contents.entries.append(*parsed.entry);
+        }
+        contents.layout.lines.append(kept);
+    }
+    std::stable_sort(contents.entries.begin(), contents.entries.end(),
+                     [](const Entry &a, const Entry &b) { return a.number < b.number; });
+    return contents;
+}
 
 std::optional<QVector<Entry>> parse(const QByteArray &text, const QString &folder, const QString &name, QString *error)
 {
-    const auto fail = [&](int line, const QString &reason) {
+    const auto contents = parseContents(text, folder, name, error);
+    return contents ? std::optional<QVector<Entry>>(contents->entries) : std::nullopt;
+}
+
+std::optional<QByteArray> readBytes(const QString &file, QString *error)
+{
+    const auto fail = [&](const QString &reason) {
         if (error)
-            *error = lineError(name, line, reason);
+            *error = fileError(file, reason);
         return std::nullopt;
     };
-    QVector<Entry> entries;
-    QVector<int> lineOf(WireFormat::HighestFrameNumber + 1, 0);
-    const QList<QByteArray> lines = text.split('\n');
-    for (int index = 0; index < lines.size(); ++index) {
-        const int lineNumber = index + 1;
-        QByteArray line = lines.at(index);
-        if (index == 0 && line.startsWith("\xEF\xBB\xBF"))
-            line.remove(0, 3);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (line.trimmed().isEmpty() || line.startsWith('#'))
-            continue;
-        for (int i = 0; i < line.size();) {
-            const int length = utf8Length(line, i);
-            if (length == 0)
-                return fail(lineNumber, QStringLiteral("not UTF-8 text"));
-            i += length;
-        }
-        const int tab = line.indexOf('\t');
-        const QByteArray digits = line.left(tab).trimmed();
-        const bool allDigits =
-            !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
-        if (tab < 0 || !allDigits)
-            return fail(lineNumber, QStringLiteral("not a frame number, a TAB and a path"));
-        const QByteArray escaped = line.mid(tab + 1);
-        if (escaped.isEmpty())
-            return fail(lineNumber, QStringLiteral("no path after the frame number"));
-        const int number = digits.size() > 4 ? -1 : digits.toInt();
-        if (number < 0 || number > WireFormat::HighestFrameNumber)
-            return fail(lineNumber,
-                        QStringLiteral("frame number %1 is outside 0-255").arg(QString::fromLatin1(digits)));
-        if (lineOf[number] != 0)
-            return fail(lineNumber,
-                        QStringLiteral("frame %1 is given twice (first on line %2)")
-                            .arg(number, 4, 10, QLatin1Char('0'))
-                            .arg(lineOf[number]));
-        const std::optional<QByteArray> bytes = unescape(escaped);
-        if (!bytes)
-            return fail(lineNumber, QStringLiteral("a backslash that is not \\\\, \\t, \\n, \\r or \\xHH"));
-        lineOf[number] = lineNumber;
-        QString path = LocalPath::decode(*bytes);
-        if (QDir::isRelativePath(path))
-            path = QDir(folder).filePath(path);
-        entries.append(Entry{number, normalized(path)});
-    }
-    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) { return a.number < b.number; });
-    return entries;
+    const auto tooLarge = [&](qint64 size) {
+        const QLocale c = QLocale::c();
+        return fail(QStringLiteral("%1, larger than any frame list (at most %2), so it was not read")
+                        .arg(c.formattedDataSize(size, 1, QLocale::DataSizeIecFormat),
+                             c.formattedDataSize(MaxBytes, 0, QLocale::DataSizeIecFormat)));
+    };
+    QString why;
+    const LocalPath::Info info = LocalPath::stat(file, &why);
+    if (!info.exists)
+        return fail(why);
+    if (info.isFolder)
+        return fail(QStringLiteral("a folder, not a frame list"));
+    if (!info.isFile)
+        return fail(QStringLiteral("not a regular file (a device, a pipe or a socket), so it was not read as a list"));
+    if (info.size > MaxBytes)
+        return tooLarge(info.size);
+    QFile in;
+    if (!LocalPath::openForReading(in, file, &why))
+        return fail(why);
+    const QByteArray text = in.read(MaxBytes + 1); // a file that grew meanwhile is still bounded
+    if (in.error() != QFileDevice::NoError)
+        return fail(in.errorString());
+    if (text.size() > MaxBytes)
+        return tooLarge(text.size());
+    return text;
+}
+
+std::optional<Contents> load(const QString &file, QString *error)
+{
+    const auto text = readBytes(file, error);
+    if (!text)
+        return std::nullopt;
+    return parseContents(*text, QFileInfo(file).absolutePath(), file, error);
 }
 
 std::optional<QVector<Entry>> read(const QString &file, QString *error)
 {
-    QFile in;
-    QString why;
-    if (!LocalPath::openForReading(in, file, &why)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(file, why);
-        return std::nullopt;
-    }
-    const QByteArray text = in.readAll();
-    if (in.error() != QFileDevice::NoError) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(file, in.errorString());
-        return std::nullopt;
-    }
-    return parse(text, QFileInfo(file).absolutePath(), file, error);
+    const auto contents = load(file, error);
+    return contents ? std::optional<QVector<Entry>>(contents->entries) : std::nullopt;
 }
 
-QByteArray format(const QVector<Entry> &entries, const QString &folder)
+QByteArray format(const QVector<Entry> &entries, const QString &folder, const Layout &layout)
 {
     const QString base = normalized(QFileInfo(folder).absoluteFilePath());
     const QString prefix = base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/');
-    QByteArray out;
-    for (const Entry &entry : entries) {
-        QString path = normalized(entry.path);
-        if (path.startsWith(prefix))
-            path = path.mid(prefix.size());
-        out += QByteArray::number(entry.number).rightJustified(4, '0') + '\t' + escape(LocalPath::encode(path)) + '\n';
+    QByteArray out = layout.byteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    const auto put = [&](const QByteArray &line) { out += line + layout.lineEnd; };
+    const QVector<int> match = matchLines(entries, layout);
+    const auto &lines = layout.lines;
+    // Lines other than entries stay before the entry they stood before; those above the first
+    // entry head the file whatever comes first now.
+    int next = 0;
+    const auto putOthersBefore = [&](int end) {
+        for (; next < end; ++next) {
+            if (!lines.at(next).entry)
+                put(lines.at(next).text);
+        }
+    };
+    const auto firstEntry = std::find_if(lines.cbegin(), lines.cend(), [](const Layout::Line &l) { return l.entry; });
+    putOthersBefore(int(firstEntry - lines.cbegin()));
+    for (int e = 0; e < entries.size(); ++e) {
+        const int line = match.at(e);
+        if (line >= next) {
+            putOthersBefore(line);
+            next = line + 1;
+        }
+        // A line that still says the same in this folder is kept as it was written.
+        const bool same = line >= 0 && parseEntryLine(lines.at(line).text, base).entry == entries.at(e);
+        put(same ? lines.at(line).text : formatLine(entries.at(e), prefix));
     }
+    putOthersBefore(int(lines.size()));
     return out;
+}
+
+QByteArray encodePath(const QString &path)
+{
+    return escape(LocalPath::encode(path));
+}
+
+std::optional<QString> decodePath(const QByteArray &text)
+{
+    const std::optional<QByteArray> bytes = unescape(text);
+    if (!bytes || bytes->contains('\0'))
+        return std::nullopt;
+    return LocalPath::decode(*bytes);
+}
+
+bool writeText(const QString &file, const QByteArray &text, QString *error)
+{
+    QSaveFile out(file);
+    if (out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit())
+        return true;
+    if (error)
+        *error = fileError(file, out.errorString());
+    out.cancelWriting();
+    return false;
 }
 
 bool write(const QString &file, const QVector<Entry> &entries, QString *error)
 {
-    QSaveFile out(file);
-    if (out.open(QIODevice::WriteOnly)) {
-        const QByteArray text = format(entries, QFileInfo(file).absolutePath());
-        if (out.write(text) == text.size() && out.commit())
-            return true;
-    }
-    if (error)
-        *error = QStringLiteral("%1: %2").arg(file, out.errorString());
-    out.cancelWriting();
-    return false;
+    return writeText(file, format(entries, QFileInfo(file).absolutePath()), error);
 }
 
 } // namespace FrameListFile

@@ -1,26 +1,62 @@
 #include "framelist/core/framelistmodel.h"
 
+#include "core/duplicateframes.h"
 #include "core/framebitmap.h"
 
 #include <QBrush>
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 
 FrameListModel::FrameListModel(QObject *parent)
     : QAbstractTableModel(parent)
+    , m_diskLook(new QTimer(this))
 {
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &FrameListModel::fileChanged);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &FrameListModel::folderChanged);
+    m_diskLook->setObjectName(QStringLiteral("diskLook"));
+    m_diskLook->setInterval(DiskLookMs);
+    connect(m_diskLook, &QTimer::timeout, this, &FrameListModel::lookAtDisk);
+}
+
+void FrameListModel::rowsChanged(int first, int last)
+{
+    // The whole row: the number column paints the file's name and check beside the number.
+    emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
 }
 
 void FrameListModel::check(int row)
 {
     FrameEntry &item = m_entries[row];
+    m_seen[row] = LocalPath::stat(item.path);
     item.problem = FrameBitmapReader::problemWith(item.path);
     watch(item.path);
-    const QModelIndex changed = index(row, CheckColumn);
-    emit dataChanged(changed, changed);
+    rowsChanged(row, row);
+}
+
+void FrameListModel::lookAtDisk()
+{
+    for (int row = 0; row < count(); ++row) {
+        if (LocalPath::stat(m_entries.at(row).path) != m_seen.at(row))
+            check(row);
+    }
+}
+
+void FrameListModel::noteDuplicates()
+{
+    QVector<int> numbers;
+    for (const FrameEntry &item : std::as_const(m_entries))
+        numbers.append(item.text.toInt());
+    const QMap<int, int> twice = DuplicateFrames::count(numbers);
+    for (int row = 0; row < count(); ++row) {
+        const int number = numbers.at(row);
+        const QString note = twice.contains(number) ? DuplicateFrames::note(number, twice.value(number)) : QString();
+        if (m_entries.at(row).duplicate != note) {
+            m_entries[row].duplicate = note;
+            rowsChanged(row, row);
+        }
+    }
 }
 
 void FrameListModel::watch(const QString &path)
@@ -79,17 +115,33 @@ QVariant FrameListModel::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
     const FrameEntry &item = m_entries.at(index.row());
-    if (role == Qt::ToolTipRole) // the number column is wide; the file is always a hover away
-        return item.problem.isEmpty() ? item.path : item.path + QLatin1Char('\n') + item.problem;
-    if (role == Qt::ForegroundRole && !item.problem.isEmpty())
-        return QBrush(Qt::red);
-    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+    QStringList notes;
+    for (const QString &note : {item.problem, item.duplicate}) {
+        if (!note.isEmpty())
+            notes << note;
+    }
+    switch (role) {
+    case Qt::ToolTipRole: // the number column is wide; the file is always a hover away
+        return QStringList(QStringList{item.path} + notes).join(QLatin1Char('\n'));
+    case Qt::ForegroundRole:
+        return item.problem.isEmpty() ? QVariant() : QBrush(Qt::red);
+    case UploadMarkRole:
+        return int(item.mark);
+    case ProblemRole:
+        return item.problem;
+    case DuplicateRole:
+        return item.duplicate;
+    case Qt::DisplayRole:
+    case Qt::EditRole:
         if (index.column() == FrameColumn)
             return item.text;
         if (index.column() == PathColumn)
             return item.path;
         if (index.column() == CheckColumn)
-            return item.problem.isEmpty() ? QStringLiteral("OK") : item.problem;
+            return notes.isEmpty() ? QStringLiteral("OK") : notes.join(QStringLiteral("; "));
+        break;
+    default:
+        break;
     }
     return QVariant();
 }
@@ -141,24 +193,25 @@ int FrameListModel::add(const QString &text, const QString &path)
 {
     const int row = m_sorted ? sortedPosition(text) : count();
     beginInsertRows(QModelIndex(), row, row);
-    m_entries.insert(row, FrameEntry{text, path, QString()});
+    m_entries.insert(row, FrameEntry{text, path, QString(), QString(), UploadMark::None});
+    m_seen.insert(row, LocalPath::Info());
     endInsertRows();
     check(row);
+    noteDuplicates();
+    m_diskLook->start();
     return row + 1;
 }
 
 void FrameListModel::setText(int position, const QString &text)
 {
     m_entries[position - 1].text = text;
-    const QModelIndex changed = index(position - 1, FrameColumn);
-    emit dataChanged(changed, changed);
+    rowsChanged(position - 1, position - 1);
+    noteDuplicates();
 }
 
 void FrameListModel::setPath(int position, const QString &path)
 {
     m_entries[position - 1].path = path;
-    const QModelIndex changed = index(position - 1, PathColumn);
-    emit dataChanged(changed, changed);
     check(position - 1);
 }
 
@@ -166,8 +219,12 @@ void FrameListModel::remove(int position)
 {
     beginRemoveRows(QModelIndex(), position - 1, position - 1);
     m_entries.removeAt(position - 1);
+    m_seen.removeAt(position - 1);
     endRemoveRows();
     unwatchUnused();
+    noteDuplicates();
+    if (m_entries.isEmpty())
+        m_diskLook->stop();
 }
 
 void FrameListModel::clear()
@@ -176,8 +233,34 @@ void FrameListModel::clear()
         return;
     beginResetModel();
     m_entries.clear();
+    m_seen.clear();
     endResetModel();
     unwatchUnused();
+    m_diskLook->stop();
+}
+
+void FrameListModel::setUploadMarks(const QVector<int> &positions, int sending)
+{
+    for (int i = 0; i < positions.size(); ++i) {
+        const int row = positions.at(i) - 1;
+        const UploadMark mark = i < sending ? UploadMark::Sent
+            : i == sending                  ? UploadMark::Sending
+                                            : UploadMark::Waiting;
+        if (row >= 0 && row < count() && m_entries.at(row).mark != mark) {
+            m_entries[row].mark = mark;
+            rowsChanged(row, row);
+        }
+    }
+}
+
+void FrameListModel::clearUploadMarks()
+{
+    for (int row = 0; row < count(); ++row) {
+        if (m_entries.at(row).mark != UploadMark::None) {
+            m_entries[row].mark = UploadMark::None;
+            rowsChanged(row, row);
+        }
+    }
 }
 
 void FrameListModel::setSorted(bool sorted)
@@ -199,13 +282,16 @@ void FrameListModel::sortNow()
     std::stable_sort(order.begin(), order.end(),
                      [this](int a, int b) { return m_entries.at(a).text < m_entries.at(b).text; });
     QVector<FrameEntry> sorted;
+    QVector<LocalPath::Info> seen;
     sorted.reserve(count());
     QVector<int> newRowOf(count());
     for (int i = 0; i < order.size(); ++i) {
         sorted.append(m_entries.at(order[i]));
+        seen.append(m_seen.at(order[i]));
         newRowOf[order[i]] = i;
     }
     m_entries = sorted;
+    m_seen = seen;
     QModelIndexList after;
     after.reserve(before.size());
     for (const QModelIndex &old : before)

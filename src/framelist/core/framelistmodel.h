@@ -1,9 +1,15 @@
 #pragma once
 
+#include "core/localpath.h"
+
 #include <QAbstractTableModel>
 #include <QFileSystemWatcher>
 #include <QString>
+#include <QTimer>
 #include <QVector>
+
+// Where an entry stands in the upload that is sending it; None outside an upload.
+enum class UploadMark { None, Sent, Sending, Waiting };
 
 // One frame of the list: its four-digit number text and the full path of its bitmap file.
 struct FrameEntry
@@ -11,17 +17,23 @@ struct FrameEntry
     QString text;
     QString path;
     QString problem; // why the file is not a frame bitmap; empty when it is
+    QString duplicate; // that another entry carries the same number, and what the device keeps
+    UploadMark mark = UploadMark::None;
 };
 
 // The frame list: entries in list order, shown as the columns "Frame", "File" and "Check" (whether
-// the file is a frame bitmap, and why not). A file is checked when its entry is added, when the
-// entry gets another file, and when the file changes on disk; never on a repaint.
+// the file is a frame bitmap, and why not; that its number is given twice). A file is checked when
+// its entry is added, when the entry gets another file, and when the file changes on disk (told by
+// the system's watch, and looked at every second besides, as a watch misses files on some file
+// systems and names it cannot reach); never on a repaint.
 // Positions in the public functions are 1-based, as the list's users count them.
 class FrameListModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
     enum Column { FrameColumn = 0, PathColumn = 1, CheckColumn = 2, ColumnCount };
+    enum Role { UploadMarkRole = Qt::UserRole + 1, ProblemRole, DuplicateRole };
+    static constexpr int DiskLookMs = 1000;
 
     explicit FrameListModel(QObject *parent = nullptr);
 
@@ -43,6 +55,12 @@ public:
     void remove(int position);
     void clear();
 
+    // Marks each entry at `positions` (1-based, in sending order): those before `sending` (an
+    // index into positions) went out, the one at it is going, the rest wait. clearUploadMarks()
+    // after the upload.
+    void setUploadMarks(const QVector<int> &positions, int sending);
+    void clearUploadMarks();
+
     // Switching sorting on sorts the list at once, ascending by entry text. A changed text does not
     // move its entry until sorting is switched on again.
     void setSorted(bool sorted);
@@ -59,8 +77,13 @@ private:
     void unwatchUnused();
     void fileChanged(const QString &path);
     void folderChanged(const QString &folder);
+    void lookAtDisk();
+    void noteDuplicates();
+    void rowsChanged(int first, int last);
 
     QVector<FrameEntry> m_entries;
+    QVector<LocalPath::Info> m_seen; // each entry's file as last checked
     QFileSystemWatcher m_watcher;
+    QTimer *m_diskLook; // "diskLook"
     bool m_sorted = false;
 };

@@ -120,6 +120,8 @@ void FrameAdder::cmdCopyAll_Click()
 
 bool FrameAdder::addFiles(const QVector<File> &files)
 {
+    if (m_endEdit)
+        m_endEdit();
     const QString answer = Modals::input(m_window, QStringLiteral("Ofset:"), FrameNumber::nextFree(*m_frames));
     if (answer.isEmpty())
         return false;

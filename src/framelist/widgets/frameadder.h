@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 class FrameListModel;
 class QAbstractItemView;
 class QMimeData;
@@ -31,6 +33,9 @@ public:
     // operator cancelled the prompt or typed a number that is refused.
     bool addFiles(const QVector<File> &files);
 
+    // Runs before the list is looked at: ends a number edit still open in it.
+    void setBeforeChange(std::function<void()> endEdit) { m_endEdit = std::move(endEdit); }
+
     // The dropped files that are bitmaps, in file-list order, the pictures of other kinds (in the
     // order dropped), and how many other files were dropped.
     static QVector<File> droppedBitmaps(const QMimeData *data, QStringList *pictures = nullptr, int *others = nullptr);
@@ -48,4 +53,5 @@ private:
     QWidget *m_window;
     FrameListModel *m_frames;
     FileChoice *m_files;
+    std::function<void()> m_endEdit;
 };

@@ -6,8 +6,11 @@
 #include "framelist/widgets/frmmsgboxreplace.h"
 #include "widgets/modals.h"
 
+#include <QAbstractItemDelegate>
 #include <QTimer>
 #include <QTreeView>
+
+#include <utility>
 
 FrameEditor::FrameEditor(QWidget *window, QTreeView *view, FrameListModel *frames, QTimer *resortTimer)
     : QObject(window)
@@ -17,8 +20,35 @@ FrameEditor::FrameEditor(QWidget *window, QTreeView *view, FrameListModel *frame
     , m_timer(resortTimer)
 {
     connect(m_timer, &QTimer::timeout, this, &FrameEditor::Timer2_Timer);
-    // Queued: the in-place editor has closed before any message about the typed text appears.
-    connect(m_frames, &FrameListModel::textEdited, this, &FrameEditor::ListView1_AfterLabelEdit, Qt::QueuedConnection);
+    connect(m_frames, &FrameListModel::textEdited, this, &FrameEditor::edited);
+}
+
+void FrameEditor::edited(int position, const QString &newText)
+{
+    m_edits.append({QPersistentModelIndex(m_frames->index(position - 1, 0)), newText});
+    // Later: the in-place editor has closed before any message about the typed text appears.
+    QMetaObject::invokeMethod(this, &FrameEditor::handleEdits, Qt::QueuedConnection);
+}
+
+void FrameEditor::handleEdits()
+{
+    for (const Edit &edit : std::exchange(m_edits, {})) {
+        if (edit.entry.isValid())
+            ListView1_AfterLabelEdit(edit.entry.row() + 1, edit.text);
+    }
+}
+
+void FrameEditor::endEdit()
+{
+    for (int row = 0; row < m_frames->count(); ++row) {
+        const QModelIndex entry = m_frames->index(row, 0);
+        if (QWidget *editor = m_view->indexWidget(entry)) {
+            QAbstractItemDelegate *delegate = m_view->itemDelegateForIndex(entry);
+            emit delegate->commitData(editor);
+            emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
+    handleEdits();
 }
 
 void FrameEditor::ListView1_AfterLabelEdit(int position, const QString &newText)
@@ -70,6 +100,7 @@ void FrameEditor::ListView1_AfterLabelEdit(int position, const QString &newText)
 
 void FrameEditor::cmdRemove_Click()
 {
+    endEdit();
     const int position = FrameLookup::firstSelected(*m_frames, m_view->selectionModel());
     if (position > 0)
         m_frames->remove(position);
@@ -77,6 +108,7 @@ void FrameEditor::cmdRemove_Click()
 
 void FrameEditor::cmdRemoveAll_Click()
 {
+    endEdit();
     if (Modals::message(m_window, QStringLiteral("Remove all frames from list?"), QStringLiteral("Question"),
                         QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel)
         == QMessageBox::Ok)

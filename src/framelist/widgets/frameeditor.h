@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QPersistentModelIndex>
+#include <QString>
+#include <QVector>
 
 class FrameListModel;
 class QTimer;
@@ -23,9 +26,25 @@ public:
     void cmdRemoveAll_Click();
     void Timer2_Timer();
 
+    // Ends a number edit that is open or not yet handled: the number typed goes to the entry it
+    // was typed on, or nowhere when that entry is gone. Whatever changes or reads the list as a
+    // whole calls this first, so no edit lands on a row that has moved under it.
+    void endEdit();
+
 private:
+    // The in-place editor handed over its text; handled once the editor has closed.
+    void edited(int position, const QString &newText);
+    void handleEdits();
+
+    struct Edit
+    {
+        QPersistentModelIndex entry; // follows its row through removals and sorting
+        QString text;
+    };
+
     QWidget *m_window;
     QTreeView *m_view;
     FrameListModel *m_frames;
     QTimer *m_timer;
+    QVector<Edit> m_edits;
 };

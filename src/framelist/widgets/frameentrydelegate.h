@@ -4,7 +4,8 @@
 
 // Paints a frame-list entry's number and, after it in the same column, the file's name and a
 // check mark or the reason the file is refused, so they show although the column is wider than
-// the list. The entry's text and its in-place editor stay the four-digit number.
+// the list. The entry going out in an upload is drawn bold on a tint. The entry's text and its in-place editor stay the
+// four-digit number.
 class FrameEntryDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -12,11 +13,14 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     // What is painted after the number: the file name, and the refusal reason (empty when the
-    // file is a frame bitmap, which shows as a check mark).
+    // file is a frame bitmap, which shows as a check mark), then that the number is given twice.
+    // While an upload runs, where the entry stands in it takes the check mark's place.
     struct Caption
     {
         QString fileName;
         QString problem;
+        QString duplicate;
+        QString upload; // "sent", "sending", "waiting"; empty outside an upload
     };
     static Caption caption(const QModelIndex &index);
 

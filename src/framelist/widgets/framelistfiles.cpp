@@ -5,10 +5,12 @@
 #include "core/localpath.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framenumber.h"
+#include "framelist/core/keptlist.h"
 #include "widgets/modals.h"
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -20,13 +22,17 @@
 namespace {
 
 const QString Filter = QStringLiteral("Frame lists (*.frames);;All files (*)");
-
 QAction *makeAction(QWidget *window, const QString &text, const QKeySequence &keys)
 {
     auto *action = new QAction(text, window);
     action->setShortcut(keys);
     window->addAction(action); // the keys work wherever the focus is in the window
     return action;
+}
+
+QByteArray hashOf(const QByteArray &text)
+{
+    return QCryptographicHash::hash(text, QCryptographicHash::Sha256);
 }
 
 } // namespace
@@ -72,7 +78,13 @@ FrameListFiles::FrameListFiles(QWidget *window, FrameListModel *frames, QAbstrac
     layout->addWidget(m_hint);
     list->viewport()->installEventFilter(this);
 
-    m_kept = FrameListFile::read(m_keptFile).value_or(QVector<FrameListFile::Entry>());
+    if (LocalPath::stat(m_keptFile).exists) {
+        // A kept copy that cannot be read says why where the list would be, and Restore says it too.
+        if (const auto kept = KeptList::read(m_keptFile, &m_keptProblem)) {
+            m_kept = *kept;
+            m_keptProblem.clear();
+        }
+    }
     showCaption();
     showPreviousHint();
 }
@@ -97,6 +109,35 @@ void FrameListFiles::setEntries(const QVector<FrameListFile::Entry> &entries)
         m_frames->add(FrameNumber::FormatFrameNumber(entry.number), entry.path);
 }
 
+bool FrameListFiles::unsaved() const
+{
+    return !m_file.isEmpty() && entries() != m_saved;
+}
+
+void FrameListFiles::endEdit()
+{
+    if (m_endEdit)
+        m_endEdit();
+}
+
+void FrameListFiles::takeFile(const QString &file, const FrameListFile::Contents &contents)
+{
+    m_file = QFileInfo(file).absoluteFilePath();
+    m_saved = contents.entries;
+    m_layout = contents.layout;
+    m_onDisk = hashOf(contents.text);
+    m_keepTimer.start(); // the kept copy names the file
+    showCaption();
+}
+
+void FrameListFiles::forgetFile()
+{
+    m_file.clear();
+    m_saved.clear();
+    m_layout = FrameListFile::Layout();
+    m_onDisk.clear();
+}
+
 void FrameListFiles::listChanged()
 {
     m_keepTimer.start();
@@ -107,14 +148,15 @@ void FrameListFiles::listChanged()
 void FrameListFiles::keepNow()
 {
     m_keepTimer.stop();
-    const QVector<FrameListFile::Entry> now = entries();
+    const KeptList::Contents now{entries(), m_file};
     // An emptied list is not kept: the one before it can still be restored.
-    if (now.isEmpty() || now == m_kept)
+    if (now.entries.isEmpty() || (now.entries == m_kept.entries && now.from == m_kept.from))
         return;
-    QDir().mkpath(QFileInfo(m_keptFile).absolutePath());
     // A failure here is not the operator's to handle; the next change tries again.
-    if (FrameListFile::write(m_keptFile, now))
+    if (KeptList::write(m_keptFile, now)) {
         m_kept = now;
+        m_keptProblem.clear();
+    }
 }
 
 void FrameListFiles::showCaption()
@@ -126,21 +168,27 @@ void FrameListFiles::showCaption()
         return;
     }
     m_window->setWindowTitle(QFileInfo(m_file).fileName() + QStringLiteral("[*] - ") + title);
-    m_window->setWindowModified(entries() != m_saved);
+    m_window->setWindowModified(unsaved());
 }
 
 void FrameListFiles::showPreviousHint()
 {
-    const int count = int(m_kept.size());
-    m_restore->setEnabled(count > 0 && m_frames->count() == 0);
-    m_hint->setVisible(m_frames->count() == 0 && count > 0);
-    if (count == 0)
+    const int count = int(m_kept.entries.size());
+    const bool offered = m_frames->count() == 0 && (count > 0 || !m_keptProblem.isEmpty());
+    m_restore->setEnabled(offered);
+    m_hint->setVisible(offered);
+    if (count == 0) {
+        m_hint->setText(QStringLiteral("The previous list could not be read:\n") + m_keptProblem);
         return;
+    }
     const QString size =
         QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("frame") : QStringLiteral("frames"));
-    m_hint->setText(QStringLiteral("The previous list had %1.\n\nCtrl+R or \"Restore previous list\" in this "
+    const QString from =
+        m_kept.from.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(QFileInfo(m_kept.from).fileName());
+    m_hint->setText(QStringLiteral("The previous list%1 had %2.\n\nCtrl+R or \"Restore previous list\" in this "
                                    "list's context menu brings it back.")
-                        .arg(m_lineTime
+                        .arg(from,
+                             m_lineTime
                                  ? QStringLiteral("%1 (%2 on the line)").arg(size, formatDuration(m_lineTime(count)))
                                  : size));
 }
@@ -158,14 +206,15 @@ QString FrameListFiles::startFolder() const
 
 bool FrameListFiles::open(const QString &file)
 {
+    endEdit();
     QString why;
-    const auto read = FrameListFile::read(file, &why);
+    const auto read = FrameListFile::load(file, &why);
     if (!read) {
         Modals::message(m_window, why, QString(), QMessageBox::Warning, QMessageBox::Ok);
         return false;
     }
-    const bool unsaved = m_frames->count() > 0 && (m_file.isEmpty() || entries() != m_saved);
-    if (unsaved
+    const bool replaces = m_frames->count() > 0 && (m_file.isEmpty() || unsaved());
+    if (replaces
         && Modals::message(m_window,
                            QStringLiteral("The frames in the list are not saved in a list file. Replace them with "
                                           "the list %1?")
@@ -173,10 +222,8 @@ bool FrameListFiles::open(const QString &file)
                            QString(), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
             != QMessageBox::Yes)
         return false;
-    setEntries(*read);
-    m_file = QFileInfo(file).absoluteFilePath();
-    m_saved = *read;
-    showCaption();
+    setEntries(read->entries);
+    takeFile(file, *read);
     return true;
 }
 
@@ -199,32 +246,115 @@ bool FrameListFiles::saveAs()
 
 bool FrameListFiles::saveTo(const QString &file)
 {
-    QString why;
+    endEdit();
+    const QString target = QFileInfo(file).absoluteFilePath();
+    // What was written here since is not overwritten unasked; a file gone meanwhile is written anew.
+    if (target == m_file && LocalPath::stat(target).exists) {
+        const auto now = FrameListFile::readBytes(target);
+        if (!now || hashOf(*now) != m_onDisk)
+            return changedOnDisk(target, now);
+    }
+    return write(target, m_layout);
+}
+
+bool FrameListFiles::changedOnDisk(const QString &file, const std::optional<QByteArray> &now)
+{
+    MessageRequest question;
+    question.text = QStringLiteral("%1 has changed on disk since it was opened or saved here.\n\nOverwrite it with "
+                                   "the list shown here, or reload it and drop the changes made here?")
+                        .arg(QFileInfo(file).fileName());
+    question.title = QStringLiteral("Question");
+    question.icon = QMessageBox::Question;
+    question.buttons = QMessageBox::Save | QMessageBox::Reset | QMessageBox::Cancel;
+    question.buttonTexts = {{QMessageBox::Save, QStringLiteral("Overwrite")},
+                            {QMessageBox::Reset, QStringLiteral("Reload")}};
+    switch (Modals::message(m_window, question)) {
+    case QMessageBox::Save: {
+        // The comments as they are on disk now, where it can still be read as a list.
+        const auto onDisk =
+            now ? FrameListFile::parseContents(*now, QFileInfo(file).absolutePath(), file) : std::nullopt;
+        return write(file, onDisk ? onDisk->layout : m_layout);
+    }
+    case QMessageBox::Reset: {
+        QString why;
+        const auto read = FrameListFile::load(file, &why);
+        if (!read) {
+            Modals::message(m_window, why, QString(), QMessageBox::Warning, QMessageBox::Ok);
+            return false;
+        }
+        setEntries(read->entries);
+        takeFile(file, *read);
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+bool FrameListFiles::write(const QString &file, const FrameListFile::Layout &layout)
+{
     const QVector<FrameListFile::Entry> now = entries();
-    if (!FrameListFile::write(file, now, &why)) {
+    const QString folder = QFileInfo(file).absolutePath();
+    const QByteArray text = FrameListFile::format(now, folder, layout);
+    QString why;
+    if (!FrameListFile::writeText(file, text, &why)) {
         Modals::message(m_window, QStringLiteral("The list was not saved.\n\n") + why, QString(), QMessageBox::Warning,
                         QMessageBox::Ok);
         return false;
     }
-    m_file = QFileInfo(file).absoluteFilePath();
-    m_saved = now;
+    takeFile(file,
+             FrameListFile::parseContents(text, folder, file).value_or(FrameListFile::Contents{now, layout, text}));
+    m_saved = now; // in the list's order, which need not be the numbers' order
     showCaption();
     return true;
 }
 
 bool FrameListFiles::restorePrevious()
 {
+    endEdit();
     QString why;
-    const auto read = FrameListFile::read(m_keptFile, &why);
-    if (!read || read->isEmpty()) {
-        Modals::message(m_window, read ? QStringLiteral("There is no previous list to restore.") : why, QString(),
+    const auto kept = KeptList::read(m_keptFile, &why);
+    if (!kept || kept->entries.isEmpty()) {
+        Modals::message(m_window, kept ? QStringLiteral("There is no previous list to restore.") : why, QString(),
                         QMessageBox::Information, QMessageBox::Ok);
         return false;
     }
-    setEntries(*read);
-    m_file.clear();
+    setEntries(kept->entries);
+    forgetFile();
+    // Back with the list file it came from, as changed against that file as it is on disk now.
+    if (!kept->from.isEmpty()) {
+        m_file = kept->from;
+        const auto text = FrameListFile::readBytes(m_file);
+        const auto onDisk =
+            text ? FrameListFile::parseContents(*text, QFileInfo(m_file).absolutePath(), m_file) : std::nullopt;
+        if (onDisk)
+            takeFile(m_file, *onDisk);
+        else if (text)
+            m_onDisk = hashOf(*text);
+    }
     showCaption();
     return true;
+}
+
+bool FrameListFiles::mayClose()
+{
+    endEdit();
+    if (!unsaved())
+        return true;
+    MessageRequest question;
+    question.text = QStringLiteral("The list %1 has changes that are not saved.\n\nSave them before closing?")
+                        .arg(QFileInfo(m_file).fileName());
+    question.title = QStringLiteral("Question");
+    question.icon = QMessageBox::Question;
+    question.buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+    switch (Modals::message(m_window, question)) {
+    case QMessageBox::Save:
+        return save();
+    case QMessageBox::Discard:
+        return true; // still in the kept copy, for Ctrl+R
+    default:
+        return false;
+    }
 }
 
 QString FrameListFiles::droppedList(const QEvent *event) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framelist/core/framelistfile.h"
+#include "framelist/core/keptlist.h"
 
 #include <QObject>
 #include <QString>
@@ -15,9 +16,11 @@ class QLabel;
 class QWidget;
 
 // The frame list kept in files. Open, Save and Save as work on ".frames" files and give the
-// window its caption ("NAME[*] - title" while a list file is open). Besides, every change of the
-// list is kept in the user's data folder within a second, so a list outlives an exit, a crash or a
-// power cut: the empty list tells what it held and Restore brings it back.
+// window its caption ("NAME[*] - title" while a list file is open). Save keeps the file's
+// comments and blank lines, and asks before it overwrites what changed on disk since. Besides,
+// every change of the list is kept in the user's data folder within a second, with the list file
+// it came from, so a list outlives an exit, a crash or a power cut: the empty list tells what it
+// held and Restore brings it back.
 class FrameListFiles : public QObject
 {
     Q_OBJECT
@@ -41,12 +44,17 @@ public:
     bool saveTo(const QString &file);
     // The list kept by the last run (or this one); false when there is none or it is refused.
     bool restorePrevious();
+    // The window is about to close: unsaved changes of an open list file are saved, dropped or
+    // keep the window open, as the operator answers. True when it may close.
+    bool mayClose();
 
     QString keptFile() const { return m_keptFile; }
     // Writes the kept copy now instead of within the second.
     void keepNow();
     // How long a list of so many frames takes on the line, for the empty list's hint.
     void setLineTime(std::function<qint64(int frames)> lineTime);
+    // Runs before the list is read or replaced: ends a number edit still open in it.
+    void setBeforeChange(std::function<void()> endEdit) { m_endEdit = std::move(endEdit); }
 
     static QString defaultKeptFile();
 
@@ -56,6 +64,14 @@ protected:
 private:
     QVector<FrameListFile::Entry> entries() const;
     void setEntries(const QVector<FrameListFile::Entry> &entries);
+    bool unsaved() const;
+    void endEdit();
+    // The list file as it is on disk now, taken as the one the list was opened from or saved to.
+    void takeFile(const QString &file, const FrameListFile::Contents &contents);
+    void forgetFile();
+    // Save found the file changed on disk since: overwrite, reload or cancel.
+    bool changedOnDisk(const QString &file, const std::optional<QByteArray> &now);
+    bool write(const QString &file, const FrameListFile::Layout &layout);
     void listChanged();
     void showCaption();
     void showPreviousHint();
@@ -67,9 +83,13 @@ private:
     QString m_keptFile;
     QString m_file; // the open list file, or empty
     QVector<FrameListFile::Entry> m_saved; // as the open list file holds them
-    QVector<FrameListFile::Entry> m_kept; // as the kept copy holds them
+    FrameListFile::Layout m_layout; // its other lines, kept by Save
+    QByteArray m_onDisk; // a hash of its bytes when opened or saved; empty when it was not there
+    KeptList::Contents m_kept; // as the kept copy holds them
+    QString m_keptProblem; // why the kept copy could not be read
     QTimer m_keepTimer;
     std::function<qint64(int)> m_lineTime;
+    std::function<void()> m_endEdit;
     QLabel *m_hint;
     QAction *m_open;
     QAction *m_save;

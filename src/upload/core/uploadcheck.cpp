@@ -1,5 +1,6 @@
 #include "upload/core/uploadcheck.h"
 
+#include "core/duplicateframes.h"
 #include "core/framebitmap.h"
 #include "core/wireformat.h"
 
@@ -43,7 +44,19 @@ QVector<Problem> load(QVector<UploadJob> &jobs)
     return checkEach(jobs, true);
 }
 
-QString describe(const QVector<Problem> &problems)
+QStringList duplicates(const QVector<UploadJob> &jobs)
+{
+    QVector<int> numbers;
+    for (const UploadJob &job : jobs)
+        numbers.append(ListUpload::frameNumberOf(job.text));
+    const QMap<int, int> twice = DuplicateFrames::count(numbers);
+    QStringList notes;
+    for (auto it = twice.cbegin(); it != twice.cend(); ++it)
+        notes << DuplicateFrames::note(it.key(), it.value());
+    return notes;
+}
+
+QString describe(const QVector<Problem> &problems, const QStringList &duplicates)
 {
     QStringList lines;
     lines << (problems.size() == 1
@@ -51,7 +64,14 @@ QString describe(const QVector<Problem> &problems)
                   : QStringLiteral("These %1 frames cannot be uploaded; nothing was sent:").arg(problems.size()));
     for (const Problem &problem : problems)
         lines << QStringLiteral("%1  %2: %3").arg(problem.text, problem.path, problem.reason);
+    if (!duplicates.isEmpty())
+        lines << QString() << describeDuplicates(duplicates);
     return lines.join(QLatin1Char('\n'));
+}
+
+QString describeDuplicates(const QStringList &duplicates)
+{
+    return (QStringList{QStringLiteral("Frame numbers given more than once:")} + duplicates).join(QLatin1Char('\n'));
 }
 
 } // namespace UploadCheck

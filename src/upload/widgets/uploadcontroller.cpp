@@ -132,6 +132,8 @@ void UploadController::showLineStalled(bool stalled)
 
 void UploadController::cmdSaljiSve_Click()
 {
+    if (m_endEdit)
+        m_endEdit();
     QVector<int> all(m_frames->count());
     std::iota(all.begin(), all.end(), 1);
     uploadEntries(all);
@@ -139,6 +141,8 @@ void UploadController::cmdSaljiSve_Click()
 
 void UploadController::uploadFrom(int position)
 {
+    if (m_endEdit)
+        m_endEdit();
     QVector<int> rest;
     for (int p = std::max(1, position); p <= m_frames->count(); ++p)
         rest.append(p);
@@ -173,10 +177,18 @@ void UploadController::uploadEntries(QVector<int> positions)
     for (const int position : qAsConst(positions))
         jobs.append({m_frames->entry(position).text, m_frames->entry(position).path});
     const auto problems = UploadCheck::check(jobs);
+    const QStringList twice = UploadCheck::duplicates(jobs);
     if (!problems.isEmpty()) {
-        Modals::message(m_window, UploadCheck::describe(problems), QString(), QMessageBox::Critical, QMessageBox::Ok);
+        Modals::message(m_window, UploadCheck::describe(problems, twice), QString(), QMessageBox::Critical,
+                        QMessageBox::Ok);
         return;
     }
+    // The device takes them, keeping the later frame: the operator may mean it.
+    if (!twice.isEmpty()
+        && Modals::message(m_window, UploadCheck::describeDuplicates(twice) + QStringLiteral("\n\nUpload anyway?"),
+                           QString(), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
+            != QMessageBox::Yes)
+        return;
 
     m_state.StopRequested = false;
     m_state.ProgressValue = 0;
@@ -185,6 +197,7 @@ void UploadController::uploadEntries(QVector<int> positions)
     m_stopShown = false;
     m_positions = positions;
     lockWindow(true);
+    m_frames->setUploadMarks(m_positions, -1); // all waiting
     ui.ProgressBar1->setValue(0);
     ui.ProgressBar1->setMaximum(count * UploadState::ProgressPerFrame);
 
@@ -212,13 +225,20 @@ void UploadController::onFrameStarting(int position, int count, const QString &t
     ui.setPanel(1, QStringLiteral("Loading frame..."));
     ui.setPanel(2, QStringLiteral("Frame number: %1   (%2/%3)").arg(text).arg(position).arg(count));
     ui.setPanel(3, QStringLiteral("Name: ") + name);
+    m_frames->setUploadMarks(m_positions, position - 1);
     Preview::load(ui.Image2, path); // the file was checked; a failed preview changes nothing
 }
 
-void UploadController::onFrameFinished(int, int, qint64 estimatedTotalMs)
+void UploadController::onFrameFinished(int position, int count, qint64 estimatedTotalMs)
 {
-    if (!stopped())
-        ui.setPanel(5, QStringLiteral("Estimated: ") + formatDuration(estimatedTotalMs));
+    if (stopped())
+        return;
+    m_frames->setUploadMarks(m_positions, position);
+    // The frames left at the same pace as the whole.
+    const qint64 leftMs = count > 0 ? estimatedTotalMs * (count - position) / count : 0;
+    ui.setPanel(
+        5,
+        QStringLiteral("Estimated: %1 in all, %2 left").arg(formatDuration(estimatedTotalMs), formatDuration(leftMs)));
 }
 
 void UploadController::onProgress(int progressValue)
@@ -275,6 +295,7 @@ void UploadController::onTransmissionReturned(UploadOutcome outcome)
 void UploadController::finish(const UploadOutcome &outcome)
 {
     m_uploading = false;
+    m_frames->clearUploadMarks();
     if (m_afterClose) {
         const auto close = std::move(m_afterClose);
         m_afterClose = nullptr;

@@ -45,6 +45,9 @@ public:
 
     UploadState &state() { return m_state; }
 
+    // Runs before an upload reads the list: ends a number edit still open in it.
+    void setBeforeUpload(std::function<void()> endEdit) { m_endEdit = std::move(endEdit); }
+
     // The clock the frames are paced by on the serial thread (its pauses); by default the steady
     // clock. Tests and the soak benchmark give one without pauses. Must outlive the uploads.
     void setTransmitClock(Clock *clock) { m_transmitClock = clock; }
@@ -73,6 +76,7 @@ private:
     QWidget *m_window;
     const UploadControls ui;
     std::function<void()> m_choosePort;
+    std::function<void()> m_endEdit;
     SerialPortComponent *m_port;
     FrameListModel *m_frames;
     Clock &m_clock;
