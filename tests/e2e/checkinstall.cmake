@@ -9,6 +9,7 @@ endif()
 set(pages share/man/man1/drelin-upload.1 share/man/man1/drelin-device.1 share/man/man1/drelin-convert.1)
 foreach(expected bin/drelin bin/drelin-upload bin/drelin-device bin/drelin-convert
                  share/applications/test.velm.drelin.desktop share/metainfo/test.velm.drelin.metainfo.xml
+                 share/mime/packages/test.velm.drelin.xml
                  share/icons/hicolor/scalable/apps/drelin.svg ${pages})
     if(NOT EXISTS "${PREFIX}/${expected}")
         message(FATAL_ERROR "not installed: ${expected}")
