@@ -64,10 +64,10 @@ QStringList PictureConverter::plannedFiles(const QStringList &pictures) const
     QStringList files;
     int room = MostFrames;
     for (int p = 0; p < pictures.size(); ++p) {
-        const int pictureCount = std::max(counts[p], 1);
-        const int count = std::min(pictureCount, room);
+        const bool animated = counts[p] > 1;
+        const int count = std::min(animated ? m_options.taken(counts[p]) : 1, room);
         for (int i = 0; i < count; ++i)
-            files << QDir(m_folder).filePath(fileName(pictures[p], sequence[p], i, pictureCount > 1));
+            files << QDir(m_folder).filePath(fileName(pictures[p], sequence[p], i, animated));
         room -= count;
     }
     return files;

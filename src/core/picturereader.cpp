@@ -54,19 +54,28 @@ bool PictureReader::read(const QString &path, const ImportOptions &options, int 
         reader.setScaledSize(placement.size());
     }
     out->animated = reader.supportsAnimation() && reader.imageCount() != 1;
-    while (reader.canRead()) {
+    // The pictures of an animation the options choose; a still picture is always taken.
+    const auto chosen = [&](int index) { return !out->animated || options.takes(index); };
+    int index = 0;
+    for (; reader.canRead() && (!out->animated || options.last < 0 || index <= options.last); ++index) {
         if (out->pictures.size() >= limit) {
             // Counted, not drawn: a header that knows the number saves reading the rest.
             const int known = reader.imageCount();
             if (known > 0) {
-                out->leftOut = known - int(out->pictures.size());
+                out->leftOut = (out->animated ? options.taken(known) : known) - int(out->pictures.size());
                 break;
             }
             if (reader.jumpToNextImage() || !reader.read().isNull()) {
-                ++out->leftOut;
+                out->leftOut += chosen(index) ? 1 : 0;
                 continue;
             }
             break;
+        }
+        if (!chosen(index)) {
+            // Read all the same: a picture of an animation may be drawn over the one before.
+            if (reader.read().isNull())
+                break;
+            continue;
         }
         const QImage image = reader.read();
         if (image.isNull() || image.size().isEmpty())
@@ -75,9 +84,15 @@ bool PictureReader::read(const QString &path, const ImportOptions &options, int 
         picture.frame = drawing ? FrameGeometry::composeDrawn(image, placement, options.background)
                                 : FrameGeometry::compose(image, options);
         picture.delayMs = reader.nextImageDelay();
+        picture.number = index;
         out->pictures.append(picture);
         if (!reader.supportsAnimation())
             break;
+    }
+    if (out->pictures.isEmpty() && out->animated && index > 0 && reader.error() == QImageReader::UnknownError) {
+        return refuse(error,
+                      QStringLiteral("holds %1 pictures, none of them among those chosen")
+                          .arg(reader.imageCount() > 0 ? reader.imageCount() : index));
     }
     if (out->pictures.isEmpty()) {
         return refuse(error,

@@ -17,17 +17,18 @@ public:
     {
         QImage frame; // 256 x 128, RGB32
         int delayMs = 0; // how long an animation shows it
+        int number = 0; // its place in the file, from 0
     };
 
     struct Read
     {
         QList<Picture> pictures;
-        int leftOut = 0; // pictures of the animation past the limit
+        int leftOut = 0; // pictures of the animation chosen, past the limit
         bool animated = false; // more than one picture, or a format that animates
     };
 
-    // At most `limit` pictures; false with the reason (unreadable, not a picture, a format no
-    // plugin reads, no pixels) in *error.
+    // At most `limit` pictures, of an animation those the options choose; false with the reason
+    // (unreadable, not a picture, a format no plugin reads, no pixels, none chosen) in *error.
     static bool read(const QString &path, const ImportOptions &options, int limit, Read *out, QString *error);
 
     // How many pictures the file holds (1 for a still), read from its header; 0 when unknown.
