@@ -15,4 +15,8 @@ QString imageMagick();
 // by ImageMagick; false when it could not be made.
 bool writeAnimation(const QString &path, const QList<QColor> &colours);
 
+// An animated GIF of 40 x 20 pictures, one a colour, 0.2 s each, written here without ImageMagick
+// (which takes seconds a picture for some): for animations of hundreds of pictures.
+bool writeGif(const QString &path, const QList<QColor> &colours);
+
 } // namespace PictureFiles
