@@ -143,8 +143,9 @@ struct Variant
 QList<Variant> variantsOf(const FrameQuantizer::Settings &ours)
 {
     QList<Variant> variants;
-    FrameQuantizer::Settings before = ours;
+    FrameQuantizer::Settings before;
     before.speed = 1;
+    before.dither = ours.dither;
     variants.append({QStringLiteral("as before: libimagequant at speed 1"), withSettings(before), {}});
     FrameQuantizer::Settings asItIs = ours;
     asItIs.aimAtDeviceCurve = false;

@@ -14,41 +14,32 @@ NearestColour::NearestColour(const std::vector<PerceptualColour::Point> &points)
 
 size_t NearestColour::nearest(const PerceptualColour::Point &point) const
 {
-    const auto size = std::ptrdiff_t(m_byLightness.size());
-    const auto start = std::ptrdiff_t(std::lower_bound(m_byLightness.begin(), m_byLightness.end(), point.l,
-                                                       [](const Entry &entry, float l) { return entry.point.l < l; })
-                                      - m_byLightness.begin());
+    const Entry *begin = m_byLightness.data();
+    const Entry *end = begin + m_byLightness.size();
+    const Entry *start =
+        std::lower_bound(begin, end, point.l, [](const Entry &entry, float l) { return entry.point.l < l; });
     size_t best = 0;
     float bestDistance = std::numeric_limits<float>::max();
+    // Summed as PerceptualColour::distanceSquared sums, so a part already past the best means the
+    // whole is; a colour whose lightness alone is past it ends the search that way.
     const auto consider = [&](const Entry &entry) {
-        const float d = PerceptualColour::distanceSquared(point, entry.point);
+        const float dl = point.l - entry.point.l;
+        const float lightness = dl * dl;
+        if (lightness > bestDistance)
+            return false;
+        const float da = point.a - entry.point.a;
+        const float part = lightness + da * da;
+        if (part > bestDistance)
+            return true;
+        const float db = point.b - entry.point.b;
+        const float d = part + db * db;
         if (d < bestDistance || (d == bestDistance && entry.index < best)) {
             bestDistance = d;
             best = entry.index;
         }
+        return true;
     };
-    // A colour whose lightness alone is further than the best cannot be nearer, nor equal to it.
-    const auto beyond = [&](const Entry &entry) {
-        const float dl = point.l - entry.point.l;
-        return dl * dl > bestDistance;
-    };
-    std::ptrdiff_t down = start - 1, up = start;
-    bool downOpen = down >= 0, upOpen = up < size;
-    while (downOpen || upOpen) {
-        if (upOpen) {
-            if (beyond(m_byLightness[size_t(up)]))
-                upOpen = false;
-            else
-                consider(m_byLightness[size_t(up)]);
-            upOpen = upOpen && ++up < size;
-        }
-        if (downOpen) {
-            if (beyond(m_byLightness[size_t(down)]))
-                downOpen = false;
-            else
-                consider(m_byLightness[size_t(down)]);
-            downOpen = downOpen && --down >= 0;
-        }
-    }
+    for (const Entry *up = start; up != end && consider(*up); ++up) { }
+    for (const Entry *down = start; down != begin && consider(*(down - 1)); --down) { }
     return best;
 }
