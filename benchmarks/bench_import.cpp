@@ -11,6 +11,7 @@
 // when ImageMagick is there, and so does any PICTURE given. Each is laid on the 256 x 128 frame
 // first (fill), so only the choice of colours is compared. Exit status 1 when a target is missed.
 #include "batchtiming.h"
+#include "benchpictures.h"
 #include "comparisonsheet.h"
 #include "externalquantizer.h"
 #include "libimagequantalone.h"
@@ -24,9 +25,6 @@
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <array>
 #include <cmath>
@@ -96,24 +94,6 @@ Maker withSettings(const FrameQuantizer::Settings &settings)
     return [settings](const QImage &picture) { return FrameQuantizer::quantize(picture, settings); };
 }
 
-// The pictures ImageMagick carries in itself: a photograph and a drawing.
-QList<TestPictures::Named> imageMagickBuiltIns(const QString &convert)
-{
-    QList<TestPictures::Named> pictures;
-    QTemporaryDir dir;
-    ImportOptions fill;
-    fill.geometry = ImportOptions::Geometry::Fill;
-    for (const QString &name : {QStringLiteral("rose"), QStringLiteral("wizard")}) {
-        const QString file = dir.filePath(name + QStringLiteral(".png"));
-        PictureReader::Read read;
-        QString error;
-        if (QProcess::execute(convert, {name + QLatin1Char(':'), file}) == 0
-            && PictureReader::read(file, fill, 1, &read, &error))
-            pictures.append({name + QStringLiteral(" (ImageMagick's)"), read.pictures.first().frame});
-    }
-    return pictures;
-}
-
 QString figures(double perPixel, double blurred)
 {
     return QStringLiteral("%1 / %2").arg(perPixel, 6, 'f', 3).arg(blurred, 6, 'f', 3);
@@ -161,26 +141,6 @@ QList<Variant> variantsOf(const FrameQuantizer::Settings &ours)
     alone(QStringLiteral("  given the picture scaled to 252/255 (table values)"), LibimagequantAlone::Aim::TableValues);
     alone(QStringLiteral("  given it through the device's curve to its levels"), LibimagequantAlone::Aim::DeviceCurve);
     return variants;
-}
-
-// The pictures measured on: those drawn in code, ImageMagick's own, and those given.
-bool gatherPictures(const QStringList &paths, bool withImageMagick, QList<TestPictures::Named> *pictures)
-{
-    *pictures = TestPictures::all();
-    if (withImageMagick)
-        *pictures += imageMagickBuiltIns(QStandardPaths::findExecutable(QStringLiteral("convert")));
-    ImportOptions fill;
-    fill.geometry = ImportOptions::Geometry::Fill;
-    for (const QString &path : paths) {
-        PictureReader::Read read;
-        QString error;
-        if (!PictureReader::read(path, fill, 1, &read, &error)) {
-            std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(error));
-            return false;
-        }
-        pictures->append({path, read.pictures.first().frame});
-    }
-    return true;
 }
 
 QString column(const QString &text)
@@ -234,7 +194,7 @@ int main(int argc, char *argv[])
             print(other->skippedLine());
     }
     QList<TestPictures::Named> pictures;
-    if (!gatherPictures(parser.positionalArguments(), imageMagick.available(), &pictures))
+    if (!BenchPictures::gather(parser.positionalArguments(), imageMagick.available(), &pictures))
         return 1;
 
     Tally oursTally;
