@@ -1,13 +1,18 @@
 // How well pictures become frames: the mean CIEDE2000 between each picture and what the device
 // shows of it, per pixel and after a blur, for our converter, ImageMagick and pngquant, all through
-// the device's 6-bit cut; how long each takes a frame; and what each step of ours gains.
+// the device's 6-bit cut; how long each takes a frame; what each step of ours gains, and how our
+// frames compare with those the converter made before (libimagequant at speed 1). Then a batch of
+// frame files converted on one thread and on every core.
 //
-//   bench_import [--repeat N] [--dither LEVEL] [--speed N] [--refinement N]
+//   bench_import [--repeat N] [--dither LEVEL] [--speed N] [--refinement N] [--batch COPIES]
 //                [--write-comparison FILE] [PICTURE...]
 //
 // The pictures are drawn in code (TestPictures); ImageMagick's built-in rose and wizard join them
 // when ImageMagick is there, and so does any PICTURE given. Each is laid on the 256 x 128 frame
 // first (fill), so only the choice of colours is compared. Exit status 1 when a target is missed.
+#include "batchtiming.h"
+#include "benchpictures.h"
+#include "comparisonsheet.h"
 #include "externalquantizer.h"
 #include "libimagequantalone.h"
 #include "picturedifference.h"
@@ -20,10 +25,6 @@
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QPainter>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <array>
 #include <cmath>
@@ -35,6 +36,8 @@ namespace {
 
 constexpr double TargetAgainstImageMagick = 0.85;
 constexpr double TargetAgainstPngquant = 1.0;
+constexpr double TargetTimeAgainstPngquant = 1.0; // ours a frame, in this process, against its process
+constexpr double QualityKeptWithin = 0.01; // of the figures the converter made before
 
 struct Tally
 {
@@ -91,24 +94,6 @@ Maker withSettings(const FrameQuantizer::Settings &settings)
     return [settings](const QImage &picture) { return FrameQuantizer::quantize(picture, settings); };
 }
 
-// The pictures ImageMagick carries in itself: a photograph and a drawing.
-QList<TestPictures::Named> imageMagickBuiltIns(const QString &convert)
-{
-    QList<TestPictures::Named> pictures;
-    QTemporaryDir dir;
-    ImportOptions fill;
-    fill.geometry = ImportOptions::Geometry::Fill;
-    for (const QString &name : {QStringLiteral("rose"), QStringLiteral("wizard")}) {
-        const QString file = dir.filePath(name + QStringLiteral(".png"));
-        PictureReader::Read read;
-        QString error;
-        if (QProcess::execute(convert, {name + QLatin1Char(':'), file}) == 0
-            && PictureReader::read(file, fill, 1, &read, &error))
-            pictures.append({name + QStringLiteral(" (ImageMagick's)"), read.pictures.first().frame});
-    }
-    return pictures;
-}
-
 QString figures(double perPixel, double blurred)
 {
     return QStringLiteral("%1 / %2").arg(perPixel, 6, 'f', 3).arg(blurred, 6, 'f', 3);
@@ -126,30 +111,6 @@ void print(const QString &line)
     std::printf("%s\n", qPrintable(line));
 }
 
-// Each row a picture: as it is, through ImageMagick and the cut, through ours and the cut.
-bool writeComparison(const QString &path, const QList<std::array<QImage, 3>> &rows)
-{
-    constexpr int Gap = 4;
-    constexpr int Heading = 18;
-    const int width = 3 * 256 + 2 * Gap;
-    QImage sheet(width, Heading + int(rows.size()) * (128 + Gap) - Gap, QImage::Format_RGB32);
-    sheet.fill(QColor(40, 40, 40));
-    QPainter painter(&sheet);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setPixelSize(12);
-    painter.setFont(font);
-    const QStringList headings{QStringLiteral("picture"), QStringLiteral("ImageMagick, as the device shows it"),
-                               QStringLiteral("ours, as the device shows it")};
-    for (int column = 0; column < 3; ++column) {
-        painter.drawText(QRect(column * (256 + Gap), 0, 256, Heading), Qt::AlignCenter, headings[column]);
-        for (int row = 0; row < rows.size(); ++row)
-            painter.drawImage(column * (256 + Gap), Heading + row * (128 + Gap), rows[row][size_t(column)]);
-    }
-    painter.end();
-    return sheet.save(path, "PNG", 9);
-}
-
 // Ours with one step left out or done otherwise, to show what each step gains.
 struct Variant
 {
@@ -158,9 +119,14 @@ struct Variant
     Tally tally;
 };
 
+// The first is the converter as it was before, which ours must stay as good as.
 QList<Variant> variantsOf(const FrameQuantizer::Settings &ours)
 {
     QList<Variant> variants;
+    FrameQuantizer::Settings before;
+    before.speed = 1;
+    before.dither = ours.dither;
+    variants.append({QStringLiteral("as before: libimagequant at speed 1"), withSettings(before), {}});
     FrameQuantizer::Settings asItIs = ours;
     asItIs.aimAtDeviceCurve = false;
     variants.append({QStringLiteral("libimagequant given the picture as it is"), withSettings(asItIs), {}});
@@ -171,30 +137,10 @@ QList<Variant> variantsOf(const FrameQuantizer::Settings &ours)
         variants.append(
             {what, [aim](const QImage &picture) { return LibimagequantAlone::quantize(picture, aim); }, {}});
     };
-    alone(QStringLiteral("libimagequant alone (the import before)"), LibimagequantAlone::Aim::AsItIs);
+    alone(QStringLiteral("libimagequant alone (the first import)"), LibimagequantAlone::Aim::AsItIs);
     alone(QStringLiteral("  given the picture scaled to 252/255 (table values)"), LibimagequantAlone::Aim::TableValues);
     alone(QStringLiteral("  given it through the device's curve to its levels"), LibimagequantAlone::Aim::DeviceCurve);
     return variants;
-}
-
-// The pictures measured on: those drawn in code, ImageMagick's own, and those given.
-bool gatherPictures(const QStringList &paths, bool withImageMagick, QList<TestPictures::Named> *pictures)
-{
-    *pictures = TestPictures::all();
-    if (withImageMagick)
-        *pictures += imageMagickBuiltIns(QStandardPaths::findExecutable(QStringLiteral("convert")));
-    ImportOptions fill;
-    fill.geometry = ImportOptions::Geometry::Fill;
-    for (const QString &path : paths) {
-        PictureReader::Read read;
-        QString error;
-        if (!PictureReader::read(path, fill, 1, &read, &error)) {
-            std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(error));
-            return false;
-        }
-        pictures->append({path, read.pictures.first().frame});
-    }
-    return true;
 }
 
 QString column(const QString &text)
@@ -222,7 +168,10 @@ int main(int argc, char *argv[])
         QStringLiteral("write-comparison"),
         QStringLiteral("Writes a PNG: pictures, ImageMagick's and ours as the device shows them."),
         QStringLiteral("FILE"));
-    parser.addOptions({repeatOption, ditherOption, speedOption, refinementOption, comparisonOption});
+    const QCommandLineOption batchOption(
+        QStringLiteral("batch"), QStringLiteral("How many copies of each picture the batch converts (0: no batch)."),
+        QStringLiteral("COPIES"), QStringLiteral("4"));
+    parser.addOptions({repeatOption, ditherOption, speedOption, refinementOption, batchOption, comparisonOption});
     parser.addPositionalArgument(QStringLiteral("PICTURE"), QStringLiteral("More pictures to measure on."),
                                  QStringLiteral("[PICTURE...]"));
     parser.addHelpOption();
@@ -245,7 +194,7 @@ int main(int argc, char *argv[])
             print(other->skippedLine());
     }
     QList<TestPictures::Named> pictures;
-    if (!gatherPictures(parser.positionalArguments(), imageMagick.available(), &pictures))
+    if (!BenchPictures::gather(parser.positionalArguments(), imageMagick.available(), &pictures))
         return 1;
 
     Tally oursTally;
@@ -343,6 +292,28 @@ int main(int argc, char *argv[])
                   .arg(here ? QStringLiteral("met") : QStringLiteral("MISSED")));
     }
 
+    if (otherTallies[1].pictures > 0) {
+        const double time = oursTally.msPerFrame() / otherTallies[1].msPerFrame();
+        const bool here = time <= TargetTimeAgainstPngquant;
+        met = met && here;
+        print(QStringLiteral("ours / pngquant     time a frame %1 (target at most %2: %3)")
+                  .arg(time, 0, 'f', 3)
+                  .arg(TargetTimeAgainstPngquant, 0, 'f', 2)
+                  .arg(here ? QStringLiteral("met") : QStringLiteral("MISSED")));
+    }
+    const Tally &before = variants.first().tally;
+    const double perPixelKept = oursTally.meanPerPixel() / before.meanPerPixel() - 1;
+    const double blurredKept = oursTally.meanBlurred() / before.meanBlurred() - 1;
+    const bool kept = perPixelKept <= QualityKeptWithin && blurredKept <= QualityKeptWithin;
+    met = met && kept;
+    print(QStringLiteral("ours / as before    per pixel %1, blurred %2 (%3 / %4 before; target at most +%5 %: %6)")
+              .arg(percent(oursTally.meanPerPixel(), before.meanPerPixel()),
+                   percent(oursTally.meanBlurred(), before.meanBlurred()))
+              .arg(before.meanPerPixel(), 0, 'f', 3)
+              .arg(before.meanBlurred(), 0, 'f', 3)
+              .arg(100 * QualityKeptWithin, 0, 'f', 0)
+              .arg(kept ? QStringLiteral("met") : QStringLiteral("MISSED")));
+
     print(QStringLiteral("\nOurs with a step left out or done otherwise (all pictures; against ours):"));
     print(QStringLiteral("  %1%2")
               .arg(QStringLiteral("ours"), -58)
@@ -356,9 +327,32 @@ int main(int argc, char *argv[])
                   .arg(variant.tally.msPerFrame(), 0, 'f', 1));
     }
 
+    const int copies = parser.value(batchOption).toInt();
+    if (copies > 0) {
+        QList<QImage> batch;
+        for (const TestPictures::Named &picture : pictures)
+            batch << picture.picture;
+        QString error;
+        const QList<BatchTiming::Measured> measured = BatchTiming::measure(batch, copies, &error);
+        if (measured.isEmpty()) {
+            std::fprintf(stderr, "batch: %s\n", qPrintable(error));
+            return 1;
+        }
+        print(QStringLiteral("\nA batch of %1 pictures made into frame files (read, converted, written):")
+                  .arg(batch.size() * copies));
+        for (const BatchTiming::Measured &run : measured) {
+            met = met && run.sameFiles;
+            print(QStringLiteral("  on %1 thread(s): %2 ms a frame, %3 of one thread's time%4")
+                      .arg(run.threads)
+                      .arg(run.msPerFrame, 0, 'f', 1)
+                      .arg(run.msPerFrame / measured.first().msPerFrame, 0, 'f', 2)
+                      .arg(run.sameFiles ? QString() : QStringLiteral(" (NOT the same files as one thread made)")));
+        }
+    }
+
     if (parser.isSet(comparisonOption)) {
         const QString path = parser.value(comparisonOption);
-        if (comparison.isEmpty() || !writeComparison(path, comparison)) {
+        if (comparison.isEmpty() || !ComparisonSheet::write(path, comparison)) {
             std::fprintf(stderr, "%s not written%s\n", qPrintable(path),
                          imageMagick.available() ? "" : ": it needs ImageMagick");
             return 1;

@@ -25,7 +25,8 @@ ConvertCommand::Parsed ConvertCommand::parse(const QStringList &arguments)
                                     "WebP, GIF, TIFF, ...),\nwith colours chosen for the device's 6-bit palette. A "
                                     "still picture NAME.EXT becomes DIR/NAME.bmp;\nan animation one file a picture, "
                                     "numbered from 000, and so do stills the device\ncould not tell apart by their "
-                                    "names (a numbered sequence). At most 256 frames in all."),
+                                    "names (a numbered sequence). At most 256 frames in all:\n--pictures and --every "
+                                    "choose those of a longer animation."),
                      QStringLiteral("Exit status: 0 all converted, 1 some picture refused (the others written), "
                                     "2 usage error,\n130 interrupted."));
     const QCommandLineOption fit(QStringLiteral("fit"),
@@ -40,12 +41,20 @@ ConvertCommand::Parsed ConvertCommand::parse(const QStringList &arguments)
     const QCommandLineOption dither(QStringLiteral("dither"),
                                     QStringLiteral("Floyd-Steinberg dithering from 0 (off) to 1 (the default)."),
                                     QStringLiteral("LEVEL"));
+    const QCommandLineOption pictures(QStringLiteral("pictures"),
+                                      QStringLiteral("Of an animation, take pictures FIRST to LAST, counted from 1 "
+                                                     "(FIRST- to its end)."),
+                                      QStringLiteral("FIRST-LAST"));
+    const QCommandLineOption every(QStringLiteral("every"),
+                                   QStringLiteral("Of an animation, take every Nth picture (1, the default, takes "
+                                                  "each)."),
+                                   QStringLiteral("N"));
     const QCommandLineOption force(QStringLiteral("force"), QStringLiteral("Overwrite frame files that exist."));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("No line per frame written."));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The folder the frames are written to."), QStringLiteral("DIR"));
     QCommandLineParser &parser = line.parser();
-    parser.addOptions({fit, fill, stretch, background, dither, force, quiet, output});
+    parser.addOptions({fit, fill, stretch, background, dither, pictures, every, force, quiet, output});
     parser.addPositionalArgument(QStringLiteral("PICTURE"), QStringLiteral("A picture or an animation."),
                                  QStringLiteral("PICTURE..."));
 
@@ -75,6 +84,26 @@ ConvertCommand::Parsed ConvertCommand::parse(const QStringList &arguments)
             return parsed.fail(
                 QStringLiteral("--dither takes a level from 0 to 1, not \"%1\"").arg(parser.value(dither)));
         options.import.dither = level;
+    }
+    if (parser.isSet(pictures)) {
+        static const QRegularExpression range(QStringLiteral("^([0-9]{1,9})-([0-9]{1,9})?$"));
+        const QRegularExpressionMatch match = range.match(parser.value(pictures));
+        const int first = match.captured(1).toInt();
+        const int last = match.captured(2).isEmpty() ? 0 : match.captured(2).toInt();
+        if (!match.hasMatch() || first < 1 || (last > 0 && last < first))
+            return parsed.fail(QStringLiteral("--pictures takes FIRST-LAST counted from 1, as 101-356 or 101-, not "
+                                              "\"%1\"")
+                                   .arg(parser.value(pictures)));
+        options.import.first = first - 1;
+        options.import.last = last - 1;
+    }
+    if (parser.isSet(every)) {
+        bool ok = false;
+        const int step = parser.value(every).toInt(&ok);
+        if (!ok || step < 1)
+            return parsed.fail(
+                QStringLiteral("--every takes a whole number from 1, not \"%1\"").arg(parser.value(every)));
+        options.import.step = step;
     }
     options.folder = parser.value(output);
     if (options.folder.isEmpty())

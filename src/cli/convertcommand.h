@@ -11,8 +11,8 @@ class QTextStream;
 // drelin-convert: pictures of any format into 256 x 128 frame bitmaps whose colours are chosen
 // for the device's 6-bit palette.
 //
-//   drelin-convert [--fit | --fill | --stretch] [--background #RRGGBB] [--dither LEVEL] [--force]
-//                  [--quiet] PICTURE... -o DIR
+//   drelin-convert [--fit | --fill | --stretch] [--background #RRGGBB] [--dither LEVEL]
+//                  [--pictures FIRST-LAST] [--every N] [--force] [--quiet] PICTURE... -o DIR
 class ConvertCommand
 {
 public:

@@ -1,11 +1,11 @@
 #include "core/errordiffusion.h"
 
 #include "core/deviceview.h"
+#include "core/nearestcolour.h"
 #include "core/perceptualcolour.h"
 
 #include <algorithm>
 #include <array>
-#include <limits>
 
 namespace ErrorDiffusion {
 
@@ -36,6 +36,7 @@ QByteArray map(const QImage &picture, const std::vector<QRgb> &entries, double l
         linear.push_back(linearOf(shown));
         points.push_back(PerceptualColour::fromSrgb(shown));
     }
+    const NearestColour search(points);
     const float strength = FullStrength * float(std::clamp(level, 0.0, 1.0));
 
     // The errors owed to this row and the next, with a column of room either side.
@@ -52,16 +53,7 @@ QByteArray map(const QImage &picture, const std::vector<QRgb> &entries, double l
             for (size_t c = 0; c < 3; ++c)
                 wanted[c] = std::clamp(wanted[c] + strength * owed[at][c], 0.0f, 1.0f);
 
-            const PerceptualColour::Point point = PerceptualColour::fromLinear(wanted[0], wanted[1], wanted[2]);
-            size_t nearest = 0;
-            float nearestDistance = std::numeric_limits<float>::max();
-            for (size_t j = 0; j < points.size(); ++j) {
-                const float d = PerceptualColour::distanceSquared(point, points[j]);
-                if (d < nearestDistance) {
-                    nearestDistance = d;
-                    nearest = j;
-                }
-            }
+            const size_t nearest = search.nearest(PerceptualColour::fromLinear(wanted[0], wanted[1], wanted[2]));
             indices[y * width + x] = char(nearest);
 
             for (size_t c = 0; c < 3; ++c) {

@@ -1,6 +1,7 @@
 #include "core/framequantizer.h"
 
 #include "core/errordiffusion.h"
+#include "core/libimagequantthreads.h"
 #include "core/paletterefiner.h"
 
 #include <libimagequant.h>
@@ -70,6 +71,7 @@ std::optional<std::vector<QRgb>> chosenEntries(const QImage &rgba, int speed)
     const std::unique_ptr<liq_image, ImageDeleter> image(
         liq_image_create_rgba(attr.get(), rgba.constBits(), rgba.width(), rgba.height(), 0));
     liq_result *made = nullptr;
+    LibimagequantThreads::keepToCallingThread();
     if (!image || liq_image_quantize(image.get(), attr.get(), &made) != LIQ_OK)
         return std::nullopt;
     const std::unique_ptr<liq_result, ResultDeleter> result(made);

@@ -57,6 +57,10 @@ bool openForReading(QFile &file, const QString &path, QString *error = nullptr);
 // The program's arguments after its name, byte-exact (Qt's own decoding loses bytes).
 QStringList arguments(int argc, char **argv);
 
+// Makes the folder, and the folders above it that are missing; true when it is there. Why not in
+// *error, with the folder that could not be made.
+bool makeFolders(const QString &path, QString *error = nullptr);
+
 // The folder the program was started in, byte-exact.
 QString currentFolder();
 // A local file named by a URL from a drag and drop, byte-exact; empty for other URLs.

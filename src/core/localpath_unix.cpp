@@ -176,6 +176,31 @@ bool openForReading(QFile &file, const QString &path, QString *error)
     return true;
 }
 
+bool makeFolders(const QString &path, QString *error)
+{
+    const QByteArray whole = encode(path);
+    // Each folder from the top down: those there already are passed.
+    for (qsizetype end = whole.indexOf('/', 1);; end = whole.indexOf('/', end + 1)) {
+        const QByteArray folder = end < 0 ? whole : whole.left(end);
+        struct stat info
+        {
+        };
+        if (!folder.isEmpty() && ::stat(folder.constData(), &info) != 0 && ::mkdir(folder.constData(), 0777) != 0
+            && errno != EEXIST) {
+            if (error)
+                *error = QStringLiteral("%1: %2").arg(decode(folder), systemError());
+            return false;
+        }
+        if (end < 0)
+            break;
+    }
+    if (stat(path).isFolder)
+        return true;
+    if (error)
+        *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(ENOTDIR)));
+    return false;
+}
+
 QStringList arguments(int argc, char **argv)
 {
     QStringList result;

@@ -183,6 +183,39 @@ bool openForReading(QFile &file, const QString &path, QString *error)
     return true;
 }
 
+bool makeFolders(const QString &path, QString *error)
+{
+    const QString whole = QDir::toNativeSeparators(path);
+    // Each folder from the top down, past the drive letter or a network path's server and share.
+    qsizetype start = 1;
+    if (whole.startsWith(QLatin1String("\\\\")))
+        start = whole.indexOf(QLatin1Char('\\'), whole.indexOf(QLatin1Char('\\'), 2) + 1);
+    else if (whole.size() > 2 && whole.at(1) == QLatin1Char(':'))
+        start = 3;
+    for (qsizetype end = start < 0 ? -1 : whole.indexOf(QLatin1Char('\\'), start);;
+         end = whole.indexOf(QLatin1Char('\\'), end + 1)) {
+        const QString folder = end < 0 ? whole : whole.left(end);
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        DWORD code = 0;
+        if (!folder.isEmpty() && !attributesOf(folder, &data, &code)
+            && !::CreateDirectoryW(native(folder).c_str(), nullptr)) {
+            code = ::GetLastError();
+            if (code != ERROR_ALREADY_EXISTS) {
+                if (error)
+                    *error = QStringLiteral("%1: %2").arg(folder, SystemError::text(code));
+                return false;
+            }
+        }
+        if (end < 0)
+            break;
+    }
+    if (stat(path).isFolder)
+        return true;
+    if (error)
+        *error = QStringLiteral("%1: %2").arg(whole, SystemError::text(ERROR_DIRECTORY));
+    return false;
+}
+
 QStringList arguments(int, char **)
 {
     // argv is in the local code page, which cannot hold every name: the wide command line can.

@@ -1,6 +1,7 @@
 #include "core/paletterefiner.h"
 
 #include "core/deviceview.h"
+#include "core/nearestcolour.h"
 #include "core/perceptualcolour.h"
 
 #include <QHash>
@@ -65,18 +66,10 @@ std::vector<QRgb> refine(const std::vector<QRgb> &entries, const QImage &picture
         for (size_t j = 0; j < n; ++j)
             shown[j] = PerceptualColour::fromSrgb(DeviceView::shown(refined[j]));
         // Each entry moves to the mean of the colours nearest it, onto the nearest levels.
+        const NearestColour search(shown);
         std::vector<std::array<double, 4>> sums(n, {0, 0, 0, 0});
         for (size_t i = 0; i < colours.size(); ++i) {
-            size_t nearest = 0;
-            float nearestDistance = std::numeric_limits<float>::max();
-            for (size_t j = 0; j < n; ++j) {
-                const float d = PerceptualColour::distanceSquared(colours[i], shown[j]);
-                if (d < nearestDistance) {
-                    nearestDistance = d;
-                    nearest = j;
-                }
-            }
-            std::array<double, 4> &sum = sums[nearest];
+            std::array<double, 4> &sum = sums[search.nearest(colours[i])];
             sum[0] += weights[i] * double(colours[i].l);
             sum[1] += weights[i] * double(colours[i].a);
             sum[2] += weights[i] * double(colours[i].b);

@@ -1,20 +1,19 @@
 #include "core/pictureconverter.h"
 
+#include "core/conversionrun.h"
 #include "core/framename.h"
-#include "core/framequantizer.h"
-#include "core/framewriter.h"
-#include "core/localpath.h"
 #include "core/picturereader.h"
 #include "core/wireformat.h"
+#include "core/workerpool.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
 
 PictureConverter::PictureConverter(const ImportOptions &options, const QString &folder)
     : m_options(options)
     , m_folder(folder)
+    , m_threads(WorkerPool::cores())
 { }
 
 namespace {
@@ -79,10 +78,10 @@ QStringList PictureConverter::plannedFiles(const QStringList &pictures) const
     QStringList files;
     int room = MostFrames;
     for (int p = 0; p < pictures.size(); ++p) {
-        const int pictureCount = std::max(counts[p], 1);
-        const int count = std::min(pictureCount, room);
+        const bool animated = counts[p] > 1;
+        const int count = std::min(animated ? m_options.taken(counts[p]) : 1, room);
         for (int i = 0; i < count; ++i)
-            files << QDir(m_folder).filePath(fileName(pictures[p], sequence[p], i, pictureCount > 1));
+            files << QDir(m_folder).filePath(fileName(pictures[p], sequence[p], i, animated));
         room -= count;
     }
     return files;
@@ -90,68 +89,17 @@ QStringList PictureConverter::plannedFiles(const QStringList &pictures) const
 
 QList<PictureConverter::Outcome> PictureConverter::convert(const QStringList &pictures)
 {
-    const QVector<int> sequence = sequenceNumbers(pictures, pictureCounts(pictures));
-    QSet<QString> madeNow; // the frame files of this run, as the file system tells names apart
-    QList<Outcome> outcomes;
-    int made = 0;
-    for (int p = 0; p < pictures.size(); ++p) {
-        const QString &picture = pictures[p];
-        Outcome outcome;
-        outcome.source = picture;
-        const int room = MostFrames - made;
-        PictureReader::Read read;
-        QString why;
-        if (cancelled()) {
-            outcome.cancelled = true;
-            outcome.problem = QStringLiteral("not converted: cancelled");
-        } else if (room == 0) {
-            outcome.problem = QStringLiteral("left out: %1 frames have been made already, as many as the device takes")
-                                  .arg(MostFrames);
-        } else if (!PictureReader::read(picture, m_options, room, &read, &why)) {
-            outcome.problem = why;
-        } else {
-            outcome.caveat = read.caveat;
-            QStringList refused;
-            QStringList clashes;
-            for (int i = 0; i < read.pictures.size() && !cancelled(); ++i) {
-                const QString target = QDir(m_folder).filePath(fileName(picture, sequence[p], i, read.animated));
-                const QString key = LocalPath::namesIgnoreCase() ? target.toLower() : target;
-                if (madeNow.contains(key)) {
-                    clashes << QFileInfo(target).fileName();
-                    continue;
-                }
-                if (!m_overwrite && LocalPath::stat(target).exists) {
-                    outcome.kept << target;
-                    continue;
-                }
-                const auto frame =
-                    FrameQuantizer::quantize(read.pictures[i].frame, FrameQuantizer::Settings{m_options.dither}, &why);
-                if (!frame || !FrameWriter::write(*frame, target, &why)) {
-                    refused << QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(target), why);
-                    continue;
-                }
-                outcome.written << target;
-                madeNow.insert(key);
-                ++made;
-                if (m_progress)
-                    m_progress(made);
-            }
-            if (!clashes.isEmpty())
-                refused << QStringLiteral("%1 not written: %2 made from another picture of this import already; "
-                                          "rename one of the two")
-                               .arg(clashes.size() == 1 ? clashes.first()
-                                                        : QStringLiteral("%1 frames").arg(clashes.size()),
-                                    clashes.size() == 1 ? QStringLiteral("it was") : QStringLiteral("they were"));
-            if (read.leftOut > 0)
-                refused << QStringLiteral("%1 of its pictures left out: the device takes %2 frames")
-                               .arg(read.leftOut)
-                               .arg(MostFrames);
-            outcome.cancelled = cancelled() && outcome.written.size() < read.pictures.size();
-            if (outcome.cancelled)
-                refused << QStringLiteral("cancelled");
-            outcome.problem = refused.join(QStringLiteral("; "));
-        }
-        outcomes << outcome;
-    }
-    return outcomes;
+    ConversionRun::Setup setup;
+    setup.pictures = pictures;
+    setup.options = m_options;
+    setup.counts = pictureCounts(pictures);
+    const QVector<int> sequence = sequenceNumbers(pictures, setup.counts);
+    setup.target = [this, pictures, sequence](int picture, int index, bool animated) {
+        return QDir(m_folder).filePath(fileName(pictures[picture], sequence[picture], index, animated));
+    };
+    setup.overwrite = m_overwrite;
+    setup.cancel = m_cancel;
+    setup.progress = m_progress;
+    setup.threads = m_threads;
+    return ConversionRun(std::move(setup)).run();
 }

@@ -34,8 +34,11 @@ public:
     void setOverwrite(bool overwrite) { m_overwrite = overwrite; }
     // Once *cancel is set, no further frame is made.
     void setCancel(const std::atomic<bool> *cancel) { m_cancel = cancel; }
-    // Told after each frame written, with how many so far.
+    // Told after each frame written, with how many so far, on the thread that converts.
     void setProgress(std::function<void(int framesWritten)> progress) { m_progress = std::move(progress); }
+    // How many threads read pictures and choose frames' colours; one a core unless set. The frame
+    // files are written in order and are the same whatever the number.
+    void setThreads(int threads) { m_threads = threads; }
 
     QList<Outcome> convert(const QStringList &pictures);
 
@@ -60,4 +63,5 @@ private:
     bool m_overwrite = false;
     const std::atomic<bool> *m_cancel = nullptr;
     std::function<void(int)> m_progress;
+    int m_threads;
 };

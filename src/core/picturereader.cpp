@@ -120,50 +120,67 @@ bool PictureReader::read(const QString &path, const ImportOptions &options, int 
                       QStringLiteral("has no pixels (its size is %1 x %2)").arg(size.width()).arg(size.height()));
 
     out->animated = reader.supportsAnimation() && reader.imageCount() != 1;
-    while (reader.canRead()) {
+    // The pictures of an animation the options choose; a still picture is always taken.
+    const auto chosen = [&](int index) { return !out->animated || options.takes(index); };
+    int index = 0;
+    bool stoppedOnPurpose = false; // before the file's end: past the limit or the chosen range
+    for (; reader.canRead() && (!out->animated || options.last < 0 || index <= options.last); ++index) {
         if (out->pictures.size() >= limit) {
             // Counted, not drawn: a header that knows the number saves reading the rest.
             const int known = reader.imageCount();
             if (known > 0) {
-                out->leftOut = known - int(out->pictures.size());
+                out->leftOut = (out->animated ? options.taken(known) : known) - int(out->pictures.size());
+                stoppedOnPurpose = true;
                 break;
             }
             if (reader.jumpToNextImage() || !reader.read().isNull()) {
-                ++out->leftOut;
+                out->leftOut += chosen(index) ? 1 : 0;
                 continue;
             }
             break;
+        }
+        if (!chosen(index)) {
+            // Read all the same: a picture of an animation may be drawn over the one before.
+            if (reader.read().isNull())
+                break;
+            continue;
         }
         const QImage image = reader.read();
         if (image.isNull() || image.size().isEmpty()) {
             if (!out->pictures.isEmpty()) // what came before it may be all there is, or not
                 return refuse(error,
                               QStringLiteral("is damaged: its picture %1 cannot be read (%2)")
-                                  .arg(out->pictures.size() + 1)
+                                  .arg(index + 1)
                                   .arg(reader.errorString()));
             break;
         }
         Picture picture;
         picture.frame = FrameGeometry::compose(image, options);
         picture.delayMs = reader.nextImageDelay();
+        picture.number = index;
         out->pictures.append(picture);
         if (!reader.supportsAnimation())
             break;
     }
     if (!log.damage().isEmpty())
         return refuse(error, QStringLiteral("is damaged: the reader says \"%1\"").arg(log.damage()));
+    if (out->pictures.isEmpty() && out->animated && index > 0 && reader.error() == QImageReader::UnknownError) {
+        return refuse(error,
+                      QStringLiteral("holds %1 pictures, none of them among those chosen")
+                          .arg(reader.imageCount() > 0 ? reader.imageCount() : index));
+    }
     if (out->pictures.isEmpty()) {
         return refuse(error,
                       reader.error() == QImageReader::UnknownError
                           ? QStringLiteral("holds no picture")
                           : QStringLiteral("is not a picture: %1").arg(reader.errorString()));
     }
+    stoppedOnPurpose = stoppedOnPurpose || (out->animated && options.last >= 0 && index > options.last);
     const int counted = reader.supportsAnimation() ? reader.imageCount() : 0;
-    if (counted > 0 && out->pictures.size() + out->leftOut < counted)
-        return refuse(error,
-                      QStringLiteral("is damaged: it holds %1 of the %2 pictures its header counts")
-                          .arg(out->pictures.size() + out->leftOut)
-                          .arg(counted));
+    if (counted > 0 && !stoppedOnPurpose && index < counted)
+        return refuse(
+            error,
+            QStringLiteral("is damaged: it holds %1 of the %2 pictures its header counts").arg(index).arg(counted));
     out->animated = out->animated || out->pictures.size() + out->leftOut > 1;
     return true;
 }

@@ -11,6 +11,7 @@
 #include "core/framegeometry.h"
 #include "core/framequantizer.h"
 #include "core/framewriter.h"
+#include "core/nearestcolour.h"
 #include "core/perceptualcolour.h"
 #include "core/pictureconverter.h"
 #include "core/picturereader.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QImageWriter>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +30,8 @@
 #include <cmath>
 
 Q_DECLARE_METATYPE(ImportOptions::Geometry)
+using Points = std::vector<PerceptualColour::Point>;
+Q_DECLARE_METATYPE(Points)
 
 namespace {
 
@@ -166,6 +170,49 @@ private slots:
                                     .arg(mean)
                                     .arg(wanted)
                                     .arg(alone)));
+        }
+    }
+
+    void nearestColourAsMeasuredToEach_data()
+    {
+        using PerceptualColour::fromSrgb;
+        QTest::addColumn<Points>("points");
+        Points levels; // a frame's colours: random, on the device's levels
+        QRandomGenerator random(7);
+        for (int i = 0; i < 256; ++i)
+            levels.push_back(fromSrgb(qRgb(4 * random.bounded(64), 4 * random.bounded(64), 4 * random.bounded(64))));
+        Points greys; // each twice: equals everywhere
+        for (int v = 0; v < 256; v += 8)
+            greys.insert(greys.end(), 2, fromSrgb(qRgb(v, v, v)));
+        Points sameLightness; // lightness tells nothing apart
+        for (int i = 0; i < 40; ++i)
+            sameLightness.push_back({50, float(i * 3 - 60), float(60 - i * 2)});
+        QTest::newRow("256 on the levels") << levels;
+        QTest::newRow("greys, each twice") << greys;
+        QTest::newRow("one lightness") << sameLightness;
+        QTest::newRow("one colour") << Points{fromSrgb(qRgb(10, 200, 30))};
+    }
+
+    // The search that skips colours finds the one measuring to each colour finds, the first of
+    // equals, for the colours themselves and for points between them and far outside them.
+    void nearestColourAsMeasuredToEach()
+    {
+        QFETCH(Points, points);
+        const NearestColour search(points);
+        Points asked = points;
+        QRandomGenerator random(11);
+        for (int i = 0; i < 20000; ++i) {
+            asked.push_back({float(random.bounded(140.0) - 20), float(random.bounded(160.0) - 80),
+                             float(random.bounded(160.0) - 80)});
+        }
+        for (const PerceptualColour::Point &point : asked) {
+            size_t first = 0;
+            for (size_t j = 1; j < points.size(); ++j) {
+                if (PerceptualColour::distanceSquared(point, points[j])
+                    < PerceptualColour::distanceSquared(point, points[first]))
+                    first = j;
+            }
+            QCOMPARE(search.nearest(point), first);
         }
     }
 

@@ -2,6 +2,7 @@
 // named with their reason and the rest written, usage errors, --force, and a converted frame that
 // drelin-upload sends unchanged.
 #include "interruption.h"
+#include "picturefiles.h"
 #include "programrun.h"
 #include "wireoracle.h"
 
@@ -148,6 +149,30 @@ private slots:
         QVERIFY2(result.err.contains(" of 200 pictures not converted"), result.err.constData());
     }
 
+    // Of a 12-picture animation, pictures 2 to 11, every 3rd: the 2nd, 5th, 8th and 11th.
+    void choosesPicturesOfAnAnimation()
+    {
+        QList<QColor> colours;
+        for (int i = 0; i < 12; ++i)
+            colours << QColor::fromHsv(i * 30, 255, 255);
+        const QString gif = m_dir.filePath(QStringLiteral("spin.gif"));
+        QVERIFY(PictureFiles::writeGif(gif, colours));
+        const QString out = m_dir.filePath(QStringLiteral("chosen"));
+        QVERIFY(QDir().mkpath(out));
+        const Run result = convert({QStringLiteral("--pictures"), QStringLiteral("2-11"), QStringLiteral("--every"),
+                                    QStringLiteral("3"), gif, QStringLiteral("-o"), out});
+        QCOMPARE(result.exitCode, 0);
+        const QList<int> taken{1, 4, 7, 10};
+        QCOMPARE(QDir(out).entryList(QDir::Files).size(), taken.size());
+        for (int k = 0; k < taken.size(); ++k) {
+            const auto frame = FrameBitmapReader::readFile(
+                QDir(out).filePath(QStringLiteral("spin%1.bmp").arg(k, 3, 10, QLatin1Char('0'))));
+            QVERIFY(frame);
+            const QRgb shown = frame->palette[frame->pixel(64, 128)];
+            QVERIFY2(std::abs(QColor(shown).hue() - colours[taken[k]].hue()) <= 4, qPrintable(QString::number(k)));
+        }
+    }
+
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -160,6 +185,12 @@ private slots:
         QTest::newRow("dither past 1") << QStringList{"--dither", "1.5", "a.png", "-o", "."}
                                        << QByteArray("from 0 to 1");
         QTest::newRow("unknown option") << QStringList{"--sharpen", "a.png", "-o", "."} << QByteArray("sharpen");
+        QTest::newRow("pictures not a range")
+            << QStringList{"--pictures", "5", "a.gif", "-o", "."} << QByteArray("FIRST-LAST counted from 1");
+        QTest::newRow("pictures backwards")
+            << QStringList{"--pictures", "9-3", "a.gif", "-o", "."} << QByteArray("FIRST-LAST counted from 1");
+        QTest::newRow("every 0") << QStringList{"--every", "0", "a.gif", "-o", "."}
+                                 << QByteArray("a whole number from 1");
     }
 
     void usageErrors()

@@ -8,21 +8,30 @@
 #include "browser/widgets/filelistbox.h"
 #include "core/deviceview.h"
 #include "core/framebitmap.h"
+#include "core/localpath.h"
+#include "core/picturereader.h"
 #include "framelist/core/framelistmodel.h"
 #include "import/core/importjob.h"
+#include "import/core/picturesurvey.h"
 #include "import/core/previewrenderer.h"
 #include "import/widgets/importdialog.h"
 #include "import/widgets/importpreview.h"
 
+#include <QBuffer>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 
 #include <chrono>
@@ -38,9 +47,19 @@ constexpr int JobTimeoutMs = 120000;
 
 const QRgb Odd = qRgb(3, 126, 250); // no component is a level the device shows
 
-// Animations of 3, 4 and 6 pictures, "spin3.gif" ..., made once before any window is: convert is a
-// process, and a process started beside the window's threads confuses the thread sanitizer.
+// Animations of 3, 4 and 6 pictures, "spin3.gif" ..., and one longer than the device takes,
+// "spin300.gif", made once before any window is: convert is a process, and a process started beside
+// the window's threads confuses the thread sanitizer.
 QString animations;
+constexpr int Long = 300;
+
+// The long one's pictures each a colour of its own, far enough from its neighbours' for the device.
+QColor colourOf(int picture, int length)
+{
+    if (length != Long)
+        return QColor::fromHsv(picture * 360 / length, 255, 255);
+    return QColor::fromHsv(picture % 30 * 12, 255, 255 - picture / 30 * 12);
+}
 
 // The window browsing an empty folder "frames"; the pictures are made in "pictures".
 struct ImportRig : Rig
@@ -51,7 +70,7 @@ struct ImportRig : Rig
     ImportRig() { window.browser()->openFolder(frameFolder); }
 
     // A picture of the kind its name says: "x.png" a 64 x 16 still one, "x.gif" an animation of
-    // `length` pictures (3, 4 or 6), "broken.*" none at all.
+    // `length` pictures (3, 4, 6 or Long), "broken.*" none at all.
     QString picture(const QString &name, int length = 3) const
     {
         const QString path = QDir(pictureFolder).filePath(name);
@@ -177,12 +196,13 @@ private slots:
     {
         QVERIFY(m_animations.isValid());
         animations = m_animations.path();
-        for (const int length : {3, 4, 6}) {
+        for (const int length : {3, 4, 6, Long}) {
             QList<QColor> colours;
             for (int i = 0; i < length; ++i)
-                colours << QColor::fromHsv(i * 360 / length, 255, 255);
-            QVERIFY(
-                PictureFiles::writeAnimation(m_animations.filePath(QStringLiteral("spin%1.gif").arg(length)), colours));
+                colours << colourOf(i, length);
+            const QString path = m_animations.filePath(QStringLiteral("spin%1.gif").arg(length));
+            QVERIFY(length == Long ? PictureFiles::writeGif(path, colours)
+                                   : PictureFiles::writeAnimation(path, colours));
         }
     }
 
@@ -421,6 +441,216 @@ private slots:
         QCOMPARE(rig.modals.shown().size(), message.isEmpty() ? 2 : 3);
         if (!message.isEmpty())
             QCOMPARE(rig.modals.shown().last().text, message);
+    }
+
+    // 1024 x 768 less a taskbar and the title bar: at its smallest the dialog shows every control
+    // whole, none cut off or squeezed below what it needs.
+    void fitsASmallScreen()
+    {
+        ImportRig rig;
+        rig.queueImport([&](ImportDialog *dialog) {
+            QTRY_VERIFY_WITH_TIMEOUT(dialog->survey()->isDone(), JobTimeoutMs); // all it will show
+            const QSize least = dialog->minimumSize().expandedTo(dialog->minimumSizeHint());
+            QVERIFY2(least.width() <= 1000 && least.height() <= 700,
+                     qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
+            dialog->resize(least);
+            dialog->layout()->activate();
+            int seen = 0;
+            for (QWidget *control : dialog->findChildren<QWidget *>()) {
+                const QString name = control->objectName();
+                if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) || !control->isVisibleTo(dialog))
+                    continue;
+                const QRect where(control->mapTo(dialog, QPoint(0, 0)), control->size());
+                QVERIFY2(dialog->rect().contains(where), qPrintable(name));
+                QVERIFY2(control->visibleRegion().boundingRect() == control->rect(), qPrintable(name));
+                const QSize needs = control->minimumSizeHint();
+                QVERIFY2(control->width() >= needs.width() && control->height() >= needs.height(), qPrintable(name));
+                ++seen;
+            }
+            for (const char *name :
+                 {"cmdConvert", "cmdCancel", "cmdBrowse", "optStretch", "chkAddToList", "spnEvery", "imgShown"})
+                QVERIFY2(dialog->findChild<QWidget *>(QString::fromLatin1(name)), name);
+            QVERIFY(seen > 20);
+        });
+        rig.window.importPictures({rig.picture(QStringLiteral("spin.gif"), Long)});
+        QVERIFY(rig.modals.unexpected().isEmpty());
+    }
+
+    void longAnimationIsChosenFrom_data()
+    {
+        QTest::addColumn<int>("first"); // as the operator counts, from 1; 0 leaves it
+        QTest::addColumn<int>("last"); // 0: the last picture
+        QTest::addColumn<int>("every"); // 0: the Nth that fits, as offered
+        QTest::addColumn<QList<int>>("taken"); // the pictures that become frames, from 0
+        QTest::addColumn<QString>("told");
+        const auto range = [](int from, int to, int step) {
+            QList<int> pictures;
+            for (int p = from; p <= to; p += step)
+                pictures << p;
+            return pictures;
+        };
+        QTest::newRow("every 10th") << 0 << 0 << 10 << range(0, 299, 10)
+                                    << "30 pictures become frames; the device takes 256.";
+        QTest::newRow("pictures 101 to 120")
+            << 101 << 120 << 1 << range(100, 119, 1) << "20 pictures become frames; the device takes 256.";
+        QTest::newRow("every 3rd of 31 to 90")
+            << 31 << 90 << 3 << range(30, 89, 3) << "20 pictures become frames; the device takes 256.";
+        QTest::newRow("every Nth that fits")
+            << 0 << 0 << 0 << range(0, 299, 2) << "150 pictures become frames; the device takes 256.";
+    }
+
+    // A longer animation than the device takes says so before converting; a range or every Nth
+    // picture makes exactly those frames.
+    void longAnimationIsChosenFrom()
+    {
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QFETCH(int, every);
+        QFETCH(QList<int>, taken);
+        QFETCH(QString, told);
+        ImportRig rig;
+        const QString gif = rig.picture(QStringLiteral("spin.gif"), Long);
+        rig.queueImport([&](ImportDialog *dialog) {
+            auto *said = dialog->findChild<QLabel *>(QStringLiteral("lblAnimation"));
+            QTRY_VERIFY_WITH_TIMEOUT(dialog->survey()->isDone(), JobTimeoutMs);
+            QCOMPARE(said->text(),
+                     QStringLiteral("300 pictures would become frames: 256 fit the device, 44 would be "
+                                    "left out. Take every Nth picture or a range so they fit."));
+            QTRY_VERIFY_WITH_TIMEOUT(dialog->preview()->renderer()->isDone(), JobTimeoutMs);
+            auto *caption = dialog->findChild<QLabel *>(QStringLiteral("lblPreview"));
+            QVERIFY2(caption->text().contains(QStringLiteral("picture 1 of 300 of the animation, frame 1 of the 256")),
+                     qPrintable(caption->text()));
+            if (first > 0)
+                dialog->findChild<QSpinBox *>(QStringLiteral("spnFirst"))->setValue(first);
+            if (last > 0)
+                dialog->findChild<QSpinBox *>(QStringLiteral("spnLast"))->setValue(last);
+            if (every > 0)
+                dialog->findChild<QSpinBox *>(QStringLiteral("spnEvery"))->setValue(every);
+            else
+                QTest::mouseClick(button(dialog, "cmdFitAnimation"), Qt::LeftButton);
+            QCOMPARE(said->text(), told);
+            convert(dialog);
+        });
+        rig.window.importPictures({gif});
+        QVERIFY(rig.modals.unexpected().isEmpty());
+        QCOMPARE(rig.filesIn(rig.frameFolder).size(), taken.size());
+        for (int k = 0; k < taken.size(); ++k) {
+            const auto frame = FrameBitmapReader::readFile(
+                QDir(rig.frameFolder).filePath(QStringLiteral("spin%1.bmp").arg(k, 3, 10, QLatin1Char('0'))));
+            QVERIFY(frame);
+            const QRgb shown = DeviceView::shown(frame->palette[frame->pixel(64, 128)]);
+            const QColor wanted = colourOf(taken[k], Long);
+            QVERIFY2(std::abs(qRed(shown) - wanted.red()) <= 6 && std::abs(qGreen(shown) - wanted.green()) <= 6
+                         && std::abs(qBlue(shown) - wanted.blue()) <= 6,
+                     qPrintable(QStringLiteral("frame %1 is not picture %2").arg(k).arg(taken[k])));
+        }
+    }
+
+    void picturesThatMakeNoFrameAreMarked_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // empty: a good picture
+        QTest::addColumn<bool>("marked");
+        QImage picture(64, 32, QImage::Format_RGB32);
+        picture.fill(Odd);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+        QTest::newRow("empty") << QByteArray("") << true;
+        QTest::newRow("not a picture") << QByteArray("plain text") << true;
+        QTest::newRow("cut off halfway") << png.left(png.size() / 2) << true;
+        QTest::newRow("whole") << png << false;
+    }
+
+    // Marked as soon as it is added, with the reason converting would give; the others are not.
+    void picturesThatMakeNoFrameAreMarked()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, marked);
+        ImportRig rig;
+        const QString path = QDir(rig.pictureFolder).filePath(QStringLiteral("picture.png"));
+        QVERIFY(writeFile(path, bytes));
+        PictureReader::Read read;
+        QString why;
+        QCOMPARE(PictureReader::read(path, ImportOptions(), 1, &read, &why), !marked);
+        rig.queueImport([&](ImportDialog *dialog) {
+            const QListWidgetItem *item = dialog->findChild<QListWidget *>(QStringLiteral("lstPictures"))->item(0);
+            QTRY_VERIFY_WITH_TIMEOUT(dialog->survey()->isDone(), JobTimeoutMs);
+            QCOMPARE(item->text(), marked ? QStringLiteral("picture.png: ") + why : QStringLiteral("picture.png"));
+            QCOMPARE(item->icon().isNull(), !marked);
+            QCOMPARE(item->toolTip().contains(QStringLiteral("Makes no frame")), marked);
+        });
+        rig.window.importPictures({path});
+        QVERIFY(rig.modals.unexpected().isEmpty());
+    }
+
+    // The size, background, dithering and "add to the frame list" come back in the next dialog.
+    void optionsAreRemembered()
+    {
+        ImportRig rig;
+        const QString logo = rig.picture(QStringLiteral("logo.png"));
+        rig.queueImport([&](ImportDialog *dialog) {
+            QTest::mouseClick(dialog->findChild<QRadioButton *>(QStringLiteral("optFill")), Qt::LeftButton);
+            rig.modals.queueDialog([](QDialog *chooser) {
+                qobject_cast<QColorDialog *>(chooser)->setCurrentColor(QColor(0x10, 0x20, 0x30));
+                chooser->accept();
+            });
+            QTest::mouseClick(button(dialog, "cmdBackground"), Qt::LeftButton);
+            dialog->findChild<QSlider *>(QStringLiteral("sldDither"))->setValue(40);
+            dialog->findChild<QCheckBox *>(QStringLiteral("chkAddToList"))->setChecked(true);
+        });
+        rig.window.importPictures({logo});
+        rig.queueImport([&](ImportDialog *dialog) {
+            QVERIFY(dialog->findChild<QRadioButton *>(QStringLiteral("optFill"))->isChecked());
+            QCOMPARE(button(dialog, "cmdBackground")->text(), QStringLiteral("#102030"));
+            QCOMPARE(dialog->findChild<QSlider *>(QStringLiteral("sldDither"))->value(), 40);
+            QVERIFY(dialog->findChild<QCheckBox *>(QStringLiteral("chkAddToList"))->isChecked());
+            const ImportOptions options = dialog->options();
+            QCOMPARE(options.geometry, ImportOptions::Geometry::Fill);
+            QCOMPARE(options.background, QColor(0x10, 0x20, 0x30));
+            QCOMPARE(options.dither, 0.4);
+        });
+        rig.window.importPictures({logo});
+        QVERIFY(rig.modals.unexpected().isEmpty());
+        QCOMPARE(rig.modals.pending(), 0);
+    }
+
+    void missingFolderIsOffered_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("made");
+        QTest::newRow("made") << int(QMessageBox::Yes) << QStringList{"logo.bmp"};
+        QTest::newRow("not made") << int(QMessageBox::No) << QStringList();
+    }
+
+    // A folder that is not there, two levels of it, is offered to be made; No goes back.
+    void missingFolderIsOffered()
+    {
+        QFETCH(int, answer);
+        QFETCH(QStringList, made);
+        ImportRig rig;
+        const QString target = QDir(rig.frameFolder).filePath(QStringLiteral("new/frames"));
+        rig.queueImport([&](ImportDialog *dialog) {
+            dialog->findChild<QLineEdit *>(QStringLiteral("txtFolder"))->setText(target);
+            if (answer == QMessageBox::Yes) {
+                convert(dialog);
+                return;
+            }
+            QTest::mouseClick(button(dialog, "cmdConvert"), Qt::LeftButton);
+            QVERIFY(!dialog->job()->isRunning());
+            QVERIFY(dialog->isVisible());
+        });
+        rig.modals.queueMessageAnswer(QMessageBox::StandardButton(answer));
+        rig.window.importPictures({rig.picture(QStringLiteral("logo.png"))});
+        QVERIFY(rig.modals.unexpected().isEmpty());
+        QCOMPARE(rig.messages(),
+                 QStringList{boxLine(QStringLiteral("Import pictures"),
+                                     QStringLiteral("The folder %1 does not exist. Make it and write the frame files "
+                                                    "there?\n\nNo goes back to choose another.")
+                                         .arg(target),
+                                     QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)});
+        QCOMPARE(LocalPath::stat(target).isFolder, !made.isEmpty());
+        QCOMPARE(rig.filesIn(target), made);
     }
 
 private:

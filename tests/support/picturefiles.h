@@ -19,4 +19,8 @@ bool writeAnimation(const QString &path, const QList<QColor> &colours);
 // that inflates past any memory).
 QByteArray gzip(const QByteArray &head, qint64 spaces = 0, const QByteArray &tail = QByteArray());
 
+// An animated GIF of 40 x 20 pictures, one a colour, 0.2 s each, written here without ImageMagick
+// (which takes seconds a picture for some): for animations of hundreds of pictures.
+bool writeGif(const QString &path, const QList<QColor> &colours);
+
 } // namespace PictureFiles

@@ -92,6 +92,14 @@ ImportOptions FrameOptionsBox::options() const
     return options;
 }
 
+void FrameOptionsBox::setOptions(const ImportOptions &options)
+{
+    if (QAbstractButton *geometry = m_geometry->button(int(options.geometry)))
+        geometry->setChecked(true);
+    setBackground(options.background);
+    m_dither->setValue(qRound(options.dither * 100));
+}
+
 void FrameOptionsBox::chooseBackground()
 {
     QColorDialog dialog(m_backgroundColour, this);

@@ -18,6 +18,8 @@ public:
     explicit FrameOptionsBox(QWidget *parent = nullptr);
 
     ImportOptions options() const;
+    // Shows the size, background and dithering of these options.
+    void setOptions(const ImportOptions &options);
 
 signals:
     void changed();

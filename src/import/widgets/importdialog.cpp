@@ -4,8 +4,12 @@
 #include "core/pictureconverter.h"
 #include "core/picturereader.h"
 #include "import/core/importjob.h"
+#include "import/core/importsettings.h"
+#include "import/core/picturesurvey.h"
+#include "import/widgets/animationbox.h"
 #include "import/widgets/frameoptionsbox.h"
 #include "import/widgets/importpreview.h"
+#include "import/widgets/importquestions.h"
 #include "widgets/formstyle.h"
 #include "widgets/modals.h"
 
@@ -20,13 +24,13 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
 
 const QString Title = QStringLiteral("Import pictures");
-// Names listed in the overwrite question before "and N more".
-constexpr int NamesListed = 4;
 
 template<typename T> T *named(T *widget, const char *name)
 {
@@ -55,15 +59,14 @@ QString pictureFilter()
 ImportDialog::ImportDialog(QWidget *parent, const QString &folder, const QStringList &pictures)
     : QDialog(parent)
     , m_job(new ImportJob(this))
+    , m_survey(new PictureSurvey(this))
 {
     setObjectName(QStringLiteral("ImportDialog"));
     setWindowTitle(Title);
     FormStyle::apply(this);
 
-    auto *top = new QHBoxLayout;
-    top->addWidget(buildPictures(), 1);
     m_frameOptions = named(new FrameOptionsBox(this), "FrameOptions");
-    top->addWidget(m_frameOptions);
+    m_animation = named(new AnimationBox(this), "AnimationOptions");
     auto *previewBox = new QGroupBox(QStringLiteral("Preview"), this);
     m_preview = named(new ImportPreview(previewBox), "ImportPreview");
     (new QVBoxLayout(previewBox))->addWidget(m_preview);
@@ -78,21 +81,39 @@ ImportDialog::ImportDialog(QWidget *parent, const QString &folder, const QString
     bottom->addWidget(m_convert);
     bottom->addWidget(m_cancel);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
+    // The settings beside the preview, the picture above the device's view: a 1024 x 768 screen
+    // holds it all, each picture at twice its size.
+    auto *settings = new QVBoxLayout;
+    settings->addWidget(buildPictures(), 1);
+    settings->addWidget(m_frameOptions);
+    settings->addWidget(m_animation);
+    settings->addWidget(buildTarget());
+    settings->addLayout(bottom);
+    auto *layout = new QHBoxLayout(this);
+    layout->addLayout(settings, 1);
     layout->addWidget(previewBox);
-    layout->addWidget(buildTarget());
-    layout->addLayout(bottom);
 
+    const ImportSettings::Kept kept = ImportSettings::load();
+    m_frameOptions->setOptions(kept.options);
+    m_addToList->setChecked(kept.addToList);
     m_folder->setText(native(folder));
     connect(m_convert, &QPushButton::clicked, this, &ImportDialog::convert);
     connect(m_cancel, &QPushButton::clicked, this, &ImportDialog::reject);
     connect(m_job, &ImportJob::progress, m_progress, &QProgressBar::setValue);
     connect(m_job, &ImportJob::finished, this, &ImportDialog::converted);
-    connect(m_frameOptions, &FrameOptionsBox::changed, this, &ImportDialog::settingsChanged);
-    m_settingsControls = {m_list, m_add, m_remove, m_frameOptions, m_folder, m_browse, m_addToList};
+    connect(m_survey, &PictureSurvey::found, this, &ImportDialog::found);
+    connect(m_frameOptions, &FrameOptionsBox::changed, this, [this] {
+        keepSettings();
+        settingsChanged();
+    });
+    connect(m_animation, &AnimationBox::changed, this, &ImportDialog::settingsChanged);
+    connect(m_addToList, &QCheckBox::toggled, this, &ImportDialog::keepSettings);
+    m_settingsControls = {m_list, m_add, m_remove, m_frameOptions, m_animation, m_folder, m_browse, m_addToList};
     addPictures(pictures);
     setConverting(false);
+    // As large as it likes where the screen has room, no smaller than everything needs.
+    if (const QScreen *where = screen())
+        resize(sizeHint().boundedTo(where->availableSize()).expandedTo(minimumSizeHint()));
 }
 
 QWidget *ImportDialog::buildPictures()
@@ -100,7 +121,6 @@ QWidget *ImportDialog::buildPictures()
     auto *box = new QGroupBox(QStringLiteral("Pictures"), this);
     m_list = named(new QListWidget(box), "lstPictures");
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setMaximumHeight(m_list->fontMetrics().height() * 8); // the preview below matters more
     m_add = named(new QPushButton(QStringLiteral("&Add pictures..."), box), "cmdAddPictures");
     m_remove = named(new QPushButton(QStringLiteral("&Remove"), box), "cmdRemovePictures");
     auto *buttons = new QVBoxLayout;
@@ -138,16 +158,61 @@ QWidget *ImportDialog::buildTarget()
 void ImportDialog::addPictures(const QStringList &paths)
 {
     const QStringList already = pictures();
+    QStringList added;
     for (const QString &path : paths) {
-        if (already.contains(path))
+        if (already.contains(path) || added.contains(path))
             continue;
-        auto *item = new QListWidgetItem(fileName(path), m_list);
+        auto *item = new QListWidgetItem(m_list);
         item->setData(Qt::UserRole, path);
-        item->setToolTip(native(path));
+        mark(item);
+        added << path;
     }
+    m_survey->survey(added);
     if (m_list->currentRow() < 0 && m_list->count() > 0)
         m_list->setCurrentRow(0);
     m_convert->setEnabled(m_list->count() > 0);
+    countPictures();
+}
+
+void ImportDialog::found(const QString &path)
+{
+    for (int row = 0; row < m_list->count(); ++row) {
+        if (m_list->item(row)->data(Qt::UserRole).toString() == path)
+            mark(m_list->item(row));
+    }
+    countPictures();
+    const QListWidgetItem *current = m_list->currentItem();
+    if (current && current->data(Qt::UserRole).toString() == path)
+        settingsChanged();
+}
+
+void ImportDialog::mark(QListWidgetItem *item)
+{
+    const QString path = item->data(Qt::UserRole).toString();
+    const PictureSurvey::Finding *finding = m_survey->finding(path);
+    QString text = fileName(path);
+    QString tip = native(path);
+    if (finding && !finding->problem.isEmpty()) {
+        // Marked at once, so it is taken out or mended before converting rather than told after.
+        text += QStringLiteral(": %1").arg(finding->problem);
+        tip += QStringLiteral("\nMakes no frame: it %1.").arg(finding->problem);
+        item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+        item->setForeground(QColor(Qt::red).darker(130));
+    } else if (finding && finding->pictures > 1) {
+        text += QStringLiteral(" (%1 pictures)").arg(finding->pictures);
+    }
+    item->setText(text);
+    item->setToolTip(tip);
+}
+
+void ImportDialog::countPictures()
+{
+    QList<int> counts;
+    for (const QString &path : pictures()) {
+        const PictureSurvey::Finding *finding = m_survey->finding(path);
+        counts << (finding ? finding->pictures : 1);
+    }
+    m_animation->setPictureCounts(counts);
 }
 
 QStringList ImportDialog::pictures() const
@@ -160,7 +225,9 @@ QStringList ImportDialog::pictures() const
 
 ImportOptions ImportDialog::options() const
 {
-    return m_frameOptions->options();
+    ImportOptions options = m_frameOptions->options();
+    m_animation->choose(&options);
+    return options;
 }
 
 QString ImportDialog::folder() const
@@ -186,6 +253,7 @@ void ImportDialog::removePictures()
 {
     qDeleteAll(m_list->selectedItems());
     m_convert->setEnabled(m_list->count() > 0);
+    countPictures();
     settingsChanged();
 }
 
@@ -204,40 +272,15 @@ void ImportDialog::settingsChanged()
     if (!m_preview)
         return; // still being built
     const QListWidgetItem *current = m_list->currentItem();
-    m_preview->preview(current ? current->data(Qt::UserRole).toString() : QString(), options());
+    const QString path = current ? current->data(Qt::UserRole).toString() : QString();
+    const PictureSurvey::Finding *finding = m_survey->finding(path);
+    m_preview->setPictureCount(finding ? finding->pictures : 0);
+    m_preview->preview(path, options());
 }
 
-bool ImportDialog::askOverwrite(const QStringList &existing, bool *overwrite)
+void ImportDialog::keepSettings()
 {
-    const QString where = native(folder());
-    QString text;
-    if (existing.size() == 1) {
-        text = QStringLiteral("The frame file %1 exists already in %2. Overwrite it?\n\nNo keeps it and writes the "
-                              "other frames; Cancel writes nothing.")
-                   .arg(fileName(existing.first()), where);
-    } else {
-        QStringList names;
-        for (int i = 0; i < std::min(int(existing.size()), NamesListed); ++i)
-            names << fileName(existing[i]);
-        QString listed = names.join(QStringLiteral(", "));
-        if (existing.size() > NamesListed)
-            listed += QStringLiteral(" and %1 more").arg(existing.size() - NamesListed);
-        text = QStringLiteral("%1 frame files exist already in %2: %3. Overwrite them?\n\nNo keeps them and writes "
-                              "the other frames; Cancel writes nothing.")
-                   .arg(existing.size())
-                   .arg(where, listed);
-    }
-    switch (Modals::message(this, text, Title, QMessageBox::Question,
-                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
-    case QMessageBox::Yes:
-        *overwrite = true;
-        return true;
-    case QMessageBox::No:
-        *overwrite = false;
-        return true;
-    default:
-        return false;
-    }
+    ImportSettings::save({m_frameOptions->options(), m_addToList->isChecked()});
 }
 
 void ImportDialog::convert()
@@ -246,12 +289,8 @@ void ImportDialog::convert()
     if (chosen.isEmpty() || m_job->isRunning())
         return;
     const QString target = folder();
-    if (!LocalPath::stat(target).isFolder) {
-        Modals::message(this,
-                        QStringLiteral("The folder %1 does not exist. Choose another with Browse.").arg(native(target)),
-                        Title, QMessageBox::Critical, QMessageBox::Ok);
+    if (!ImportQuestions::folderReady(this, target))
         return;
-    }
     // From the pictures' headers: quick, and what the question and the progress bar need.
     const QStringList planned = PictureConverter(options(), target).plannedFiles(chosen);
     QStringList existing;
@@ -260,7 +299,7 @@ void ImportDialog::convert()
             existing << file;
     }
     bool overwrite = false;
-    if (!existing.isEmpty() && !askOverwrite(existing, &overwrite))
+    if (!existing.isEmpty() && !ImportQuestions::overwrite(this, target, existing, &overwrite))
         return;
 
     m_written.clear();

@@ -5,18 +5,23 @@
 #include <QDialog>
 #include <QStringList>
 
+class AnimationBox;
 class FrameOptionsBox;
 class ImportJob;
 class ImportPreview;
+class PictureSurvey;
 class QCheckBox;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QProgressBar;
 class QPushButton;
 
-// "Import pictures": the pictures chosen, how they become frames, where the frame files go, and
-// the picture beside what the device will show of it. Converting runs off the window's thread and
-// can be cancelled; the dialog closes once frame files were written.
+// "Import pictures": the pictures chosen, each marked as soon as it is added when it makes no frame;
+// how they become frames, as the operator last had it; which pictures of an animation are taken,
+// told against the frames the device takes before converting; where the frame files go; and the
+// picture above what the device will show of it. Converting runs off the window's thread and can
+// be cancelled; the dialog closes once frame files were written.
 class ImportDialog : public QDialog
 {
     Q_OBJECT
@@ -37,6 +42,7 @@ public:
 
     ImportPreview *preview() const { return m_preview; }
     ImportJob *job() const { return m_job; }
+    PictureSurvey *survey() const { return m_survey; }
 
 public slots:
     // While converting: cancels, and the dialog closes once the job has ended.
@@ -49,15 +55,19 @@ private:
     void removePictures();
     void chooseFolder();
     void settingsChanged();
+    void keepSettings();
+    void found(const QString &path);
+    void mark(QListWidgetItem *item);
+    void countPictures();
     void convert();
     void converted();
     void setConverting(bool converting);
-    bool askOverwrite(const QStringList &existing, bool *overwrite);
 
     QListWidget *m_list = nullptr;
     QPushButton *m_add = nullptr;
     QPushButton *m_remove = nullptr;
     FrameOptionsBox *m_frameOptions = nullptr;
+    AnimationBox *m_animation = nullptr;
     QLineEdit *m_folder = nullptr;
     QPushButton *m_browse = nullptr;
     QCheckBox *m_addToList = nullptr;
@@ -68,6 +78,7 @@ private:
     QList<QWidget *> m_settingsControls; // locked while converting
 
     ImportJob *m_job;
+    PictureSurvey *m_survey;
     QStringList m_written;
     bool m_cancelled = false;
     bool m_closeWhenDone = false;

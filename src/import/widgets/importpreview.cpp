@@ -1,6 +1,7 @@
 #include "import/widgets/importpreview.h"
 
 #include "core/framebitmap.h"
+#include "core/pictureconverter.h"
 #include "import/core/previewrenderer.h"
 
 #include <QFileInfo>
@@ -50,10 +51,11 @@ ImportPreview::ImportPreview(QWidget *parent)
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new QLabel(QStringLiteral("The picture"), this), 0, 0);
-    layout->addWidget(new QLabel(QStringLiteral("What the device will show"), this), 0, 1);
     layout->addWidget(m_picture, 1, 0);
-    layout->addWidget(m_shown, 1, 1);
-    layout->addWidget(m_caption, 2, 0, 1, 2);
+    layout->addWidget(new QLabel(QStringLiteral("What the device will show"), this), 2, 0);
+    layout->addWidget(m_shown, 3, 0);
+    layout->addWidget(m_caption, 4, 0);
+    layout->setRowStretch(5, 1);
 
     m_settle.setSingleShot(true);
     m_settle.setInterval(SettleMs);
@@ -75,6 +77,12 @@ void ImportPreview::preview(const QString &path, const ImportOptions &options)
     m_path = path;
     m_options = options;
     m_settle.start();
+}
+
+void ImportPreview::setPictureCount(int count)
+{
+    m_count = count;
+    tell();
 }
 
 void ImportPreview::request()
@@ -121,6 +129,18 @@ void ImportPreview::playNext()
     showPicture((m_index + 1) % ready);
 }
 
+QString ImportPreview::placeInAnimation() const
+{
+    // The pictures shown are those chosen: from the first, every step-th.
+    const int count = m_count > 0 ? m_count : int(m_renderer->pictures().size());
+    const int number = std::max(m_options.first, 0) + m_index * std::max(m_options.step, 1) + 1;
+    const int frames = std::min(m_options.taken(count), PictureConverter::MostFrames);
+    QString text = QStringLiteral("picture %1 of %2 of the animation").arg(number).arg(count);
+    if (frames != count)
+        text += QStringLiteral(", frame %1 of the %2 it makes").arg(m_index + 1).arg(frames);
+    return text;
+}
+
 void ImportPreview::tell()
 {
     const auto &pictures = m_renderer->pictures();
@@ -130,8 +150,8 @@ void ImportPreview::tell()
         text = QStringLiteral("Add a picture to see it here.");
     else if (!m_renderer->problem().isEmpty())
         text = QStringLiteral("%1 %2.").arg(name, m_renderer->problem());
-    else if (pictures.size() > 1)
-        text = QStringLiteral("%1: picture %2 of %3 of the animation").arg(name).arg(m_index + 1).arg(pictures.size());
+    else if (pictures.size() > 1 || m_count > 1)
+        text = QStringLiteral("%1: %2").arg(name, placeInAnimation());
     else
         text = name;
     if (!m_renderer->caveat().isEmpty())

@@ -1,0 +1,10 @@
+#include "core/libimagequantthreads.h"
+
+// libimagequant built without threads of its own (the Windows build's): nothing to do.
+
+namespace LibimagequantThreads {
+
+void keepToCallingThread()
+{ }
+
+} // namespace LibimagequantThreads
