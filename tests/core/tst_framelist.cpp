@@ -1,13 +1,25 @@
 // The frame list: four-digit numbers, typed numbers, look-ups by number and selection, the next
-// free number, and sorting; the model checked by QAbstractItemModelTester throughout.
+// free number, sorting, and files that do not answer; the model checked by
+// QAbstractItemModelTester throughout.
+#include "bmpwriter.h"
+#include "heldtimer.h"
+
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framelookup.h"
 #include "framelist/core/framenumber.h"
 
 #include <QAbstractItemModelTester>
 #include <QItemSelectionModel>
+#include <QSet>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 namespace {
 
@@ -18,6 +30,43 @@ QStringList texts(const FrameListModel &list)
         result << entry.text;
     return result;
 }
+
+// Looks at files as LocalPath::stat does, but a look at a held file waits until it is let go, as
+// one on a share whose server has gone does; on the window's thread it would wait for ever, so
+// there it is only counted.
+struct HeldLooks
+{
+    std::mutex lock;
+    std::condition_variable wake;
+    QSet<QString> held;
+    QStringList waiting; // the held looks going on now
+    int onWindowThread = 0;
+
+    LocalPath::Info look(const QString &path)
+    {
+        std::unique_lock<std::mutex> guard(lock);
+        if (QThread::currentThread() == QCoreApplication::instance()->thread()) {
+            ++onWindowThread;
+        } else if (held.contains(path)) {
+            waiting << path;
+            wake.wait(guard, [&] { return !held.contains(path); });
+            waiting.removeOne(path);
+        }
+        guard.unlock();
+        return LocalPath::stat(path);
+    }
+    void letGo(const QString &path)
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        held.remove(path);
+        wake.notify_all();
+    }
+    QStringList waitingNow()
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        return waiting;
+    }
+};
 
 } // namespace
 
@@ -174,6 +223,59 @@ private slots:
         QCOMPARE(edited.first().at(0).toInt(), 1);
         QCOMPARE(edited.first().at(1).toString(), QStringLiteral("12"));
         QCOMPARE(list.entry(1).text, QStringLiteral("0003"));
+    }
+
+    // A file whose look does not return holds up its own mark and nothing else: the list works on,
+    // the other marks follow their files, a late look at a file no entry has any more is dropped,
+    // and the list goes at once.
+    void hungLookHoldsUpOnlyItsOwnMark()
+    {
+        QTemporaryDir dir;
+        const QString gone = dir.filePath(QStringLiteral("share/gone.bmp"));
+        const QString stuck = dir.filePath(QStringLiteral("share/stuck.bmp"));
+        const QString good = dir.filePath(QStringLiteral("good.bmp"));
+        QFile file(good);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(BmpWriter::standardFrame({qRgb(1, 2, 3)}, QByteArray(32768, 1)));
+        file.close();
+        auto looks = std::make_shared<HeldLooks>();
+        looks->held = {gone, stuck};
+        auto list =
+            std::make_unique<FrameListModel>(nullptr, [looks](const QString &path) { return looks->look(path); });
+        const auto check = [&](int position) {
+            return list->index(position - 1, FrameListModel::CheckColumn).data().toString();
+        };
+        HeldTimer round(list->findChild<QTimer *>(QStringLiteral("diskLook")));
+
+        list->add(QStringLiteral("0001"), gone);
+        list->add(QStringLiteral("0002"), good);
+        QTRY_COMPARE(looks->waitingNow(), QStringList{gone});
+        QCOMPARE(looks->onWindowThread, 0);
+        list->setText(2, QStringLiteral("0007"));
+        QCOMPARE(list->entry(2).text, QStringLiteral("0007"));
+        QCOMPARE(check(2), FrameListModel::checkingText()); // behind the hung look so far
+        QVERIFY(round.fire() && round.fire()); // the second round finds the same look going
+        QTRY_COMPARE(check(2), QStringLiteral("OK"));
+        QVERIFY(QFile::resize(good, 100));
+        QVERIFY(round.fire());
+        QTRY_VERIFY2(check(2).contains(QStringLiteral("truncated")), qPrintable(check(2)));
+        QCOMPARE(check(1), FrameListModel::checkingText());
+
+        list->setPath(1, good);
+        QVERIFY(check(1).contains(QStringLiteral("truncated"))); // known already
+        list->add(QStringLiteral("0003"), stuck);
+        QTRY_COMPARE(looks->waitingNow(), (QStringList{gone, stuck}));
+        QSignalSpy told(list->findChild<FrameFileWatch *>(), &FrameFileWatch::looked);
+        looks->letGo(gone);
+        QTRY_VERIFY(std::any_of(told.cbegin(), told.cend(),
+                                [&](const QList<QVariant> &said) { return said.first().toString() == gone; }));
+        QVERIFY2(check(1).contains(QStringLiteral("truncated")), qPrintable(check(1)));
+        QCOMPARE(check(3), FrameListModel::checkingText());
+
+        list.reset();
+        QCOMPARE(looks->waitingNow(), QStringList{stuck}); // gone without waiting for it
+        looks->letGo(stuck);
+        QTRY_VERIFY(looks->waitingNow().isEmpty());
     }
 };
 

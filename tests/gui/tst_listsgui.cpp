@@ -68,7 +68,7 @@ private slots:
         rig.modals.queueMessageAnswer(QMessageBox::Yes);
         QVERIFY(rig.files()->open(rig.dir.filePath(QStringLiteral("other.frames"))));
         QCOMPARE(rig.entries(), (QStringList{"0002=a.bmp", "0200=gone.bmp"}));
-        QVERIFY(!rig.list()->entry(2).problem.isEmpty());
+        QTRY_VERIFY(!rig.list()->entry(2).problem.isEmpty());
         QCOMPARE(rig.caption(), QStringLiteral("other.frames") + Title);
         QVERIFY2(rig.modals.unexpected().isEmpty(), qPrintable(rig.modals.unexpected().join(" / ")));
 
@@ -138,7 +138,7 @@ private slots:
         QVERIFY2(hint->text().contains(QStringLiteral("2 frames (00:00:44 on the line)")), qPrintable(hint->text()));
         QTest::keyClick(rig.window.get(), Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(rig.entries(), (QStringList{"0003=a.bmp", "0004=a.bmp"}));
-        QVERIFY(!rig.list()->entry(1).problem.isEmpty()); // kept, and marked
+        QTRY_VERIFY(!rig.list()->entry(1).problem.isEmpty()); // kept, and marked
         QVERIFY(!hint->isVisible());
         QCOMPARE(rig.caption(), QStringLiteral("x.frames") + Title); // the list file it came from, as saved
         QVERIFY2(rig.modals.unexpected().isEmpty(), qPrintable(rig.modals.unexpected().join(" / ")));

@@ -1,23 +1,26 @@
 #include "framelist/core/framelistmodel.h"
 
 #include "core/duplicateframes.h"
-#include "core/framebitmap.h"
 
 #include <QBrush>
-#include <QFileInfo>
-#include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
-FrameListModel::FrameListModel(QObject *parent)
+FrameListModel::FrameListModel(QObject *parent, FrameFileWatch::Stat stat)
     : QAbstractTableModel(parent)
+    , m_files(new FrameFileWatch(this, std::move(stat)))
     , m_diskLook(new QTimer(this))
 {
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &FrameListModel::fileChanged);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &FrameListModel::folderChanged);
+    connect(m_files, &FrameFileWatch::looked, this, &FrameListModel::looked);
     m_diskLook->setObjectName(QStringLiteral("diskLook"));
     m_diskLook->setInterval(DiskLookMs);
-    connect(m_diskLook, &QTimer::timeout, this, &FrameListModel::lookAtDisk);
+    connect(m_diskLook, &QTimer::timeout, m_files, &FrameFileWatch::lookRound);
+}
+
+QString FrameListModel::checkingText()
+{
+    return QStringLiteral("checking...");
 }
 
 void FrameListModel::rowsChanged(int first, int last)
@@ -28,19 +31,44 @@ void FrameListModel::rowsChanged(int first, int last)
 
 void FrameListModel::check(int row)
 {
+    // What is known of the file shows until the look asked for here arrives.
     FrameEntry &item = m_entries[row];
-    m_seen[row] = LocalPath::stat(item.path);
-    item.problem = FrameBitmapReader::problemWith(item.path);
-    watch(item.path);
+    const auto known = m_known.constFind(item.path);
+    item.checked = known != m_known.cend();
+    item.problem = item.checked ? *known : QString();
+    m_files->lookAt(item.path);
     rowsChanged(row, row);
 }
 
-void FrameListModel::lookAtDisk()
+void FrameListModel::followEntries()
 {
+    QStringList paths;
+    paths.reserve(count());
+    for (const FrameEntry &item : std::as_const(m_entries))
+        paths.append(item.path);
+    m_files->follow(paths);
+    const QSet<QString> used(paths.cbegin(), paths.cend());
+    for (auto it = m_known.begin(); it != m_known.end();)
+        it = used.contains(it.key()) ? std::next(it) : m_known.erase(it);
+}
+
+void FrameListModel::looked(const QString &path, const QString &problem)
+{
+    // The look is at a path, not a row: entries removed or given another file since get nothing.
+    bool used = false;
     for (int row = 0; row < count(); ++row) {
-        if (LocalPath::stat(m_entries.at(row).path) != m_seen.at(row))
-            check(row);
+        FrameEntry &item = m_entries[row];
+        if (item.path != path)
+            continue;
+        used = true;
+        if (!item.checked || item.problem != problem) {
+            item.checked = true;
+            item.problem = problem;
+            rowsChanged(row, row);
+        }
     }
+    if (used)
+        m_known.insert(path, problem);
 }
 
 void FrameListModel::noteDuplicates()
@@ -56,47 +84,6 @@ void FrameListModel::noteDuplicates()
             m_entries[row].duplicate = note;
             rowsChanged(row, row);
         }
-    }
-}
-
-void FrameListModel::watch(const QString &path)
-{
-    // The folder too: a file that is deleted and made again is no longer watched by itself.
-    const QString folder = QFileInfo(path).absolutePath();
-    for (const QString &watched : {path, folder}) {
-        if (QFileInfo::exists(watched) && !m_watcher.files().contains(watched)
-            && !m_watcher.directories().contains(watched))
-            m_watcher.addPath(watched);
-    }
-}
-
-void FrameListModel::unwatchUnused()
-{
-    QStringList used;
-    for (const FrameEntry &item : std::as_const(m_entries))
-        used << item.path << QFileInfo(item.path).absolutePath();
-    QStringList unused;
-    for (const QString &watched : m_watcher.files() + m_watcher.directories()) {
-        if (!used.contains(watched))
-            unused << watched;
-    }
-    if (!unused.isEmpty())
-        m_watcher.removePaths(unused);
-}
-
-void FrameListModel::fileChanged(const QString &path)
-{
-    for (int row = 0; row < count(); ++row) {
-        if (m_entries.at(row).path == path)
-            check(row);
-    }
-}
-
-void FrameListModel::folderChanged(const QString &folder)
-{
-    for (int row = 0; row < count(); ++row) {
-        if (QFileInfo(m_entries.at(row).path).absolutePath() == folder)
-            check(row);
     }
 }
 
@@ -116,7 +103,7 @@ QVariant FrameListModel::data(const QModelIndex &index, int role) const
         return QVariant();
     const FrameEntry &item = m_entries.at(index.row());
     QStringList notes;
-    for (const QString &note : {item.problem, item.duplicate}) {
+    for (const QString &note : {item.checked ? QString() : checkingText(), item.problem, item.duplicate}) {
         if (!note.isEmpty())
             notes << note;
     }
@@ -129,6 +116,8 @@ QVariant FrameListModel::data(const QModelIndex &index, int role) const
         return int(item.mark);
     case ProblemRole:
         return item.problem;
+    case CheckingRole:
+        return !item.checked;
     case DuplicateRole:
         return item.duplicate;
     case Qt::DisplayRole:
@@ -194,8 +183,8 @@ int FrameListModel::add(const QString &text, const QString &path)
     const int row = m_sorted ? sortedPosition(text) : count();
     beginInsertRows(QModelIndex(), row, row);
     m_entries.insert(row, FrameEntry{text, path, QString(), QString(), UploadMark::None});
-    m_seen.insert(row, LocalPath::Info());
     endInsertRows();
+    followEntries();
     check(row);
     noteDuplicates();
     m_diskLook->start();
@@ -212,6 +201,7 @@ void FrameListModel::setText(int position, const QString &text)
 void FrameListModel::setPath(int position, const QString &path)
 {
     m_entries[position - 1].path = path;
+    followEntries();
     check(position - 1);
 }
 
@@ -219,9 +209,8 @@ void FrameListModel::remove(int position)
 {
     beginRemoveRows(QModelIndex(), position - 1, position - 1);
     m_entries.removeAt(position - 1);
-    m_seen.removeAt(position - 1);
     endRemoveRows();
-    unwatchUnused();
+    followEntries();
     noteDuplicates();
     if (m_entries.isEmpty())
         m_diskLook->stop();
@@ -233,9 +222,8 @@ void FrameListModel::clear()
         return;
     beginResetModel();
     m_entries.clear();
-    m_seen.clear();
     endResetModel();
-    unwatchUnused();
+    followEntries();
     m_diskLook->stop();
 }
 
@@ -282,16 +270,13 @@ void FrameListModel::sortNow()
     std::stable_sort(order.begin(), order.end(),
                      [this](int a, int b) { return m_entries.at(a).text < m_entries.at(b).text; });
     QVector<FrameEntry> sorted;
-    QVector<LocalPath::Info> seen;
     sorted.reserve(count());
     QVector<int> newRowOf(count());
     for (int i = 0; i < order.size(); ++i) {
         sorted.append(m_entries.at(order[i]));
-        seen.append(m_seen.at(order[i]));
         newRowOf[order[i]] = i;
     }
     m_entries = sorted;
-    m_seen = seen;
     QModelIndexList after;
     after.reserve(before.size());
     for (const QModelIndex &old : before)

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/localpath.h"
+#include "framelist/core/framefilewatch.h"
 
 #include <QAbstractTableModel>
-#include <QFileSystemWatcher>
+#include <QHash>
 #include <QString>
 #include <QTimer>
 #include <QVector>
@@ -16,26 +16,32 @@ struct FrameEntry
 {
     QString text;
     QString path;
-    QString problem; // why the file is not a frame bitmap; empty when it is
+    QString problem; // why the file is not a frame bitmap; empty when it is or until it is known
     QString duplicate; // that another entry carries the same number, and what the device keeps
     UploadMark mark = UploadMark::None;
+    bool checked = false; // whether anything is known of the file yet
 };
 
 // The frame list: entries in list order, shown as the columns "Frame", "File" and "Check" (whether
 // the file is a frame bitmap, and why not; that its number is given twice). A file is checked when
-// its entry is added, when the entry gets another file, and when the file changes on disk (told by
-// the system's watch, and looked at every second besides, as a watch misses files on some file
-// systems and names it cannot reach); never on a repaint.
+// its entry is added, when the entry gets another file, and when it changes on disk (its size and
+// times are looked at every second); never on a repaint. The checks run off the window's thread
+// (FrameFileWatch), as a file on a share or a stick can take long to answer: until the first
+// arrives an entry shows what was last known of its file, or "checking...".
 // Positions in the public functions are 1-based, as the list's users count them.
 class FrameListModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
     enum Column { FrameColumn = 0, PathColumn = 1, CheckColumn = 2, ColumnCount };
-    enum Role { UploadMarkRole = Qt::UserRole + 1, ProblemRole, DuplicateRole };
+    enum Role { UploadMarkRole = Qt::UserRole + 1, ProblemRole, DuplicateRole, CheckingRole };
     static constexpr int DiskLookMs = 1000;
 
-    explicit FrameListModel(QObject *parent = nullptr);
+    // stat: how the files are looked at; a test stands in for LocalPath::stat.
+    explicit FrameListModel(QObject *parent = nullptr, FrameFileWatch::Stat stat = FrameFileWatch::Stat());
+
+    // What an entry's check shows while its file has not been looked at.
+    static QString checkingText();
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -73,17 +79,14 @@ private:
     int sortedPosition(const QString &text) const;
     void sortNow();
     void check(int row);
-    void watch(const QString &path);
-    void unwatchUnused();
-    void fileChanged(const QString &path);
-    void folderChanged(const QString &folder);
-    void lookAtDisk();
+    void followEntries();
+    void looked(const QString &path, const QString &problem);
     void noteDuplicates();
     void rowsChanged(int first, int last);
 
     QVector<FrameEntry> m_entries;
-    QVector<LocalPath::Info> m_seen; // each entry's file as last checked
-    QFileSystemWatcher m_watcher;
+    QHash<QString, QString> m_known; // each entry's file's problem as last looked at
+    FrameFileWatch *m_files;
     QTimer *m_diskLook; // "diskLook"
     bool m_sorted = false;
 };

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -44,7 +45,8 @@ FrameEntryDelegate::Caption FrameEntryDelegate::caption(const QModelIndex &index
     }
     return {name, entry.data(FrameListModel::ProblemRole).toString(),
             entry.data(FrameListModel::DuplicateRole).toString(),
-            uploadWord(UploadMark(entry.data(FrameListModel::UploadMarkRole).toInt()))};
+            uploadWord(UploadMark(entry.data(FrameListModel::UploadMarkRole).toInt())),
+            entry.data(FrameListModel::CheckingRole).toBool()};
 }
 
 void FrameEntryDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -77,6 +79,7 @@ void FrameEntryDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const QColor refused = selected ? plain : QColor(Qt::red).darker(130);
     const QColor accepted = selected ? plain : QColor(Qt::darkGreen);
     const QColor twice = selected ? plain : QColor(180, 90, 0);
+    const QColor pending = selected ? plain : opt.palette.color(QPalette::PlaceholderText);
 
     painter->save();
     painter->setFont(opt.font);
@@ -98,6 +101,10 @@ void FrameEntryDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
               shown.upload == QLatin1String("waiting") ? opt.palette.color(QPalette::PlaceholderText)
                   : sending                            ? plain
                                                        : accepted);
+    } else if (shown.checking) {
+        write(shown.duplicate.isEmpty() ? FrameListModel::checkingText()
+                                        : FrameListModel::checkingText() + QStringLiteral("; ") + shown.duplicate,
+              pending);
     } else if (!shown.problem.isEmpty()) {
         write(shown.duplicate.isEmpty() ? shown.problem : shown.problem + QStringLiteral("; ") + shown.duplicate,
               refused);
@@ -117,4 +124,11 @@ void FrameEntryDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
             write(shown.duplicate, twice);
     }
     painter->restore();
+}
+
+void FrameEntryDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    if (const auto *line = qobject_cast<QLineEdit *>(editor); line && line->isModified())
+        return;
+    QStyledItemDelegate::setEditorData(editor, index);
 }

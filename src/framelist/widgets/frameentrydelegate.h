@@ -13,7 +13,8 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     // What is painted after the number: the file name, and the refusal reason (empty when the
-    // file is a frame bitmap, which shows as a check mark), then that the number is given twice.
+    // file is a frame bitmap, which shows as a check mark, or while it is being checked), then that
+    // the number is given twice.
     // While an upload runs, where the entry stands in it takes the check mark's place.
     struct Caption
     {
@@ -21,8 +22,12 @@ public:
         QString problem;
         QString duplicate;
         QString upload; // "sent", "sending", "waiting"; empty outside an upload
+        bool checking = false; // nothing is known of the file yet
     };
     static Caption caption(const QModelIndex &index);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    // Keeps what the operator has typed: a row changes while its number is edited when its file's
+    // check arrives.
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
 };
