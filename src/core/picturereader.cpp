@@ -1,5 +1,6 @@
 #include "core/picturereader.h"
 
+#include "core/boundedread.h"
 #include "core/framebitmap.h"
 #include "core/framegeometry.h"
 #include "core/localpath.h"
@@ -60,7 +61,7 @@ bool load(const QString &path, QByteArray *bytes, QString *error)
         return refuse(error,
                       QStringLiteral("is %1, more than the %2 a picture may have")
                           .arg(QLocale::c().formattedDataSize(size, 1), QLocale::c().formattedDataSize(MostBytes, 1)));
-    *bytes = file.read(MostBytes + 1);
+    *bytes = BoundedRead::read(file, MostBytes, size);
     if (file.error() != QFileDevice::NoError)
         return refuse(error, QStringLiteral("cannot be read: %1").arg(file.errorString()));
     if (bytes->isEmpty())

@@ -169,7 +169,7 @@ private slots:
                                    << ""
                                    << "truncated";
         QTest::newRow("folder renamed") << "in/f.bmp"
-                                        << "out" << noSuchFileText();
+                                        << "out" << noSuchFolderText();
         QTest::newRow("moved back") << "away.bmp"
                                     << "in/f.bmp"
                                     << "OK";

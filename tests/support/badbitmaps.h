@@ -72,6 +72,8 @@ void addFileSystemBadBitmaps(const QDir &dir, const QByteArray &good, const BadB
 bool writeBadBitmapFile(const QString &path, const QByteArray &bytes);
 // What the system says of a name with nothing behind it.
 QString noSuchFileText();
+// What it says of a name in a folder that is not there (Windows tells the two apart).
+QString noSuchFolderText();
 
 // A frame file every reader accepts: 40-byte header, 256 colours, bottom-up rows.
 QByteArray goodFrameFile();

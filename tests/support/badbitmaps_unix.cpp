@@ -20,6 +20,11 @@ QString noSuchFileText()
     return QString::fromLocal8Bit(std::strerror(ENOENT));
 }
 
+QString noSuchFolderText()
+{
+    return noSuchFileText();
+}
+
 bool needsUser(const BadBitmap &entry)
 {
     return entry.asUser && ::geteuid() == 0;

@@ -19,6 +19,11 @@ QString noSuchFileText()
     return SystemError::text(ERROR_FILE_NOT_FOUND);
 }
 
+QString noSuchFolderText()
+{
+    return SystemError::text(ERROR_PATH_NOT_FOUND);
+}
+
 bool needsUser(const BadBitmap &)
 {
     return false; // no entry here is refused to one user only

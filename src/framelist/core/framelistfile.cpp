@@ -1,5 +1,6 @@
 #include "framelist/core/framelistfile.h"
 
+#include "core/boundedread.h"
 #include "core/localpath.h"
 #include "core/wireformat.h"
 
@@ -265,7 +266,7 @@ std::optional<QByteArray> readBytes(const QString &file, QString *error)
     QFile in;
     if (!LocalPath::openForReading(in, file, &why))
         return fail(why);
-    const QByteArray text = in.read(MaxBytes + 1); // a file that grew meanwhile is still bounded
+    const QByteArray text = BoundedRead::read(in, MaxBytes, info.size); // a file that grew meanwhile is still bounded
     if (in.error() != QFileDevice::NoError)
         return fail(in.errorString());
     if (text.size() > MaxBytes)
