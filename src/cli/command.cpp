@@ -4,6 +4,7 @@
 #include "core/console.h"
 #include "core/localpath.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 
@@ -47,6 +48,14 @@ bool Command::refuse(QString *error, const QString &why)
 {
     *error = why;
     return false;
+}
+
+bool Command::readNumber(const QCommandLineParser &parser, const QCommandLineOption &option, int lowest, int highest,
+                         int *value)
+{
+    bool ok = false;
+    *value = parser.value(option).toInt(&ok);
+    return ok && *value >= lowest && *value <= highest;
 }
 
 std::unique_ptr<QCoreApplication> Command::makeApplication(int &argc, char **argv)

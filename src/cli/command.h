@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class QCommandLineOption;
 class QCommandLineParser;
 class QCoreApplication;
 class QTextStream;
@@ -47,6 +48,10 @@ protected:
 
     // For readOptions(): a usage error, told by why.
     static bool refuse(QString *error, const QString &why);
+    // For readOptions(): the option's value as a whole number from lowest to highest; false when
+    // it is not one.
+    static bool readNumber(const QCommandLineParser &parser, const QCommandLineOption &option, int lowest, int highest,
+                           int *value);
 
     // What a usage error says of why: as the parser or readOptions() put it.
     virtual QString usageReason(const QString &why) const { return why; }

@@ -14,6 +14,7 @@
 #include <QTextStream>
 
 #include <atomic>
+#include <limits>
 
 namespace {
 
@@ -146,12 +147,9 @@ bool ConvertCommand::readEvery(const QCommandLineParser &parser, QString *error)
 {
     if (!parser.isSet(m_every))
         return true;
-    bool ok = false;
-    const int step = parser.value(m_every).toInt(&ok);
-    if (!ok || step < 1)
+    if (!readNumber(parser, m_every, 1, std::numeric_limits<int>::max(), &m_options.import.step))
         return refuse(error,
                       QStringLiteral("--every takes a whole number from 1, not \"%1\"").arg(parser.value(m_every)));
-    m_options.import.step = step;
     return true;
 }
 

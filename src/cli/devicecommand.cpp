@@ -270,9 +270,7 @@ bool DeviceCommand::readLineRate(const QCommandLineParser &parser, QString *erro
 {
     if (!parser.isSet(m_lineRate))
         return true;
-    bool ok = false;
-    m_options.lineRate = parser.value(m_lineRate).toInt(&ok);
-    if (!ok || m_options.lineRate < MinLineRate || m_options.lineRate > MaxLineRate)
+    if (!readNumber(parser, m_lineRate, MinLineRate, MaxLineRate, &m_options.lineRate))
         return refuse(error,
                       QStringLiteral("--line-rate takes a rate from %1 to %2 baud, not \"%3\"")
                           .arg(MinLineRate)

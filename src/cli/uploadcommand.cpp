@@ -132,9 +132,7 @@ bool UploadCommand::readFrom(const QCommandLineParser &parser, QString *error)
 {
     if (!parser.isSet(m_from))
         return true;
-    bool ok = false;
-    m_options.from = parser.value(m_from).toInt(&ok);
-    if (!ok || m_options.from < 0 || m_options.from > FrameNumber::Highest)
+    if (!readNumber(parser, m_from, 0, FrameNumber::Highest, &m_options.from))
         return refuse(error,
                       QStringLiteral("--from takes a number from 0 to 255, not \"%1\"").arg(parser.value(m_from)));
     return true;
@@ -155,13 +153,9 @@ bool UploadCommand::readList(const QCommandLineParser &parser, QString *error)
 bool UploadCommand::readFrames(const QCommandLineParser &parser, QString *error)
 {
     int next = 0;
-    if (parser.isSet(m_offset)) {
-        bool ok = false;
-        next = parser.value(m_offset).toInt(&ok);
-        if (!ok || next < 0 || next > FrameNumber::Highest)
-            return refuse(
-                error, QStringLiteral("--offset takes a number from 0 to 255, not \"%1\"").arg(parser.value(m_offset)));
-    }
+    if (parser.isSet(m_offset) && !readNumber(parser, m_offset, 0, FrameNumber::Highest, &next))
+        return refuse(error,
+                      QStringLiteral("--offset takes a number from 0 to 255, not \"%1\"").arg(parser.value(m_offset)));
     const QStringList frames = parser.positionalArguments();
     if (frames.isEmpty())
         return refuse(error, QStringLiteral("no frames given"));
