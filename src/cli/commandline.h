@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-// What drelin-upload and drelin-device do alike with their arguments: -h/--help, -v/--version and
+// What the programs do alike with their arguments: -h/--help, -v/--version and
 // a usage error told in one line, so the error is not lost above a screen of help.
 class CommandLine
 {
@@ -22,32 +22,6 @@ public:
     Request parse(const QStringList &arguments);
     // The help, the version line, or for a usage error what is wrong, in one line.
     QString text() const { return m_text; }
-
-    // What a program's arguments ask for: its options for Run, else the text to show.
-    template<typename Options> struct Parsed
-    {
-        Request request = Request::Run;
-        Options options; // for Run
-        QString text; // the help, the version line, or what is wrong
-
-        // A usage error, told by why.
-        Parsed &fail(const QString &why)
-        {
-            request = Request::UsageError;
-            text = why;
-            return *this;
-        }
-    };
-
-    // parse() into a program's result: true when the program is to run and read its options.
-    template<typename Options> bool parseInto(Parsed<Options> &parsed, const QStringList &arguments)
-    {
-        parsed.request = parse(arguments);
-        if (parsed.request == Request::Run)
-            return true;
-        parsed.text = text();
-        return false;
-    }
 
     // "drelin-upload 1.2.0.22", from the project version.
     static QString versionText(const QString &program);

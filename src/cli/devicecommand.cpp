@@ -4,10 +4,12 @@
 #include "cli/pseudoterminal.h"
 #include "core/clock.h"
 #include "core/wiredecoder.h"
+#include "core/wireformat.h"
 #include "serial/core/linesettings.h"
 #include "serial/core/serialsetup.h"
 #include "upload/core/frametransmitter.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -171,88 +173,112 @@ int listenOnPty(int lineRate, Listener &listener, QTextStream &out, QTextStream 
 
 } // namespace
 
-DeviceCommand::Parsed DeviceCommand::parse(const QStringList &arguments)
+DeviceCommand::DeviceCommand()
+    : Command(Name)
+    , m_pty(QStringLiteral("pty"),
+            QStringLiteral("Make a pseudo-terminal, print its path on the first line, listen until interrupted."))
+    , m_device(QStringLiteral("device"),
+               QStringLiteral("Listen on a serial device at 38400,N,8,2: a path such as /dev/ttyUSB0, or COMn on "
+                              "Windows."),
+               QStringLiteral("PATH"))
+    , m_capture(QStringLiteral("capture"), QStringLiteral("Decode a stream captured by drelin-upload --capture."),
+                QStringLiteral("FILE"))
+    , m_out(QStringLiteral("out"), QStringLiteral("Write each frame's picture to DIR/NNN-name.png."),
+            QStringLiteral("DIR"))
+    , m_lineRate(QStringLiteral("line-rate"),
+                 QStringLiteral("With --pty or --device: read only as fast as a line at BAUD (8N2, 11 bits a "
+                                "character) carries, so an upload takes as long as on the device; 38400 is the "
+                                "device's rate."),
+                 QStringLiteral("BAUD"))
+    , m_quiet(QStringLiteral("quiet"), QStringLiteral("No line per frame."))
+{ }
+
+QString DeviceCommand::sources()
 {
-    const bool offersPty = PseudoTerminal::available();
-    const QString sources =
-        offersPty ? QStringLiteral("--pty, --device and --capture") : QStringLiteral("--device and --capture");
-    CommandLine line(QString::fromLatin1(Name),
-                     QStringLiteral("Plays the moving-logo inserter: decodes the frames that arrive and reports "
-                                    "each.\nGive one of %1.%2")
-                         .arg(sources,
-                              offersPty ? QString()
-                                        : QStringLiteral("\nThere is no --pty on Windows, which has no "
-                                                         "pseudo-terminals: listen on a COM port\n"
-                                                         "(--device COM2) joined to the uploading one by a "
-                                                         "null-modem cable or a\nvirtual port pair.")),
-                     QStringLiteral("Exit status: 0 done (also when interrupted), 1 the source could not be read\n"
-                                    "or a picture not written, 2 usage error."));
-    const QCommandLineOption pty(QStringLiteral("pty"),
-                                 QStringLiteral("Make a pseudo-terminal, print its path on the first line, listen "
-                                                "until interrupted."));
-    const QCommandLineOption device(QStringLiteral("device"),
-                                    QStringLiteral("Listen on a serial device at 38400,N,8,2: a path such as "
-                                                   "/dev/ttyUSB0, or COMn on Windows."),
-                                    QStringLiteral("PATH"));
-    const QCommandLineOption capture(QStringLiteral("capture"),
-                                     QStringLiteral("Decode a stream captured by drelin-upload --capture."),
-                                     QStringLiteral("FILE"));
-    const QCommandLineOption out(QStringLiteral("out"),
-                                 QStringLiteral("Write each frame's picture to DIR/NNN-name.png."),
-                                 QStringLiteral("DIR"));
-    const QCommandLineOption lineRate(QStringLiteral("line-rate"),
-                                      QStringLiteral("With --pty or --device: read only as fast as a line at BAUD "
-                                                     "(8N2, 11 bits a character) carries, so an upload takes as long "
-                                                     "as on the device; 38400 is the device's rate."),
-                                      QStringLiteral("BAUD"));
-    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("No line per frame."));
-    QCommandLineParser &parser = line.parser();
-    if (offersPty)
-        parser.addOption(pty);
-    parser.addOptions({device, capture, out, lineRate, quiet});
+    return PseudoTerminal::available() ? QStringLiteral("--pty, --device and --capture")
+                                       : QStringLiteral("--device and --capture");
+}
 
-    Parsed parsed;
-    if (!line.parseInto(parsed, arguments))
-        return parsed;
+QString DeviceCommand::description() const
+{
+    return QStringLiteral("Plays the moving-logo inserter: decodes the frames that arrive and reports each.\n"
+                          "Give one of %1.%2")
+        .arg(sources(),
+             PseudoTerminal::available()
+                 ? QString()
+                 : QStringLiteral("\nThere is no --pty on Windows, which has no pseudo-terminals: listen on a COM "
+                                  "port\n(--device COM2) joined to the uploading one by a null-modem cable or a\n"
+                                  "virtual port pair."));
+}
 
+QString DeviceCommand::exitStatus() const
+{
+    return QStringLiteral("Exit status: 0 done (also when interrupted), 1 the source could not be read\n"
+                          "or a picture not written, 2 usage error.");
+}
+
+void DeviceCommand::addOptions(QCommandLineParser &parser) const
+{
+    if (PseudoTerminal::available())
+        parser.addOption(m_pty);
+    parser.addOptions({m_device, m_capture, m_out, m_lineRate, m_quiet});
+}
+
+bool DeviceCommand::readOptions(const QCommandLineParser &parser, QString *error)
+{
     if (!parser.positionalArguments().isEmpty())
-        return parsed.fail(QStringLiteral("unknown argument %1").arg(parser.positionalArguments().constFirst()));
+        return refuse(error, QStringLiteral("unknown argument %1").arg(parser.positionalArguments().constFirst()));
+    if (!readSource(parser, error) || !readOut(parser, error) || !readLineRate(parser, error))
+        return false;
+    m_options.quiet = parser.isSet(m_quiet);
+    return true;
+}
+
+bool DeviceCommand::readSource(const QCommandLineParser &parser, QString *error)
+{
     // Every occurrence counts: "--pty --pty" is as unclear as "--pty --device PATH".
     const QStringList given = parser.optionNames();
     if (given.count(QStringLiteral("pty")) + given.count(QStringLiteral("device"))
             + given.count(QStringLiteral("capture"))
         != 1)
-        return parsed.fail(QStringLiteral("give one of %1").arg(sources));
+        return refuse(error, QStringLiteral("give one of %1").arg(sources()));
+    if (!parser.isSet(m_device) && !parser.isSet(m_capture))
+        return true;
+    const bool isDevice = parser.isSet(m_device);
+    m_options.source = isDevice ? Source::Device : Source::Capture;
+    m_options.path = parser.value(isDevice ? m_device : m_capture);
+    // An empty path would only fail later, as a device or a file that cannot be opened.
+    if (m_options.path.isEmpty())
+        return refuse(error,
+                      isDevice ? QStringLiteral("--device takes a path, not \"\"")
+                               : QStringLiteral("--capture takes a file name, not \"\""));
+    return true;
+}
 
-    Options &options = parsed.options;
-    if (parser.isSet(device) || parser.isSet(capture)) {
-        const bool isDevice = parser.isSet(device);
-        options.source = isDevice ? Source::Device : Source::Capture;
-        options.path = parser.value(isDevice ? device : capture);
-        // An empty path would only fail later, as a device or a file that cannot be opened.
-        if (options.path.isEmpty())
-            return parsed.fail(isDevice ? QStringLiteral("--device takes a path, not \"\"")
-                                        : QStringLiteral("--capture takes a file name, not \"\""));
-    }
+bool DeviceCommand::readOut(const QCommandLineParser &parser, QString *error)
+{
     // An empty folder would quietly write no pictures at all.
-    if (parser.isSet(out)) {
-        options.outDir = parser.value(out);
-        if (options.outDir.isEmpty())
-            return parsed.fail(QStringLiteral("--out takes a folder, not \"\""));
-    }
-    if (parser.isSet(lineRate)) {
-        bool ok = false;
-        options.lineRate = parser.value(lineRate).toInt(&ok);
-        if (!ok || options.lineRate < MinLineRate || options.lineRate > MaxLineRate)
-            return parsed.fail(QStringLiteral("--line-rate takes a rate from %1 to %2 baud, not \"%3\"")
-                                   .arg(MinLineRate)
-                                   .arg(MaxLineRate)
-                                   .arg(parser.value(lineRate)));
-        if (options.source == Source::Capture)
-            return parsed.fail(QStringLiteral("--line-rate paces a line: give it with --pty or --device"));
-    }
-    options.quiet = parser.isSet(quiet);
-    return parsed;
+    if (!parser.isSet(m_out))
+        return true;
+    m_options.outDir = parser.value(m_out);
+    if (m_options.outDir.isEmpty())
+        return refuse(error, QStringLiteral("--out takes a folder, not \"\""));
+    return true;
+}
+
+bool DeviceCommand::readLineRate(const QCommandLineParser &parser, QString *error)
+{
+    if (!parser.isSet(m_lineRate))
+        return true;
+    if (!readNumber(parser, m_lineRate, MinLineRate, MaxLineRate, &m_options.lineRate))
+        return refuse(error,
+                      QStringLiteral("--line-rate takes a rate from %1 to %2 baud, not \"%3\"")
+                          .arg(MinLineRate)
+                          .arg(MaxLineRate)
+                          .arg(parser.value(m_lineRate)));
+    if (m_options.source == Source::Capture)
+        return refuse(error, QStringLiteral("--line-rate paces a line: give it with --pty or --device"));
+    return true;
 }
 
 void DeviceCommand::interrupt()
@@ -270,9 +296,10 @@ QString DeviceCommand::describe(const DecodedFrame &frame)
                             frame.complete ? QStringLiteral("complete") : QStringLiteral("partial"))
                        .arg(frame.characters);
     if (!frame.complete)
-        line += QStringLiteral(" (%1 colours, %2 of 8192 pixel groups): %3")
+        line += QStringLiteral(" (%1 colours, %2 of %3 pixel groups): %4")
                     .arg(frame.coloursReceived)
                     .arg(frame.groupsReceived)
+                    .arg(WireFormat::PixelGroups)
                     .arg(frame.problem);
     return line;
 }
@@ -289,8 +316,9 @@ QString DeviceCommand::pictureName(const DecodedFrame &frame)
     return name.isEmpty() ? number + QStringLiteral(".png") : number + QLatin1Char('-') + name + QStringLiteral(".png");
 }
 
-int DeviceCommand::run(const Options &options, QTextStream &out, QTextStream &err)
+int DeviceCommand::run(QTextStream &out, QTextStream &err)
 {
+    const Options &options = m_options;
     if (!options.outDir.isEmpty() && !QDir().mkpath(options.outDir)) {
         err << QStringLiteral("Cannot make the folder %1").arg(options.outDir) << Qt::endl;
         return Failure;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "cli/commandline.h"
+#include "cli/command.h"
 
+#include <QCommandLineOption>
 #include <QString>
-#include <QStringList>
 
 #include <atomic>
 
@@ -18,10 +18,9 @@ struct DecodedFrame;
 //
 // Decodes every frame that arrives and prints a line for it; with --out it also writes each
 // picture as DIR/NNN-name.png.
-class DeviceCommand
+class DeviceCommand : public Command
 {
 public:
-    enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
     enum class Source { Pty, Device, Capture };
 
     static constexpr const char *Name = "drelin-device";
@@ -37,11 +36,7 @@ public:
         bool quiet = false;
     };
 
-    using Parsed = CommandLine::Parsed<Options>;
-
-    // What the arguments after the program's name ask for.
-    static Parsed parse(const QStringList &arguments);
-    static int run(const Options &options, QTextStream &out, QTextStream &err);
+    DeviceCommand();
 
     // Safe in a signal handler: ends listening.
     static void interrupt();
@@ -56,6 +51,29 @@ public:
     // A frame in progress is reported as cut off after this long without a character.
     static constexpr int QuietMs = 5000;
 
+protected:
+    QString description() const override;
+    QString exitStatus() const override;
+    void addOptions(QCommandLineParser &parser) const override;
+    bool readOptions(const QCommandLineParser &parser, QString *error) override;
+    int run(QTextStream &out, QTextStream &err) override;
+    InterruptHandler interruptHandler() const override { return &DeviceCommand::interrupt; }
+
 private:
+    // "--pty, --device and --capture", as this system offers them.
+    static QString sources();
+    // Reading the arguments, one group of options at a time.
+    bool readSource(const QCommandLineParser &parser, QString *error);
+    bool readOut(const QCommandLineParser &parser, QString *error);
+    bool readLineRate(const QCommandLineParser &parser, QString *error);
+
+    const QCommandLineOption m_pty;
+    const QCommandLineOption m_device;
+    const QCommandLineOption m_capture;
+    const QCommandLineOption m_out;
+    const QCommandLineOption m_lineRate;
+    const QCommandLineOption m_quiet;
+    Options m_options;
+
     static std::atomic<int> s_interrupts;
 };

@@ -2,11 +2,14 @@
 
 #include "cli/uploadreport.h"
 #include "core/commandword.h"
+#include "core/console.h"
 #include "framelist/core/framelistfile.h"
 #include "framelist/core/framenumber.h"
 #include "serial/core/portmap.h"
 #include "upload/core/uploadcheck.h"
 
+#include <QCommandLineParser>
+#include <QHash>
 #include <QSet>
 #include <QTextStream>
 
@@ -28,8 +31,204 @@ QString frames(int count)
 
 } // namespace
 
-QStringList UploadCommand::outcomeLines(const Options &options, const QVector<UploadJob> &jobs,
-                                        const UploadDestination &destination, bool labelled)
+UploadCommand::UploadCommand()
+    : Command(Name)
+    , m_port(QStringLiteral("port"),
+             QStringLiteral("The serial port Com N (1-16) as the program maps it (COMN on Windows); default: the "
+                            "stored port."),
+             QStringLiteral("N"))
+    , m_device(QStringLiteral("device"), QStringLiteral("The serial device to use."), QStringLiteral("PATH"))
+    , m_capture(QStringLiteral("capture"), QStringLiteral("Write the bytes the port would receive to FILE instead."),
+                QStringLiteral("FILE"))
+    , m_offset(QStringLiteral("offset"),
+               QStringLiteral("The number of the first bare PATH (default 0); the next ones count up."),
+               QStringLiteral("K"))
+    , m_list(QStringLiteral("list"),
+             QStringLiteral("Send the entries of a frame list file in number order (no FRAME then)."),
+             QStringLiteral("FILE"))
+    , m_from(QStringLiteral("from"),
+             QStringLiteral("Send only the frames numbered NUMBER or higher (to continue an upload)."),
+             QStringLiteral("NUMBER"))
+    , m_quiet(QStringLiteral("quiet"), QStringLiteral("No line per frame sent and no progress; errors still show."))
+{ }
+
+QString UploadCommand::description() const
+{
+    return QStringLiteral("Uploads frames (256 x 128 8-bit bitmaps) to the moving-logo inserter.\n"
+                          "--port, --device and --capture may be given several times: every\n"
+                          "destination gets every frame, each at its own pace.");
+}
+
+QString UploadCommand::exitStatus() const
+{
+    return QStringLiteral("Exit status: 0 every destination got every frame, 1 a frame or list refused\n"
+                          "or a destination failed or stopped, 2 usage error, 130 interrupted.");
+}
+
+void UploadCommand::addOptions(QCommandLineParser &parser) const
+{
+    parser.addOptions({m_port, m_device, m_capture, m_list, m_offset, m_from, m_quiet});
+    parser.addPositionalArgument(QStringLiteral("FRAME"),
+                                 QStringLiteral("NUMBER=PATH (NUMBER 0-255) or a bare PATH; bare PATHs are "
+                                                "numbered from --offset in the order given."),
+                                 QStringLiteral("FRAME..."));
+}
+
+bool UploadCommand::readOptions(const QCommandLineParser &parser, QString *error)
+{
+    if (!readDestinations(parser, error) || !readFrom(parser, error))
+        return false;
+    m_options.quiet = parser.isSet(m_quiet);
+    return parser.isSet(m_list) ? readList(parser, error) : readFrames(parser, error);
+}
+
+bool UploadCommand::readDestinations(const QCommandLineParser &parser, QString *error)
+{
+    // The destinations in the order given: the parser keeps the order of the names.
+    QHash<QString, int> taken;
+    for (const QString &name : parser.optionNames()) {
+        for (const QCommandLineOption *option : {&m_port, &m_device, &m_capture}) {
+            if (name == option->names().constFirst()
+                && !readDestination(name, parser.values(*option).at(taken[name]++), error))
+                return false;
+        }
+    }
+    if (m_options.destinations.isEmpty())
+        m_options.destinations.append(UploadDestination::Target());
+    return true;
+}
+
+bool UploadCommand::readDestination(const QString &option, const QString &value, QString *error)
+{
+    using Kind = UploadDestination::Target::Kind;
+    UploadDestination::Target target;
+    if (option == m_port.names().constFirst()) {
+        bool ok = false;
+        target.kind = Kind::Port;
+        target.port = value.toInt(&ok);
+        if (!ok || target.port < PortMap::FirstPort || target.port > PortMap::LastPort)
+            return refuse(error,
+                          QStringLiteral("--port takes a number from %1 to %2, not \"%3\"")
+                              .arg(PortMap::FirstPort)
+                              .arg(PortMap::LastPort)
+                              .arg(value));
+    } else {
+        const bool isDevice = option == m_device.names().constFirst();
+        target.kind = isDevice ? Kind::Device : Kind::Capture;
+        target.path = value;
+        // An empty path would only fail later, as a port or a file that cannot be opened.
+        if (target.path.isEmpty())
+            return refuse(error,
+                          isDevice ? QStringLiteral("--device takes a path, not \"\"")
+                                   : QStringLiteral("--capture takes a file name, not \"\""));
+    }
+    if (m_options.destinations.contains(target))
+        return refuse(error, QStringLiteral("%1 is given twice").arg(target.arguments().join(QLatin1Char(' '))));
+    m_options.destinations.append(target);
+    return true;
+}
+
+bool UploadCommand::readFrom(const QCommandLineParser &parser, QString *error)
+{
+    if (!parser.isSet(m_from))
+        return true;
+    if (!readNumber(parser, m_from, 0, FrameNumber::Highest, &m_options.from))
+        return refuse(error,
+                      QStringLiteral("--from takes a number from 0 to 255, not \"%1\"").arg(parser.value(m_from)));
+    return true;
+}
+
+bool UploadCommand::readList(const QCommandLineParser &parser, QString *error)
+{
+    m_options.list = parser.value(m_list);
+    if (m_options.list.isEmpty())
+        return refuse(error, QStringLiteral("--list takes a file name, not \"\""));
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(error, QStringLiteral("give either --list or FRAME arguments, not both"));
+    if (parser.isSet(m_offset))
+        return refuse(error, QStringLiteral("--offset numbers FRAME arguments, not a list"));
+    return true;
+}
+
+bool UploadCommand::readFrames(const QCommandLineParser &parser, QString *error)
+{
+    int next = 0;
+    if (parser.isSet(m_offset) && !readNumber(parser, m_offset, 0, FrameNumber::Highest, &next))
+        return refuse(error,
+                      QStringLiteral("--offset takes a number from 0 to 255, not \"%1\"").arg(parser.value(m_offset)));
+    const QStringList frames = parser.positionalArguments();
+    if (frames.isEmpty())
+        return refuse(error, QStringLiteral("no frames given"));
+    QSet<int> numbers;
+    for (const QString &frame : frames) {
+        UploadJob job;
+        if (!readFrame(frame, &next, &job, error))
+            return false;
+        const int number = ListUpload::frameNumberOf(job.text);
+        if (numbers.contains(number))
+            return refuse(error, QStringLiteral("frame number %1 is given twice").arg(number));
+        numbers.insert(number);
+        m_options.jobs.append(job);
+    }
+    return true;
+}
+
+bool UploadCommand::readFrame(const QString &frame, int *next, UploadJob *job, QString *error)
+{
+    QString path = frame;
+    QString numberText;
+    int number = 0;
+    bool ok = true;
+    // NUMBER=PATH, split by hand: a path that is not UTF-8 carries lone surrogates, which a
+    // regular expression refuses to match.
+    const int equals = int(frame.indexOf(QLatin1Char('=')));
+    const bool numbered = equals > 0 && equals + 1 < frame.size()
+        && std::all_of(frame.begin(), frame.begin() + equals,
+                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+    if (numbered) {
+        numberText = frame.left(equals);
+        path = frame.mid(equals + 1);
+        // Too many digits for an int is out of range too, not frame 0.
+        number = numberText.toInt(&ok);
+    } else {
+        number = (*next)++;
+        numberText = QString::number(number);
+    }
+    if (!ok || number < 0 || number > FrameNumber::Highest)
+        return refuse(error, QStringLiteral("frame number %1 of %2 is not within 0-255").arg(numberText, path));
+    *job = {FrameNumber::FormatFrameNumber(number), path, {}};
+    return true;
+}
+
+void UploadCommand::interrupt()
+{
+    // A lock-free atomic only: this runs in a signal handler. The main thread passes it on.
+    s_interrupts.fetch_add(1);
+}
+
+QString UploadCommand::continuation(const QVector<UploadJob> &jobs, const UploadDestination::Target &target,
+                                    int framesSent) const
+{
+    QStringList words{name()};
+    words << target.arguments();
+    if (!m_options.list.isEmpty()) {
+        words << QStringLiteral("--list") << m_options.list << QStringLiteral("--from")
+              << QString::number(ListUpload::frameNumberOf(jobs.at(framesSent).text));
+    } else {
+        // The frames left, each with its number: the order given need not be the numbers' order.
+        for (int i = framesSent; i < jobs.size(); ++i)
+            words << QStringLiteral("%1=%2").arg(ListUpload::frameNumberOf(jobs.at(i).text)).arg(jobs.at(i).path);
+    }
+    if (m_options.quiet)
+        words << QStringLiteral("--quiet");
+    QStringList quoted;
+    for (const QString &word : qAsConst(words))
+        quoted << commandWord(word);
+    return quoted.join(QLatin1Char(' '));
+}
+
+QStringList UploadCommand::outcomeLines(const QVector<UploadJob> &jobs, const UploadDestination &destination,
+                                        bool labelled) const
 {
     const int count = int(jobs.size());
     const UploadOutcome &outcome = destination.outcome();
@@ -50,229 +249,103 @@ QStringList UploadCommand::outcomeLines(const Options &options, const QVector<Up
         break;
     }
     if (outcome.framesSent < count)
-        lines << QStringLiteral("To continue: ")
-                + continuation(options, jobs, destination.target(), outcome.framesSent);
+        lines << QStringLiteral("To continue: ") + continuation(jobs, destination.target(), outcome.framesSent);
     return lines;
 }
 
-UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
+int UploadCommand::run(QTextStream &out, QTextStream &err)
 {
-    CommandLine line(QString::fromLatin1(Name),
-                     QStringLiteral("Uploads frames (256 x 128 8-bit bitmaps) to the moving-logo inserter.\n"
-                                    "--port, --device and --capture may be given several times: every\n"
-                                    "destination gets every frame, each at its own pace."),
-                     QStringLiteral("Exit status: 0 every destination got every frame, 1 a frame or list refused\n"
-                                    "or a destination failed or stopped, 2 usage error, 130 interrupted."));
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("The serial port Com N (1-16) as the program maps it (COMN on "
-                                                 "Windows); default: the stored port."),
-                                  QStringLiteral("N"));
-    const QCommandLineOption device(QStringLiteral("device"), QStringLiteral("The serial device to use."),
-                                    QStringLiteral("PATH"));
-    const QCommandLineOption capture(QStringLiteral("capture"),
-                                     QStringLiteral("Write the bytes the port would receive to FILE instead."),
-                                     QStringLiteral("FILE"));
-    const QCommandLineOption offset(QStringLiteral("offset"),
-                                    QStringLiteral("The number of the first bare PATH (default 0); the next ones "
-                                                   "count up."),
-                                    QStringLiteral("K"));
-    const QCommandLineOption list(QStringLiteral("list"),
-                                  QStringLiteral("Send the entries of a frame list file in number order (no FRAME "
-                                                 "then)."),
-                                  QStringLiteral("FILE"));
-    const QCommandLineOption from(QStringLiteral("from"),
-                                  QStringLiteral("Send only the frames numbered NUMBER or higher (to continue an "
-                                                 "upload)."),
-                                  QStringLiteral("NUMBER"));
-    const QCommandLineOption quiet(QStringLiteral("quiet"),
-                                   QStringLiteral("No line per frame sent and no progress; errors still show."));
-    QCommandLineParser &parser = line.parser();
-    parser.addOptions({port, device, capture, list, offset, from, quiet});
-    parser.addPositionalArgument(QStringLiteral("FRAME"),
-                                 QStringLiteral("NUMBER=PATH (NUMBER 0-255) or a bare PATH; bare PATHs are "
-                                                "numbered from --offset in the order given."),
-                                 QStringLiteral("FRAME..."));
-
-    Parsed parsed;
-    if (!line.parseInto(parsed, arguments))
-        return parsed;
-
-    Options &options = parsed.options;
-    // The destinations in the order given: the parser keeps the order of the names.
-    QHash<QString, int> taken;
-    for (const QString &name : parser.optionNames()) {
-        UploadDestination::Target target;
-        if (name == port.names().constFirst()) {
-            const QString text = parser.values(port).at(taken[name]++);
-            bool ok = false;
-            target.kind = UploadDestination::Kind::Port;
-            target.port = text.toInt(&ok);
-            if (!ok || target.port < PortMap::FirstPort || target.port > PortMap::LastPort)
-                return parsed.fail(QStringLiteral("--port takes a number from %1 to %2, not \"%3\"")
-                                       .arg(PortMap::FirstPort)
-                                       .arg(PortMap::LastPort)
-                                       .arg(text));
-        } else if (name == device.names().constFirst() || name == capture.names().constFirst()) {
-            const bool isDevice = name == device.names().constFirst();
-            target.kind = isDevice ? UploadDestination::Kind::Device : UploadDestination::Kind::Capture;
-            target.path = parser.values(isDevice ? device : capture).at(taken[name]++);
-            // An empty path would only fail later, as a port or a file that cannot be opened.
-            if (target.path.isEmpty())
-                return parsed.fail(isDevice ? QStringLiteral("--device takes a path, not \"\"")
-                                            : QStringLiteral("--capture takes a file name, not \"\""));
-        } else {
-            continue;
-        }
-        if (options.destinations.contains(target))
-            return parsed.fail(QStringLiteral("%1 is given twice").arg(target.arguments().join(QLatin1Char(' '))));
-        options.destinations.append(target);
-    }
-    if (options.destinations.isEmpty())
-        options.destinations.append(UploadDestination::Target());
-    if (parser.isSet(from)) {
-        bool ok = false;
-        options.from = parser.value(from).toInt(&ok);
-        if (!ok || options.from < 0 || options.from > FrameNumber::Highest)
-            return parsed.fail(
-                QStringLiteral("--from takes a number from 0 to 255, not \"%1\"").arg(parser.value(from)));
-    }
-    options.quiet = parser.isSet(quiet);
-    if (parser.isSet(list)) {
-        options.list = parser.value(list);
-        if (options.list.isEmpty())
-            return parsed.fail(QStringLiteral("--list takes a file name, not \"\""));
-        if (!parser.positionalArguments().isEmpty())
-            return parsed.fail(QStringLiteral("give either --list or FRAME arguments, not both"));
-        if (parser.isSet(offset))
-            return parsed.fail(QStringLiteral("--offset numbers FRAME arguments, not a list"));
-        return parsed;
-    }
-
-    int next = 0;
-    if (parser.isSet(offset)) {
-        bool ok = false;
-        next = parser.value(offset).toInt(&ok);
-        if (!ok || next < 0 || next > FrameNumber::Highest)
-            return parsed.fail(
-                QStringLiteral("--offset takes a number from 0 to 255, not \"%1\"").arg(parser.value(offset)));
-    }
-
-    const QStringList frames = parser.positionalArguments();
-    if (frames.isEmpty())
-        return parsed.fail(QStringLiteral("no frames given"));
-    QSet<int> numbers;
-    for (const QString &frame : frames) {
-        QString path = frame;
-        QString numberText;
-        int number = 0;
-        bool ok = true;
-        // NUMBER=PATH, split by hand: a path that is not UTF-8 carries lone surrogates, which a
-        // regular expression refuses to match.
-        const int equals = int(frame.indexOf(QLatin1Char('=')));
-        const bool numbered = equals > 0 && equals + 1 < frame.size()
-            && std::all_of(frame.begin(), frame.begin() + equals,
-                           [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
-        if (numbered) {
-            numberText = frame.left(equals);
-            path = frame.mid(equals + 1);
-            // Too many digits for an int is out of range too, not frame 0.
-            number = numberText.toInt(&ok);
-        } else {
-            number = next++;
-            numberText = QString::number(number);
-        }
-        if (!ok || number < 0 || number > FrameNumber::Highest)
-            return parsed.fail(QStringLiteral("frame number %1 of %2 is not within 0-255").arg(numberText, path));
-        if (numbers.contains(number))
-            return parsed.fail(QStringLiteral("frame number %1 is given twice").arg(number));
-        numbers.insert(number);
-        options.jobs.append({FrameNumber::FormatFrameNumber(number), path});
-    }
-    return parsed;
-}
-
-void UploadCommand::interrupt()
-{
-    // A lock-free atomic only: this runs in a signal handler. The main thread passes it on.
-    s_interrupts.fetch_add(1);
-}
-
-QString UploadCommand::continuation(const Options &options, const QVector<UploadJob> &jobs,
-                                    const UploadDestination::Target &target, int framesSent)
-{
-    QStringList words{QString::fromLatin1(Name)};
-    words << target.arguments();
-    if (!options.list.isEmpty()) {
-        words << QStringLiteral("--list") << options.list << QStringLiteral("--from")
-              << QString::number(ListUpload::frameNumberOf(jobs.at(framesSent).text));
-    } else {
-        // The frames left, each with its number: the order given need not be the numbers' order.
-        for (int i = framesSent; i < jobs.size(); ++i)
-            words << QStringLiteral("%1=%2").arg(ListUpload::frameNumberOf(jobs.at(i).text)).arg(jobs.at(i).path);
-    }
-    if (options.quiet)
-        words << QStringLiteral("--quiet");
-    QStringList quoted;
-    for (const QString &word : qAsConst(words))
-        quoted << commandWord(word);
-    return quoted.join(QLatin1Char(' '));
-}
-
-int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &err, bool showProgress)
-{
-    QVector<UploadJob> jobs = options.jobs;
-    if (!options.list.isEmpty()) {
-        QString why;
-        const auto entries = FrameListFile::read(options.list, &why);
-        if (!entries) {
-            err << why << Qt::endl;
-            return Failure;
-        }
-        jobs.clear();
-        for (const FrameListFile::Entry &entry : *entries)
-            jobs.append({FrameNumber::FormatFrameNumber(entry.number), entry.path, {}});
-    }
-    jobs.erase(std::remove_if(jobs.begin(), jobs.end(),
-                              [&](const UploadJob &job) { return ListUpload::frameNumberOf(job.text) < options.from; }),
-               jobs.end());
-    if (jobs.isEmpty()) {
-        err << QStringLiteral("No frames numbered %1 or higher to send.").arg(options.from) << Qt::endl;
+    const std::optional<QVector<UploadJob>> jobs = jobsToSend(err);
+    if (!jobs)
         return Failure;
+    UploadReport report(out, err, m_options.quiet, Console::canRedrawLine(), int(jobs->size()));
+    const Destinations destinations = makeDestinations(report);
+    if (!prepareAll(destinations, err))
+        return Failure;
+    startAll(destinations, *jobs);
+    const std::vector<bool> told = watch(destinations, *jobs, report);
+    return conclude(destinations, *jobs, told, err);
+}
+
+std::optional<QVector<UploadJob>> UploadCommand::jobsToSend(QTextStream &err) const
+{
+    std::optional<QVector<UploadJob>> jobs = m_options.list.isEmpty() ? m_options.jobs : listJobs(err);
+    if (!jobs)
+        return std::nullopt;
+    jobs->erase(
+        std::remove_if(jobs->begin(), jobs->end(),
+                       [&](const UploadJob &job) { return ListUpload::frameNumberOf(job.text) < m_options.from; }),
+        jobs->end());
+    if (jobs->isEmpty()) {
+        err << QStringLiteral("No frames numbered %1 or higher to send.").arg(m_options.from) << Qt::endl;
+        return std::nullopt;
     }
     // Read and checked once, whatever the number of destinations.
-    const auto problems = UploadCheck::load(jobs);
-    const QStringList twice = UploadCheck::duplicates(jobs); // a list file may give a number twice
+    const auto problems = UploadCheck::load(*jobs);
+    const QStringList twice = UploadCheck::duplicates(*jobs); // a list file may give a number twice
     if (!problems.isEmpty()) {
         err << UploadCheck::describe(problems, twice) << Qt::endl;
-        return Failure;
+        return std::nullopt;
     }
     if (!twice.isEmpty())
         err << UploadCheck::describeDuplicates(twice) << Qt::endl;
+    return jobs;
+}
 
-    UploadReport report(out, err, options.quiet, showProgress, int(jobs.size()));
-    std::vector<std::unique_ptr<UploadDestination>> destinations;
-    QVector<const UploadState *> states;
-    for (int i = 0; i < options.destinations.size(); ++i) {
-        destinations.push_back(std::make_unique<UploadDestination>(options.destinations.at(i), i, report));
-        report.addDestination(destinations.back()->label());
-        states << &destinations.back()->state();
+std::optional<QVector<UploadJob>> UploadCommand::listJobs(QTextStream &err) const
+{
+    QString why;
+    const auto entries = FrameListFile::read(m_options.list, &why);
+    if (!entries) {
+        err << why << Qt::endl;
+        return std::nullopt;
     }
+    QVector<UploadJob> jobs;
+    for (const FrameListFile::Entry &entry : *entries)
+        jobs.append({FrameNumber::FormatFrameNumber(entry.number), entry.path, {}});
+    return jobs;
+}
+
+UploadCommand::Destinations UploadCommand::makeDestinations(UploadReport &report) const
+{
+    Destinations destinations;
+    for (int i = 0; i < m_options.destinations.size(); ++i) {
+        destinations.push_back(UploadDestination::make(m_options.destinations.at(i), i, report));
+        report.addDestination(destinations.back()->label());
+    }
+    return destinations;
+}
+
+bool UploadCommand::prepareAll(const Destinations &destinations, QTextStream &err)
+{
     // A capture that cannot be written (a device or a link in its place) refuses the upload
     // before any destination gets a character.
-    for (auto &destination : destinations) {
+    for (const auto &destination : destinations) {
         QString why;
         if (!destination->prepare(&why)) {
             err << QStringLiteral("%1: cannot be written: %2. Nothing was sent.").arg(destination->label(), why)
                 << Qt::endl;
-            return Failure;
+            return false;
         }
     }
-    for (auto &destination : destinations) {
+    return true;
+}
+
+void UploadCommand::startAll(const Destinations &destinations, const QVector<UploadJob> &jobs)
+{
+    for (const auto &destination : destinations) {
         if (s_interrupts.load() > 0)
             destination->stop();
         destination->start(jobs);
     }
+}
 
+std::vector<bool> UploadCommand::watch(const Destinations &destinations, const QVector<UploadJob> &jobs,
+                                       UploadReport &report) const
+{
+    QVector<const UploadState *> states;
+    for (const auto &destination : destinations)
+        states << &destination->state();
     // The main thread passes interrupts on and prints; the destinations send on their own threads.
     // A destination that fails says so at once; the others go on.
     const bool several = destinations.size() > 1;
@@ -282,14 +355,7 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
         return std::all_of(destinations.begin(), destinations.end(), [](const auto &d) { return d->done(); });
     };
     while (!allDone()) {
-        const int interrupts = s_interrupts.load();
-        for (auto &destination : destinations) {
-            if (interrupts >= 1)
-                destination->stop();
-            if (interrupts >= 2 && !gaveUp)
-                destination->giveUp();
-        }
-        gaveUp = gaveUp || interrupts >= 2;
+        passInterrupts(destinations, &gaveUp);
         for (size_t i = 0; i < destinations.size(); ++i) {
             UploadDestination &destination = *destinations[i];
             if (told[i] || !destination.done())
@@ -298,20 +364,37 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
             if (destination.outcome().result != UploadOutcome::Failed)
                 continue;
             told[i] = true;
-            report.failed(int(i), destination.failure(), outcomeLines(options, jobs, destination, several));
+            report.failed(int(i), destination.failure(), outcomeLines(jobs, destination, several));
         }
         report.show(states);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    for (auto &destination : destinations)
+    for (const auto &destination : destinations)
         destination->finish();
     report.finish();
+    return told;
+}
 
+void UploadCommand::passInterrupts(const Destinations &destinations, bool *gaveUp)
+{
+    const int interrupts = s_interrupts.load();
+    for (const auto &destination : destinations) {
+        if (interrupts >= 1)
+            destination->stop();
+        if (interrupts >= 2 && !*gaveUp)
+            destination->giveUp();
+    }
+    *gaveUp = *gaveUp || interrupts >= 2;
+}
+
+int UploadCommand::conclude(const Destinations &destinations, const QVector<UploadJob> &jobs,
+                            const std::vector<bool> &told, QTextStream &err) const
+{
     bool allSent = true;
     for (size_t i = 0; i < destinations.size(); ++i) {
         allSent = allSent && destinations[i]->outcome().result == UploadOutcome::Finished;
         if (!told[i]) {
-            for (const QString &line : outcomeLines(options, jobs, *destinations[i], several))
+            for (const QString &line : outcomeLines(jobs, *destinations[i], destinations.size() > 1))
                 err << line << Qt::endl;
         }
     }

@@ -1,16 +1,21 @@
 #pragma once
 
-#include "cli/commandline.h"
+#include "cli/command.h"
 #include "cli/uploaddestination.h"
 #include "upload/core/listupload.h"
 
+#include <QCommandLineOption>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
 #include <atomic>
+#include <memory>
+#include <optional>
+#include <vector>
 
 class QTextStream;
+class UploadReport;
 
 // drelin-upload: sends frames from the command line, on the same core as the window.
 //
@@ -22,12 +27,28 @@ class QTextStream;
 // given. Every destination gets the whole stream on its own thread. Exit codes: 0 every destination
 // got every frame, 1 refused frames or a destination that failed or stopped, 2 usage error, 130
 // interrupted.
-class UploadCommand
+class UploadCommand : public Command
 {
 public:
-    enum ExitCode { Success = 0, Failure = 1, UsageError = 2, Interrupted = 130 };
     static constexpr const char *Name = "drelin-upload";
 
+    UploadCommand();
+
+    // Safe in a signal handler: the first call stops every destination at its next stop check, as
+    // the stop button does; a second one also gives up waiting for the lines.
+    static void interrupt();
+
+protected:
+    QString description() const override;
+    QString exitStatus() const override;
+    void addOptions(QCommandLineParser &parser) const override;
+    bool readOptions(const QCommandLineParser &parser, QString *error) override;
+    // A progress line goes to err when it can be redrawn; one line per frame sent to out unless
+    // quiet.
+    int run(QTextStream &out, QTextStream &err) override;
+    InterruptHandler interruptHandler() const override { return &UploadCommand::interrupt; }
+
+private:
     struct Options
     {
         QVector<UploadDestination::Target> destinations; // in the order given; the stored port when none
@@ -36,30 +57,45 @@ public:
         QString list; // --list: the jobs come from this list file when run
         int from = 0; // --from: only frames numbered this or higher
     };
+    using Destinations = std::vector<std::unique_ptr<UploadDestination>>;
 
-    using Parsed = CommandLine::Parsed<Options>;
+    // Reading the arguments, one group of options at a time.
+    bool readDestinations(const QCommandLineParser &parser, QString *error);
+    bool readDestination(const QString &option, const QString &value, QString *error);
+    bool readFrom(const QCommandLineParser &parser, QString *error);
+    bool readList(const QCommandLineParser &parser, QString *error);
+    bool readFrames(const QCommandLineParser &parser, QString *error);
+    static bool readFrame(const QString &frame, int *next, UploadJob *job, QString *error);
 
-    // What the arguments after the program's name ask for.
-    static Parsed parse(const QStringList &arguments);
-
-    // Runs the upload. A progress line goes to err when showProgress; one line per frame sent to
-    // out unless quiet.
-    static int run(const Options &options, QTextStream &out, QTextStream &err, bool showProgress);
-
-    // Safe in a signal handler: the first call stops every destination at its next stop check, as
-    // the stop button does; a second one also gives up waiting for the lines.
-    static void interrupt();
+    // The stages of a run.
+    std::optional<QVector<UploadJob>> jobsToSend(QTextStream &err) const;
+    std::optional<QVector<UploadJob>> listJobs(QTextStream &err) const;
+    Destinations makeDestinations(UploadReport &report) const;
+    static bool prepareAll(const Destinations &destinations, QTextStream &err);
+    static void startAll(const Destinations &destinations, const QVector<UploadJob> &jobs);
+    // Until every destination is done; then each finishes and the progress lines go. Which
+    // destinations' failures were told on the way.
+    std::vector<bool> watch(const Destinations &destinations, const QVector<UploadJob> &jobs,
+                            UploadReport &report) const;
+    static void passInterrupts(const Destinations &destinations, bool *gaveUp);
+    int conclude(const Destinations &destinations, const QVector<UploadJob> &jobs, const std::vector<bool> &told,
+                 QTextStream &err) const;
 
     // The command that sends what one destination did not get: the frame that did not complete and
     // every one after it.
-    static QString continuation(const Options &options, const QVector<UploadJob> &jobs,
-                                const UploadDestination::Target &target, int framesSent);
-
-private:
+    QString continuation(const QVector<UploadJob> &jobs, const UploadDestination::Target &target, int framesSent) const;
     // What is said of one destination when it has ended: with several, each line starts with its
     // label; a failure or stop is followed by the command that continues it.
-    static QStringList outcomeLines(const Options &options, const QVector<UploadJob> &jobs,
-                                    const UploadDestination &destination, bool labelled);
+    QStringList outcomeLines(const QVector<UploadJob> &jobs, const UploadDestination &destination, bool labelled) const;
+
+    const QCommandLineOption m_port;
+    const QCommandLineOption m_device;
+    const QCommandLineOption m_capture;
+    const QCommandLineOption m_offset;
+    const QCommandLineOption m_list;
+    const QCommandLineOption m_from;
+    const QCommandLineOption m_quiet;
+    Options m_options;
 
     static std::atomic<int> s_interrupts;
 };

@@ -1,11 +1,9 @@
 #include "cli/uploaddestination.h"
 
-#include "cli/capturelink.h"
+#include "cli/capturedestination.h"
+#include "cli/portdestination.h"
 #include "cli/uploadreport.h"
-#include "core/outputfile.h"
-#include "serial/core/portsettings.h"
-#include "serial/core/serialportcomponent.h"
-#include "serial/core/serialsetup.h"
+#include "core/clock.h"
 
 // Tells the report what one destination's upload does, on that destination's thread.
 class UploadDestination::Observer : public UploadObserver
@@ -50,33 +48,19 @@ QStringList UploadDestination::Target::arguments() const
     return {};
 }
 
-UploadDestination::UploadDestination(const Target &target, int index, UploadReport &report)
-    : m_target(target)
-    , m_index(index)
-    , m_report(report)
-    , m_observer(std::make_unique<Observer>(report, index))
+std::unique_ptr<UploadDestination> UploadDestination::make(const Target &target, int index, UploadReport &report)
 {
-    if (target.kind == Kind::Capture) {
-        m_label = target.path;
-        return;
-    }
-    m_port = std::make_unique<SerialPortComponent>();
-    SerialSetup::configure(*m_port, PortSettings());
-    if (target.kind == Kind::Port)
-        m_port->setCommPort(target.port);
-    else if (target.kind == Kind::Device)
-        m_port->setDevice(target.path);
-    m_label = target.kind == Kind::Device
-        ? target.path
-        : QStringLiteral("Com%1 (%2)").arg(m_port->CommPort()).arg(m_port->devicePath());
-    m_port->setLabel(m_label);
+    if (target.kind == Target::Kind::Capture)
+        return std::make_unique<CaptureDestination>(target, index, report);
+    return std::make_unique<PortDestination>(target, index, report);
 }
 
-UploadDestination::~UploadDestination()
-{
-    if (m_thread.joinable())
-        m_thread.join();
-}
+UploadDestination::UploadDestination(const Target &target, int index, UploadReport &report)
+    : m_target(target)
+    , m_observer(std::make_unique<Observer>(report, index))
+{ }
+
+UploadDestination::~UploadDestination() = default;
 
 QString UploadDestination::failure() const
 {
@@ -84,70 +68,27 @@ QString UploadDestination::failure() const
     return m_outcome.error.startsWith(start) ? m_outcome.error.mid(start.size()) : m_outcome.error;
 }
 
-bool UploadDestination::prepare(QString *error)
-{
-    if (m_port || m_capture)
-        return true;
-    auto capture = std::make_unique<OutputFile>(m_target.path);
-    if (!capture->open(error))
-        return false;
-    m_capture = std::move(capture);
-    m_captureLink = std::make_unique<CaptureLink>(m_capture.get(), m_label);
-    return true;
-}
-
 void UploadDestination::start(const QVector<UploadJob> &jobs)
 {
     m_state.UploadStartTime = SteadyClock().nowMs();
-    const auto failNow = [this](const QString &why) {
-        m_outcome.result = UploadOutcome::Failed;
-        m_outcome.error = why;
-        m_done = true;
-    };
-    if (!m_port) {
-        QString why;
-        if (!prepare(&why))
-            return failNow(QStringLiteral("%1: cannot be written: %2").arg(m_label, why));
-        m_thread = std::thread([this, jobs] {
-            m_outcome = ListUpload(*m_captureLink, *m_captureLink, m_state, m_observer.get()).run(jobs);
-            m_done = true;
-        });
-        return;
-    }
-    if (!m_port->setPortOpen(true))
-        return failNow(m_port->errorDescription());
-    // The outcome is taken on the serial thread; the main thread polls done().
-    m_port->startJob<UploadOutcome>(
-        [this, jobs](SerialLink &link) {
-            SteadyClock clock;
-            return ListUpload(link, clock, m_state, m_observer.get()).run(jobs);
-        },
-        nullptr,
-        [this](const UploadOutcome &result) {
-            m_outcome = result;
-            m_done = true;
-        },
-        &m_state.StopRequested);
+    begin(jobs);
 }
 
-void UploadDestination::giveUp()
+void UploadDestination::conclude(const UploadOutcome &outcome)
 {
-    if (m_port)
-        m_port->cancelJob();
+    m_outcome = outcome;
+    m_done = true;
 }
 
-void UploadDestination::finish()
+void UploadDestination::fail(const QString &why)
 {
-    if (m_thread.joinable())
-        m_thread.join();
-    if (!m_capture || !m_capture->isOpen())
-        return;
-    // After a stop the file holds what the port would have received so far.
-    QString why;
-    if (m_outcome.result == UploadOutcome::Failed) {
-        m_capture->cancel();
-    } else if (!m_capture->commit(&why)) {
-        m_outcome.result = UploadOutcome::Failed;
-        m_outcome.error = QStringLiteral("%1: writing failed: %2").arg(m_label, why);
-    }
+    UploadOutcome outcome;
+    outcome.result = UploadOutcome::Failed;
+    outcome.error = why;
+    conclude(outcome);
+}
+
+UploadObserver *UploadDestination::observer() const
+{
+    return m_observer.get();
 }

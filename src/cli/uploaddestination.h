@@ -9,22 +9,19 @@
 
 #include <atomic>
 #include <memory>
-#include <thread>
 
-class CaptureLink;
-class OutputFile;
-class SerialPortComponent;
 class UploadReport;
 
-// One place drelin-upload sends the frames to: the stored port, a port, a device or a capture
-// file. Each sends on its own thread with its own pacing, so one that fails or stalls does not hold
-// up the others.
+// One place drelin-upload sends the frames to. Each sends on its own thread with its own pacing,
+// so one that fails or stalls does not hold up the others. make() alone knows which kinds there
+// are; everything else goes through this interface.
 class UploadDestination
 {
 public:
-    enum class Kind { StoredPort, Port, Device, Capture };
+    // A destination as the command line names it.
     struct Target
     {
+        enum class Kind { StoredPort, Port, Device, Capture };
         Kind kind = Kind::StoredPort;
         int port = 0;
         QString path; // the device or the capture file
@@ -36,17 +33,18 @@ public:
         QStringList arguments() const;
     };
 
-    UploadDestination(const Target &target, int index, UploadReport &report);
-    ~UploadDestination();
+    // The destination a target names; index is its place in the report.
+    static std::unique_ptr<UploadDestination> make(const Target &target, int index, UploadReport &report);
+    virtual ~UploadDestination();
+    UploadDestination(const UploadDestination &) = delete;
+    UploadDestination &operator=(const UploadDestination &) = delete;
 
     // What the report calls it: "Com3 (/dev/ttyS2)", the device or the capture file. Its messages
     // start with it.
     QString label() const { return m_label; }
 
-    // A capture's file is made before anything is sent anywhere: false, with why, when it cannot
-    // be (something other than a regular file in its place, a folder that is not there). A port
-    // has nothing to prepare.
-    bool prepare(QString *error);
+    // What has to be in place before anything is sent anywhere: false, with why, when it cannot be.
+    virtual bool prepare(QString *) { return true; }
     // Opens the destination and starts sending on its own thread. When it cannot be opened it is
     // done at once, failed, and says why.
     void start(const QVector<UploadJob> &jobs);
@@ -54,9 +52,9 @@ public:
     // Ends the frame at its next stop check, as the stop button does.
     void stop() { m_state.StopRequested.store(true); }
     // Stops waiting for a line that takes nothing.
-    void giveUp();
-    // After done(): keeps the capture file unless the upload failed.
-    void finish();
+    virtual void giveUp() { }
+    // After done(): whatever the destination keeps of the upload is put in place.
+    virtual void finish() { }
 
     const UploadOutcome &outcome() const { return m_outcome; }
     // Why it failed, without the label its messages start with.
@@ -64,19 +62,25 @@ public:
     const UploadState &state() const { return m_state; }
     const Target &target() const { return m_target; }
 
+protected:
+    UploadDestination(const Target &target, int index, UploadReport &report);
+    void setLabel(const QString &label) { m_label = label; }
+    // Starts sending jobs on a thread of the destination's own, which ends by conclude().
+    virtual void begin(const QVector<UploadJob> &jobs) = 0;
+    // How the upload ended; the main thread sees done() from now on. Called again by finish() only.
+    void conclude(const UploadOutcome &outcome);
+    // Ends at once, failed, with why.
+    void fail(const QString &why);
+    UploadState &sharedState() { return m_state; }
+    UploadObserver *observer() const;
+
 private:
     class Observer;
 
     Target m_target;
     QString m_label;
-    int m_index;
-    UploadReport &m_report;
     UploadState m_state;
     std::unique_ptr<Observer> m_observer;
-    std::unique_ptr<SerialPortComponent> m_port;
-    std::unique_ptr<OutputFile> m_capture;
-    std::unique_ptr<CaptureLink> m_captureLink;
-    std::thread m_thread;
     UploadOutcome m_outcome; // written before m_done is set, read after
     std::atomic<bool> m_done{false};
 };

@@ -71,14 +71,7 @@ void UploadReport::show(const QVector<const UploadState *> &states)
 {
     QStringList lines;
     std::vector<Row> rows;
-    bool changed = false;
-    {
-        std::lock_guard lock(m_mutex);
-        lines.swap(m_pending);
-        rows = m_rows;
-        changed = m_changed;
-        m_changed = false;
-    }
+    const bool changed = takePosted(&lines, &rows);
     const qint64 now = m_clock.nowMs();
     const bool redraw = m_progress && (changed || now - m_lastShownMs >= 200);
     if (lines.isEmpty() && !redraw)
@@ -91,27 +84,40 @@ void UploadReport::show(const QVector<const UploadState *> &states)
         return;
     m_lastShownMs = now;
     for (int i = 0; i < int(rows.size()); ++i) {
-        const UploadState &state = *states.at(i);
-        const int percent =
-            int(qint64(state.ProgressValue.load()) * 100 / (qint64(m_frameCount) * UploadState::ProgressPerFrame));
-        QString text = QStringLiteral("failed: ") + rows[size_t(i)].failure;
-        if (rows[size_t(i)].failure.isEmpty()) {
-            text = QStringLiteral("Frame %1 of %2  %3  %4%  elapsed %5")
-                       .arg(rows[size_t(i)].position)
-                       .arg(m_frameCount)
-                       .arg(rows[size_t(i)].name)
-                       .arg(percent)
-                       .arg(formatDuration((rows[size_t(i)].endMs >= 0 ? rows[size_t(i)].endMs : now)
-                                           - state.UploadStartTime.load()));
-            if (rows[size_t(i)].estimateMs > 0)
-                text += QStringLiteral("  estimated %1").arg(formatDuration(rows[size_t(i)].estimateMs));
-        }
+        QString text = progressLine(rows[size_t(i)], *states.at(i), now);
         if (rows.size() > 1)
             text = m_labels.at(i) + QStringLiteral("  ") + text;
         m_err << (i > 0 ? "\n" : "") << text;
     }
     m_err << Qt::flush;
     m_shownLines = int(rows.size());
+}
+
+bool UploadReport::takePosted(QStringList *lines, std::vector<Row> *rows)
+{
+    std::lock_guard lock(m_mutex);
+    lines->swap(m_pending);
+    *rows = m_rows;
+    const bool changed = m_changed;
+    m_changed = false;
+    return changed;
+}
+
+QString UploadReport::progressLine(const Row &row, const UploadState &state, qint64 now) const
+{
+    if (!row.failure.isEmpty())
+        return QStringLiteral("failed: ") + row.failure;
+    const int percent =
+        int(qint64(state.ProgressValue.load()) * 100 / (qint64(m_frameCount) * UploadState::ProgressPerFrame));
+    QString text = QStringLiteral("Frame %1 of %2  %3  %4%  elapsed %5")
+                       .arg(row.position)
+                       .arg(m_frameCount)
+                       .arg(row.name)
+                       .arg(percent)
+                       .arg(formatDuration((row.endMs >= 0 ? row.endMs : now) - state.UploadStartTime.load()));
+    if (row.estimateMs > 0)
+        text += QStringLiteral("  estimated %1").arg(formatDuration(row.estimateMs));
+    return text;
 }
 
 void UploadReport::finish()

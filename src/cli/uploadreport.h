@@ -48,6 +48,11 @@ private:
         QString failure; // why it failed, when it did
     };
     void clearProgress();
+    // What the destinations posted since the last look: the lines, a copy of the rows, and
+    // whether anything changed.
+    bool takePosted(QStringList *lines, std::vector<Row> *rows);
+    // A destination's progress line, without its label.
+    QString progressLine(const Row &row, const UploadState &state, qint64 now) const;
 
     QTextStream &m_out;
     QTextStream &m_err;

@@ -22,7 +22,9 @@ inline constexpr int NameLength = 8;
 // Frame numbers the device takes: two hexadecimal digits.
 inline constexpr int HighestFrameNumber = 255;
 inline constexpr int ColourTableCharacters = 256 * 3 * 2;
-inline constexpr int PixelCharacters = 128 * 64 * 4 * 2;
+// Pixel groups in a frame: 128 rows of 64 groups of four pixels.
+inline constexpr int PixelGroups = 128 * 64;
+inline constexpr int PixelCharacters = PixelGroups * 4 * 2;
 // Everything one frame sends: the empty frame, the header, colours, pixels and the close.
 inline constexpr int FrameCharacters = 2 + 2 + 2 + 2 + NameLength + ColourTableCharacters + PixelCharacters + 2;
 

@@ -1,0 +1,41 @@
+#include "cli/portdestination.h"
+
+#include "core/clock.h"
+#include "serial/core/portsettings.h"
+#include "serial/core/serialportcomponent.h"
+#include "serial/core/serialsetup.h"
+
+PortDestination::PortDestination(const Target &target, int index, UploadReport &report)
+    : UploadDestination(target, index, report)
+    , m_port(std::make_unique<SerialPortComponent>())
+{
+    SerialSetup::configure(*m_port, PortSettings());
+    if (target.kind == Target::Kind::Port)
+        m_port->setCommPort(target.port);
+    else if (target.kind == Target::Kind::Device)
+        m_port->setDevice(target.path);
+    setLabel(target.kind == Target::Kind::Device
+                 ? target.path
+                 : QStringLiteral("Com%1 (%2)").arg(m_port->CommPort()).arg(m_port->devicePath()));
+    m_port->setLabel(label());
+}
+
+PortDestination::~PortDestination() = default;
+
+void PortDestination::begin(const QVector<UploadJob> &jobs)
+{
+    if (!m_port->setPortOpen(true))
+        return fail(m_port->errorDescription());
+    // The outcome is taken on the serial thread; the main thread polls done().
+    m_port->startJob<UploadOutcome>(
+        [this, jobs](SerialLink &link) {
+            SteadyClock clock;
+            return ListUpload(link, clock, sharedState(), observer()).run(jobs);
+        },
+        nullptr, [this](const UploadOutcome &result) { conclude(result); }, &sharedState().StopRequested);
+}
+
+void PortDestination::giveUp()
+{
+    m_port->cancelJob();
+}
