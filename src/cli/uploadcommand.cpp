@@ -186,7 +186,7 @@ UploadCommand::Parsed UploadCommand::parse(const QStringList &arguments)
         if (numbers.contains(number))
             return parsed.fail(QStringLiteral("frame number %1 is given twice").arg(number));
         numbers.insert(number);
-        options.jobs.append({FrameNumber::FormatFrameNumber(number), path});
+        options.jobs.append({number, path});
     }
     return parsed;
 }
@@ -204,11 +204,11 @@ QString UploadCommand::continuation(const Options &options, const QVector<Upload
     words << target.arguments();
     if (!options.list.isEmpty()) {
         words << QStringLiteral("--list") << options.list << QStringLiteral("--from")
-              << QString::number(ListUpload::frameNumberOf(jobs.at(framesSent).text));
+              << QString::number(jobs.at(framesSent).number);
     } else {
         // The frames left, each with its number: the order given need not be the numbers' order.
         for (int i = framesSent; i < jobs.size(); ++i)
-            words << QStringLiteral("%1=%2").arg(ListUpload::frameNumberOf(jobs.at(i).text)).arg(jobs.at(i).path);
+            words << QStringLiteral("%1=%2").arg(jobs.at(i).number).arg(jobs.at(i).path);
     }
     if (options.quiet)
         words << QStringLiteral("--quiet");
@@ -230,11 +230,11 @@ int UploadCommand::run(const Options &options, QTextStream &out, QTextStream &er
         }
         jobs.clear();
         for (const FrameListFile::Entry &entry : *entries)
-            jobs.append({FrameNumber::FormatFrameNumber(entry.number), entry.path, {}});
+            jobs.append({entry.number, entry.path, {}});
     }
-    jobs.erase(std::remove_if(jobs.begin(), jobs.end(),
-                              [&](const UploadJob &job) { return ListUpload::frameNumberOf(job.text) < options.from; }),
-               jobs.end());
+    jobs.erase(
+        std::remove_if(jobs.begin(), jobs.end(), [&](const UploadJob &job) { return job.number < options.from; }),
+        jobs.end());
     if (jobs.isEmpty()) {
         err << QStringLiteral("No frames numbered %1 or higher to send.").arg(options.from) << Qt::endl;
         return Failure;

@@ -3,6 +3,7 @@
 #include "cli/capturelink.h"
 #include "cli/uploadreport.h"
 #include "core/outputfile.h"
+#include "framelist/core/framenumber.h"
 #include "serial/core/portsettings.h"
 #include "serial/core/serialportcomponent.h"
 #include "serial/core/serialsetup.h"
@@ -24,7 +25,9 @@ public:
     }
     void frameFinished(int, int, qint64 estimatedTotalMs) override
     {
-        m_report.frameSent(m_index, QStringLiteral("Frame %1 (%2) sent: %3").arg(m_job.text, m_name, m_job.path),
+        m_report.frameSent(m_index,
+                           QStringLiteral("Frame %1 (%2) sent: %3")
+                               .arg(FrameNumber::FormatFrameNumber(m_job.number), m_name, m_job.path),
                            estimatedTotalMs);
     }
 

@@ -22,7 +22,7 @@ UploadRelay::UploadRelay(QObject *parent)
 void UploadRelay::frameStarting(int position, int count, const UploadJob &job, const QString &name)
 {
     const std::lock_guard<std::mutex> guard(m_handOver);
-    emit frameStartingSignal(position, count, job.text, name, job.path);
+    emit frameStartingSignal(position, count, job.number, name, job.path);
 }
 
 void UploadRelay::frameFinished(int position, int count, qint64 estimatedTotalMs)
