@@ -45,7 +45,7 @@ void UploadRelay::tickerStarted()
 
 void UploadRelay::progressed(int progressValue)
 {
-    // 8192 groups a frame; the window needs to hear of only a few of them.
+    // Thousands of groups a frame; the window needs to hear of only a few of them.
     const qint64 now = monotonicMs();
     if (now - m_lastProgressMs.load() < ProgressIntervalMs && progressValue % UploadState::ProgressPerFrame != 0)
         return;
