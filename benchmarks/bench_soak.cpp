@@ -84,11 +84,6 @@ QString frameName(int index)
     return QStringLiteral("soak%1").arg(index, 4, 10, QLatin1Char('0')); // fills the 8-character name
 }
 
-QString entryText(int index)
-{
-    return QStringLiteral("%1").arg(index, 4, 10, QLatin1Char('0'));
-}
-
 long statusKiB(const char *field)
 {
     FILE *status = std::fopen("/proc/self/status", "r");
@@ -321,7 +316,7 @@ int main(int argc, char *argv[])
     if (fast)
         window.upload()->setTransmitClock(&noPause);
     for (int i = 0; i < frames; ++i)
-        window.frameList()->add(entryText(i), paths.at(i));
+        window.frameList()->add(i, paths.at(i));
     modals.queueMessageAnswer(QMessageBox::Ok); // "Upload finished!"
     // The window as an operator has it before an upload: a frame of the list clicked and its
     // preview painted. The preview and its scaled copy are made once and kept (about 1 MiB of

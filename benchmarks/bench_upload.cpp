@@ -101,7 +101,7 @@ int main(int argc, char *argv[])
     window.Form_Load();
     window.show();
     for (int i = 0; i < frames; ++i)
-        window.frameList()->add(QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')), paths.at(i));
+        window.frameList()->add(i, paths.at(i));
     modals.queueMessageAnswer(QMessageBox::Ok); // "Upload finished!"
 
     // The window's thread: a probe thread posts a stamped event every 5 ms; the longest wait

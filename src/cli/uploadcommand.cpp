@@ -164,7 +164,7 @@ bool UploadCommand::readFrames(const QCommandLineParser &parser, QString *error)
         UploadJob job;
         if (!readFrame(frame, &next, &job, error))
             return false;
-        const int number = ListUpload::frameNumberOf(job.text);
+        const int number = job.number;
         if (numbers.contains(number))
             return refuse(error, QStringLiteral("frame number %1 is given twice").arg(number));
         numbers.insert(number);
@@ -196,7 +196,7 @@ bool UploadCommand::readFrame(const QString &frame, int *next, UploadJob *job, Q
     }
     if (!ok || number < 0 || number > FrameNumber::Highest)
         return refuse(error, QStringLiteral("frame number %1 of %2 is not within 0-255").arg(numberText, path));
-    *job = {FrameNumber::FormatFrameNumber(number), path, {}};
+    *job = {number, path, {}};
     return true;
 }
 
@@ -213,11 +213,11 @@ QString UploadCommand::continuation(const QVector<UploadJob> &jobs, const Upload
     words << target.arguments();
     if (!m_options.list.isEmpty()) {
         words << QStringLiteral("--list") << m_options.list << QStringLiteral("--from")
-              << QString::number(ListUpload::frameNumberOf(jobs.at(framesSent).text));
+              << QString::number(jobs.at(framesSent).number);
     } else {
         // The frames left, each with its number: the order given need not be the numbers' order.
         for (int i = framesSent; i < jobs.size(); ++i)
-            words << QStringLiteral("%1=%2").arg(ListUpload::frameNumberOf(jobs.at(i).text)).arg(jobs.at(i).path);
+            words << QStringLiteral("%1=%2").arg(jobs.at(i).number).arg(jobs.at(i).path);
     }
     if (m_options.quiet)
         words << QStringLiteral("--quiet");
@@ -273,8 +273,7 @@ std::optional<QVector<UploadJob>> UploadCommand::jobsToSend(QTextStream &err) co
     if (!jobs)
         return std::nullopt;
     jobs->erase(
-        std::remove_if(jobs->begin(), jobs->end(),
-                       [&](const UploadJob &job) { return ListUpload::frameNumberOf(job.text) < m_options.from; }),
+        std::remove_if(jobs->begin(), jobs->end(), [&](const UploadJob &job) { return job.number < m_options.from; }),
         jobs->end());
     if (jobs->isEmpty()) {
         err << QStringLiteral("No frames numbered %1 or higher to send.").arg(m_options.from) << Qt::endl;
@@ -302,7 +301,7 @@ std::optional<QVector<UploadJob>> UploadCommand::listJobs(QTextStream &err) cons
     }
     QVector<UploadJob> jobs;
     for (const FrameListFile::Entry &entry : *entries)
-        jobs.append({FrameNumber::FormatFrameNumber(entry.number), entry.path, {}});
+        jobs.append({entry.number, entry.path, {}});
     return jobs;
 }
 

@@ -4,6 +4,7 @@
 #include "cli/portdestination.h"
 #include "cli/uploadreport.h"
 #include "core/clock.h"
+#include "framelist/core/framenumber.h"
 
 // Tells the report what one destination's upload does, on that destination's thread.
 class UploadDestination::Observer : public UploadObserver
@@ -22,7 +23,9 @@ public:
     }
     void frameFinished(int, int, qint64 estimatedTotalMs) override
     {
-        m_report.frameSent(m_index, QStringLiteral("Frame %1 (%2) sent: %3").arg(m_job.text, m_name, m_job.path),
+        m_report.frameSent(m_index,
+                           QStringLiteral("Frame %1 (%2) sent: %3")
+                               .arg(FrameNumber::FormatFrameNumber(m_job.number), m_name, m_job.path),
                            estimatedTotalMs);
     }
 

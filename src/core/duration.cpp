@@ -18,5 +18,5 @@ qint64 expectedUploadMs(int frames, int baudRate, double bitsPerCharacter)
     if (frames <= 0 || baudRate <= 0)
         return 0;
     const double lineMs = WireFormat::FrameCharacters * bitsPerCharacter * 1000.0 / baudRate;
-    return std::llround(frames * (lineMs + 3000.0));
+    return std::llround(frames * (lineMs + double(WireFormat::PauseCount * WireFormat::PauseMs)));
 }

@@ -7,5 +7,5 @@
 QString formatDuration(qint64 milliseconds);
 
 // How long `frames` frames take on a line of `baudRate` bit/s with `bitsPerCharacter` bits a
-// character: every character of a frame and its three one-second pauses.
+// character: every character of a frame and its pauses.
 qint64 expectedUploadMs(int frames, int baudRate, double bitsPerCharacter);

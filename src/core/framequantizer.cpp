@@ -92,7 +92,7 @@ std::optional<FrameBitmap> quantize(const QImage &picture, const Settings &setti
 {
     if (picture.width() != FrameBitmap::Width || picture.height() != FrameBitmap::Height) {
         if (error)
-            *error = QStringLiteral("the picture is not 256 x 128");
+            *error = QStringLiteral("the picture is not %1 x %2").arg(FrameBitmap::Width).arg(FrameBitmap::Height);
         return std::nullopt;
     }
     QImage rgba = picture.convertToFormat(QImage::Format_RGBA8888);

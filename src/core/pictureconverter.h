@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/importoptions.h"
+#include "core/wireformat.h"
 
 #include <QList>
 #include <QString>
@@ -48,7 +49,8 @@ public:
     // The frame file's name for picture `index` of the source.
     static QString frameFileName(const QString &source, int index, bool animated);
 
-    static constexpr int MostFrames = 256;
+    // One frame for each frame number.
+    static constexpr int MostFrames = WireFormat::HighestFrameNumber + 1;
 
 private:
     bool cancelled() const { return m_cancel && m_cancel->load(); }

@@ -218,8 +218,8 @@ void WireDecoder::State::acceptByte(quint8 value)
         return;
     byteCount = 0;
     const auto group = WireFormat::decodePixelGroup(bytes[0], bytes[1], bytes[2], bytes[3]);
-    const qsizetype first = qsizetype(frame.groupsReceived++) * 4;
-    if (frame.pixels.size() >= first + 4) {
+    const qsizetype first = qsizetype(frame.groupsReceived++) * WireFormat::PixelsPerGroup;
+    if (frame.pixels.size() >= first + WireFormat::PixelsPerGroup) {
         char *out = frame.pixels.data() + first;
         for (std::size_t k = 0; k < group.size(); ++k)
             out[k] = char(group[k]);

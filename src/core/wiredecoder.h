@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/framebitmap.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QList>
@@ -13,10 +15,10 @@ struct DecodedFrame
     int number = -1; // -1 when the number did not arrive
     QByteArray nameField; // the name characters as received (up to 8)
     // Colour table as received: red, green, blue of each entry, 6 bits each (0-63).
-    std::array<std::array<quint8, 3>, 256> sixBitPalette{};
-    QByteArray pixels = QByteArray(256 * 128, '\0'); // top row first; pixels that did not arrive are 0
+    std::array<std::array<quint8, 3>, FrameBitmap::PaletteSize> sixBitPalette{};
+    QByteArray pixels = QByteArray(FrameBitmap::PixelCount, '\0'); // top row first; pixels that did not arrive are 0
     int coloursReceived = 0; // complete colour-table entries
-    int groupsReceived = 0; // complete pixel groups (of 8192)
+    int groupsReceived = 0; // complete pixel groups (of WireFormat::PixelGroups)
     bool complete = false; // everything and the closing "] " arrived
     qint64 characters = 0; // characters of this frame, from its " [" on
     QString problem; // why the frame is not complete; empty when it is

@@ -73,7 +73,7 @@ QByteArray nameField(const QString &name)
 
 QByteArray pixelGroupText(const FrameBitmap &frame, int row, int group)
 {
-    const char *p = frame.pixels.constData() + row * FrameBitmap::Width + group * 4;
+    const char *p = frame.pixels.constData() + row * FrameBitmap::Width + group * PixelsPerGroup;
     const auto bytes = encodePixelGroup(quint8(p[0]), quint8(p[1]), quint8(p[2]), quint8(p[3]));
     QByteArray text;
     text.reserve(8);

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/framebitmap.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <array>
-
-struct FrameBitmap;
 
 // The device's frame protocol: printable text, numbers as two uppercase hexadecimal digits.
 //
@@ -13,7 +13,8 @@ struct FrameBitmap;
 //
 // The colour table is cut to 6 bits a component (value div 4), red, green, blue. The pixels go
 // top row first, each row as 64 groups of four pixels, each group as four bytes A, B, C, D that
-// carry the bit planes 0+1, 2+3, 4+5 and 6+7.
+// carry the bit planes 0+1, 2+3, 4+5 and 6+7. A frame takes three one-second pauses: before the
+// empty frame, after it, and after the header.
 namespace WireFormat {
 
 inline constexpr char FrameOpen[] = " [";
@@ -21,12 +22,16 @@ inline constexpr char FrameClose[] = "] ";
 inline constexpr int NameLength = 8;
 // Frame numbers the device takes: two hexadecimal digits.
 inline constexpr int HighestFrameNumber = 255;
-inline constexpr int ColourTableCharacters = 256 * 3 * 2;
+inline constexpr int PixelsPerGroup = 4;
 // Pixel groups in a frame: 128 rows of 64 groups of four pixels.
-inline constexpr int PixelGroups = 128 * 64;
+inline constexpr int PixelGroups = FrameBitmap::PixelCount / PixelsPerGroup;
+// Each colour component and each byte of a pixel group goes out as two hexadecimal digits.
+inline constexpr int ColourTableCharacters = FrameBitmap::PaletteSize * 3 * 2;
 inline constexpr int PixelCharacters = PixelGroups * 4 * 2;
 // Everything one frame sends: the empty frame, the header, colours, pixels and the close.
 inline constexpr int FrameCharacters = 2 + 2 + 2 + 2 + NameLength + ColourTableCharacters + PixelCharacters + 2;
+inline constexpr int PauseCount = 3;
+inline constexpr qint64 PauseMs = 1000;
 
 // Uppercase hexadecimal digits of a non-negative value, without leading zeros but at least two:
 // 0 -> "00", 10 -> "0A", 255 -> "FF", 256 -> "100".

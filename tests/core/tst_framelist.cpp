@@ -27,7 +27,7 @@ QStringList texts(const FrameListModel &list)
 {
     QStringList result;
     for (const FrameEntry &entry : list.entries())
-        result << entry.text;
+        result << FrameNumber::FormatFrameNumber(entry.number);
     return result;
 }
 
@@ -150,7 +150,7 @@ private slots:
         QFETCH(QString, next);
         FrameListModel list;
         for (const QString &text : entries)
-            list.add(text, QStringLiteral("/f/") + text);
+            list.add(text.toInt(), QStringLiteral("/f/") + text);
         QCOMPARE(FrameNumber::nextFree(list), next);
     }
 
@@ -159,35 +159,34 @@ private slots:
         FrameListModel list;
         QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QItemSelectionModel selection(&list);
-        QCOMPARE(FrameLookup::FindFrame(list, QStringLiteral("0005")), -1);
+        QCOMPARE(FrameLookup::FindFrame(list, 5), -1);
         QCOMPARE(FrameLookup::GetSelectedFramePath(list, &selection), QString());
 
-        list.add(QStringLiteral("0001"), QStringLiteral("/f/a.bmp"));
-        list.add(QStringLiteral("0005"), QStringLiteral("/f/b.bmp"));
-        list.add(QStringLiteral("0005"), QStringLiteral("/f/c.bmp"));
-        QCOMPARE(FrameLookup::FindFrame(list, QStringLiteral("0005")), 2); // the first of two
-        QCOMPARE(FrameLookup::FindFrame(list, QStringLiteral("5")), -1); // exact text only
-        QVERIFY(!FrameLookup::IsSelectedFrame(list, &selection, QStringLiteral("0005")));
+        list.add(1, QStringLiteral("/f/a.bmp"));
+        list.add(5, QStringLiteral("/f/b.bmp"));
+        list.add(5, QStringLiteral("/f/c.bmp"));
+        QCOMPARE(FrameLookup::FindFrame(list, 5), 2); // the first of two
+        QVERIFY(!FrameLookup::IsSelectedFrame(list, &selection, 5));
 
         selection.select(list.index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         QCOMPARE(FrameLookup::GetSelectedFramePath(list, &selection), QStringLiteral("/f/c.bmp"));
-        QVERIFY(FrameLookup::IsSelectedFrame(list, &selection, QStringLiteral("0005")));
-        QVERIFY(!FrameLookup::IsSelectedFrame(list, &selection, QStringLiteral("0001")));
+        QVERIFY(FrameLookup::IsSelectedFrame(list, &selection, 5));
+        QVERIFY(!FrameLookup::IsSelectedFrame(list, &selection, 1));
         selection.select(list.index(0, 0), QItemSelectionModel::Select);
         QCOMPARE(FrameLookup::firstSelected(list, &selection), 1); // the first selected in list order
         QCOMPARE(FrameLookup::GetSelectedFramePath(list, &selection), QStringLiteral("/f/a.bmp"));
         // Only the first selected entry counts, not any selected one.
-        QVERIFY(FrameLookup::IsSelectedFrame(list, &selection, QStringLiteral("0001")));
-        QVERIFY(!FrameLookup::IsSelectedFrame(list, &selection, QStringLiteral("0005")));
+        QVERIFY(FrameLookup::IsSelectedFrame(list, &selection, 1));
+        QVERIFY(!FrameLookup::IsSelectedFrame(list, &selection, 5));
     }
 
     void sortingPutsEntriesInNumberOrder()
     {
         FrameListModel list;
         QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        list.add(QStringLiteral("0012"), QStringLiteral("/f/x.bmp"));
-        list.add(QStringLiteral("0003"), QStringLiteral("/f/y.bmp"));
-        list.add(QStringLiteral("0007"), QStringLiteral("/f/z.bmp"));
+        list.add(12, QStringLiteral("/f/x.bmp"));
+        list.add(3, QStringLiteral("/f/y.bmp"));
+        list.add(7, QStringLiteral("/f/z.bmp"));
         QCOMPARE(texts(list), QStringList({"0012", "0003", "0007"})); // unsorted until switched on
 
         QPersistentModelIndex y = list.index(1, 1);
@@ -198,8 +197,8 @@ private slots:
 
         // Once sorting is on, new entries take their sorted place; a changed text waits for the
         // next sort.
-        QCOMPARE(list.add(QStringLiteral("0005"), QStringLiteral("/f/n.bmp")), 2);
-        list.setText(1, QStringLiteral("0020"));
+        QCOMPARE(list.add(5, QStringLiteral("/f/n.bmp")), 2);
+        list.setNumber(1, 20);
         QCOMPARE(texts(list), QStringList({"0020", "0005", "0007", "0012"}));
         list.setSorted(true);
         QCOMPARE(texts(list), QStringList({"0005", "0007", "0012", "0020"}));
@@ -213,7 +212,7 @@ private slots:
     void editorCommitsGoToTheHandler()
     {
         FrameListModel list;
-        list.add(QStringLiteral("0003"), QStringLiteral("/f/a.bmp"));
+        list.add(3, QStringLiteral("/f/a.bmp"));
         QSignalSpy edited(&list, &FrameListModel::textEdited);
         QVERIFY(list.flags(list.index(0, 0)).testFlag(Qt::ItemIsEditable));
         QVERIFY(!list.flags(list.index(0, 1)).testFlag(Qt::ItemIsEditable));
@@ -222,7 +221,7 @@ private slots:
         QCOMPARE(edited.size(), 1);
         QCOMPARE(edited.first().at(0).toInt(), 1);
         QCOMPARE(edited.first().at(1).toString(), QStringLiteral("12"));
-        QCOMPARE(list.entry(1).text, QStringLiteral("0003"));
+        QCOMPARE(list.entry(1).number, 3);
     }
 
     // A file whose look does not return holds up its own mark and nothing else: the list works on,
@@ -247,12 +246,12 @@ private slots:
         };
         HeldTimer round(list->findChild<QTimer *>(QStringLiteral("diskLook")));
 
-        list->add(QStringLiteral("0001"), gone);
-        list->add(QStringLiteral("0002"), good);
+        list->add(1, gone);
+        list->add(2, good);
         QTRY_COMPARE(looks->waitingNow(), QStringList{gone});
         QCOMPARE(looks->onWindowThread, 0);
-        list->setText(2, QStringLiteral("0007"));
-        QCOMPARE(list->entry(2).text, QStringLiteral("0007"));
+        list->setNumber(2, 7);
+        QCOMPARE(list->entry(2).number, 7);
         QCOMPARE(check(2), FrameListModel::checkingText()); // behind the hung look so far
         QVERIFY(round.fire() && round.fire()); // the second round finds the same look going
         QTRY_COMPARE(check(2), QStringLiteral("OK"));
@@ -263,7 +262,7 @@ private slots:
 
         list->setPath(1, good);
         QVERIFY(check(1).contains(QStringLiteral("truncated"))); // known already
-        list->add(QStringLiteral("0003"), stuck);
+        list->add(3, stuck);
         QTRY_COMPARE(looks->waitingNow(), (QStringList{gone, stuck}));
         QSignalSpy told(list->findChild<FrameFileWatch *>(), &FrameFileWatch::looked);
         looks->letGo(gone);

@@ -68,7 +68,11 @@ struct Notes : UploadObserver
     void frameCutShort() override { log << "cut"; }
     void frameStarting(int position, int count, const UploadJob &job, const QString &name) override
     {
-        log << QStringLiteral("starting %1/%2 %3 %4").arg(position).arg(count).arg(job.text, name);
+        log << QStringLiteral("starting %1/%2 %3 %4")
+                   .arg(position)
+                   .arg(count)
+                   .arg(job.number, 4, 10, QLatin1Char('0'))
+                   .arg(name);
     }
     void frameFinished(int position, int, qint64 estimate) override
     {
@@ -241,7 +245,7 @@ private slots:
         UploadState state;
         Notes notes;
         ListUpload upload(line, line, state, &notes);
-        const auto outcome = upload.run({{QStringLiteral("0003"), m_frame}, {QStringLiteral("0010"), other}});
+        const auto outcome = upload.run({{3, m_frame}, {10, other}});
         QCOMPARE(outcome.result, UploadOutcome::Finished);
         QCOMPARE(outcome.framesSent, 2);
         const QByteArray all = line.written();
@@ -281,7 +285,7 @@ private slots:
             };
         Notes notes;
         ListUpload upload(line, line, state, &notes);
-        const auto outcome = upload.run({{"0001", m_frame}, {"0002", m_frame}, {"0003", m_frame}});
+        const auto outcome = upload.run({{1, m_frame}, {2, m_frame}, {3, m_frame}});
         QCOMPARE(int(outcome.result), result);
         QCOMPARE(outcome.framesSent, 1);
         QCOMPARE(notes.log.filter(QStringLiteral("starting")).size(), 2);
@@ -295,8 +299,8 @@ private slots:
         QVERIFY(broken.open(QIODevice::WriteOnly));
         broken.write("BM not really");
         broken.close();
-        const auto problems = UploadCheck::check(
-            {{"0000", m_frame}, {"0001", m_dir.filePath(QStringLiteral("gone.bmp"))}, {"0002", broken.fileName()}});
+        const auto problems =
+            UploadCheck::check({{0, m_frame}, {1, m_dir.filePath(QStringLiteral("gone.bmp"))}, {2, broken.fileName()}});
         QCOMPARE(problems.size(), 2);
         QCOMPARE(problems[0].position, 2);
         QCOMPARE(problems[1].position, 3);

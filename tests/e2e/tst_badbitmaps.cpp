@@ -19,6 +19,7 @@
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"
 #include "framelist/core/framelistmodel.h"
+#include "framelist/core/framenumber.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/widgets/uploadcontroller.h"
 
@@ -70,7 +71,7 @@ struct Window
     {
         QStringList result;
         for (const FrameEntry &entry : list()->entries())
-            result << entry.text + QLatin1Char('=') + entry.path;
+            result << FrameNumber::FormatFrameNumber(entry.number) + QLatin1Char('=') + entry.path;
         return result;
     }
 };
@@ -279,8 +280,8 @@ private slots:
         Window rig;
         QVERIFY(rig.window->MSComm1().PortOpen());
         FarEnd device(rig.pty);
-        rig.list()->add(QStringLiteral("0000"), m_good); // a good frame first: still nothing goes out
-        rig.list()->add(QStringLiteral("0001"), entry.path);
+        rig.list()->add(0, m_good); // a good frame first: still nothing goes out
+        rig.list()->add(1, entry.path);
         const QStringList before = rig.entries();
         rig.modals.queueMessageAnswer(QMessageBox::Ok);
         {
@@ -306,11 +307,11 @@ private slots:
     {
         Window rig;
         FarEnd device(rig.pty);
-        rig.list()->add(QStringLiteral("0000"), m_good);
+        rig.list()->add(0, m_good);
         int number = 1;
         for (const BadBitmap &entry : std::as_const(m_corpus)) {
             if (!entry.asUser)
-                rig.list()->add(QStringLiteral("%1").arg(number++, 4, 10, QLatin1Char('0')), entry.path);
+                rig.list()->add(number++, entry.path);
         }
         rig.modals.queueMessageAnswer(QMessageBox::Ok);
         QTest::mouseClick(rig.get<QPushButton>("cmdSaljiSve"), Qt::LeftButton);
@@ -387,7 +388,7 @@ private slots:
         Window rig;
         FarEnd device(rig.pty);
         QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
-        rig.list()->add(QStringLiteral("0042"), path);
+        rig.list()->add(42, path);
         rig.modals.queueMessageAnswer(QMessageBox::Ok); // "Upload finished!"
         QTest::mouseClick(rig.get<QPushButton>("cmdSaljiSve"), Qt::LeftButton);
         QVERIFY(ended.wait(20000));

@@ -16,6 +16,7 @@
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"
 #include "framelist/core/framelistmodel.h"
+#include "framelist/core/framenumber.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/widgets/uploadcontroller.h"
 
@@ -176,7 +177,7 @@ class TestFileNames : public QObject
     static void checkEntry(const FrameListModel *list, const QString &text, const QByteArray &bytes)
     {
         QCOMPARE(list->count(), 1);
-        QCOMPARE(list->entry(1).text, text);
+        QCOMPARE(FrameNumber::FormatFrameNumber(list->entry(1).number), text);
         QCOMPARE(LocalPath::encode(list->entry(1).path), bytes);
         QVERIFY(LocalPath::stat(list->entry(1).path).isFile);
     }
@@ -262,8 +263,7 @@ private slots:
         QVERIFY(rig.window->MSComm1().PortOpen());
         FarEnd device(rig.pty);
         for (int seed = 0; seed < int(std::size(Names)); ++seed)
-            rig.list()->add(QStringLiteral("%1").arg(seed, 4, 10, QLatin1Char('0')),
-                            LocalPath::decode(m_folder + '/' + Names[seed].bytes));
+            rig.list()->add(seed, LocalPath::decode(m_folder + '/' + Names[seed].bytes));
         QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
         rig.modals.queueMessageAnswer(QMessageBox::Ok); // "Upload finished!"
         rig.click("cmdSaljiSve");

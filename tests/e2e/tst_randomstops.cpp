@@ -62,7 +62,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(BmpWriter::standardFrame({qRgb(i * 90, 20, 30)}, QByteArray(32768, char(i + 1))));
             file.close();
-            window.frameList()->add(QStringLiteral("000%1").arg(i + 1), path);
+            window.frameList()->add(i + 1, path);
         }
         auto *upload = window.findChild<QPushButton *>(QStringLiteral("cmdSaljiSve"));
         auto *stop = window.findChild<QPushButton *>(QStringLiteral("cmdStopLoading"));

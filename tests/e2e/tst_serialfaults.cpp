@@ -78,7 +78,7 @@ private slots:
         window.upload()->setTransmitClock(&clock);
         window.Form_Load();
         window.show();
-        window.frameList()->add(QStringLiteral("0001"), frameFile(dir, QStringLiteral("a.bmp"), 1));
+        window.frameList()->add(1, frameFile(dir, QStringLiteral("a.bmp"), 1));
         QSignalSpy ended(window.upload(), &UploadController::uploadEnded);
 
         QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("cmdSaljiSve")), Qt::LeftButton);

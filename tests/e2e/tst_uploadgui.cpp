@@ -78,8 +78,8 @@ struct Rig
             file.open(QIODevice::WriteOnly);
             file.write(BmpWriter::standardFrame(palette(i), picture(i)));
         }
-        window->frameList()->add(QStringLiteral("0003"), paths[0]);
-        window->frameList()->add(QStringLiteral("0010"), paths[1]);
+        window->frameList()->add(3, paths[0]);
+        window->frameList()->add(10, paths[1]);
     }
     ~Rig() { clock.release(); } // a failed test may leave a pause held
 
@@ -307,7 +307,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(BmpWriter::standardFrame(palette(0), picture(0))) > 0);
         file.close();
         QPointer<frmMain> window = Module2::Main();
-        window->frameList()->add(QStringLiteral("0001"), frame);
+        window->frameList()->add(1, frame);
         QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdSaljiSve")), Qt::LeftButton);
         QVERIFY(window->upload()->isUploading());
         QVERIFY(!window->close());
@@ -370,9 +370,9 @@ private slots:
         if (change == QLatin1String("empty"))
             rig.window->frameList()->clear();
         else if (change == QLatin1String("gone"))
-            rig.window->frameList()->add(QStringLiteral("0020"), rig.dir.filePath(QStringLiteral("gone.bmp")));
+            rig.window->frameList()->add(20, rig.dir.filePath(QStringLiteral("gone.bmp")));
         else
-            rig.window->frameList()->add(QStringLiteral("0003"), rig.paths[1]);
+            rig.window->frameList()->add(3, rig.paths[1]);
         rig.get<QProgressBar>("ProgressBar1")->setValue(7);
         rig.modals.queueMessageAnswer(change == QLatin1String("twice") ? QMessageBox::No : QMessageBox::Ok);
         rig.click("cmdSaljiSve");
@@ -418,7 +418,7 @@ private slots:
         QFETCH(QList<int>, rows);
         QFETCH(QList<int>, sent);
         Rig rig;
-        rig.window->frameList()->add(QStringLiteral("0012"), rig.paths[0]);
+        rig.window->frameList()->add(12, rig.paths[0]);
         FarEnd device(rig.pty);
         QSignalSpy ended(rig.window->upload(), &UploadController::uploadEnded);
         auto *view = rig.get<QTreeView>("ListView1");

@@ -255,7 +255,7 @@ private slots:
         for (int row = 0; row < texts.size(); ++row) {
             const QString path = folder + QStringLiteral("/frame%1.bmp").arg(row);
             QVERIFY(writePicture(path, pictureSize(qMax(files[row], 0))));
-            rig->window.frameList()->add(texts[row], path);
+            rig->window.frameList()->add(texts[row].toInt(), path);
             if (files[row] < 0)
                 QVERIFY(QFile::remove(path));
         }

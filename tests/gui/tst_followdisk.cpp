@@ -6,6 +6,7 @@
 #include "browser/widgets/dirlistbox.h"
 #include "browser/widgets/filelistbox.h"
 #include "framelist/core/framelistmodel.h"
+#include "framelist/core/framenumber.h"
 
 #include <QDir>
 #include <QFile>
@@ -178,7 +179,7 @@ private slots:
 
         QStringList added;
         for (const FrameEntry &entry : rig->window.frameList()->entries())
-            added << entry.text + QLatin1Char('=') + QFileInfo(entry.path).fileName();
+            added << FrameNumber::FormatFrameNumber(entry.number) + QLatin1Char('=') + QFileInfo(entry.path).fileName();
         QCOMPARE(added, frames);
         QCOMPARE(rig->modals.shown().size(), 1); // the offset prompt only
         QCOMPARE(rig->modals.unexpected(), QStringList());

@@ -9,6 +9,7 @@
 #include "browser/widgets/bitmapbrowser.h"
 #include "browser/widgets/filelistbox.h"
 #include "framelist/core/framelistmodel.h"
+#include "framelist/core/framenumber.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -61,7 +62,8 @@ struct Rig
     {
         QStringList result;
         for (const FrameEntry &entry : list()->entries())
-            result << entry.text + QLatin1Char('=') + QFileInfo(entry.path).fileName();
+            result << FrameNumber::FormatFrameNumber(entry.number) + QLatin1Char('=')
+                    + QFileInfo(entry.path).fileName();
         return result;
     }
 
@@ -80,7 +82,7 @@ struct Rig
     {
         for (const QString &entry : entries) {
             const QStringList parts = entry.split(QLatin1Char('='));
-            list()->add(parts[0], old(parts[1]));
+            list()->add(parts[0].toInt(), old(parts[1]));
         }
     }
 
@@ -400,7 +402,7 @@ private slots:
         QCOMPARE(rig.entries(), QStringList({"0003=c.bmp", "0005=b.bmp", "0009=a.bmp"}));
         QVERIFY(!resort->isActive());
         // Sorting stays on: a new entry takes its sorted place.
-        rig.list()->add(QStringLiteral("0004"), rig.old(QStringLiteral("d.bmp")));
+        rig.list()->add(4, rig.old(QStringLiteral("d.bmp")));
         QCOMPARE(rig.entries().at(1), QStringLiteral("0004=d.bmp"));
     }
 

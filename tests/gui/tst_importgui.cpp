@@ -11,6 +11,7 @@
 #include "core/localpath.h"
 #include "core/picturereader.h"
 #include "framelist/core/framelistmodel.h"
+#include "framelist/core/framenumber.h"
 #include "import/core/importjob.h"
 #include "import/core/picturesurvey.h"
 #include "import/core/previewrenderer.h"
@@ -117,7 +118,8 @@ struct ImportRig : Rig
     {
         QStringList result;
         for (const FrameEntry &entry : window.frameList()->entries())
-            result << entry.text + QLatin1Char('=') + QFileInfo(entry.path).fileName();
+            result << FrameNumber::FormatFrameNumber(entry.number) + QLatin1Char('=')
+                    + QFileInfo(entry.path).fileName();
         return result;
     }
 };
@@ -423,7 +425,7 @@ private slots:
         const QString gif = rig.picture(QStringLiteral("spin.gif"));
         const QStringList before{"0000=a.bmp", "0001=b.bmp"};
         for (const QString &entry : before)
-            rig.window.frameList()->add(entry.left(4), QDir(rig.pictureFolder).filePath(entry.mid(5)));
+            rig.window.frameList()->add(entry.left(4).toInt(), QDir(rig.pictureFolder).filePath(entry.mid(5)));
         rig.queueImport([&](ImportDialog *dialog) {
             dialog->findChild<QCheckBox *>(QStringLiteral("chkAddToList"))->setChecked(true);
             convert(dialog);

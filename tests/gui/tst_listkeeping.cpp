@@ -5,6 +5,7 @@
 #include "listwindow.h"
 
 #include "framelist/core/framelistmodel.h"
+#include "framelist/core/framenumber.h"
 #include "framelist/widgets/framelistfiles.h"
 
 #include <QDialog>
@@ -114,7 +115,7 @@ QVector<Scenario> scenarios()
              rig.fill({"0001=a", "0005=b"});
              rig.modals.queueDialog([](QDialog *question) { question->close(); }); // its close box
              QTest::keyClick(rig.startEdit(0, QStringLiteral("5")), Qt::Key_Return);
-             QTRY_COMPARE(rig.list()->entry(1).text, QStringLiteral("0005"));
+             QTRY_COMPARE(rig.list()->entry(1).number, 5);
              rig.modals.queueFileAnswer(rig.dir.filePath(QStringLiteral("show.frames")));
              rig.key(Qt::Key_S);
              rig.list()->clear();
@@ -214,7 +215,7 @@ private slots:
             if (!entry.duplicate.isEmpty())
                 QCOMPARE(entry.duplicate,
                          QStringLiteral("frame %1 is given twice: the later one overwrites the earlier on the device")
-                             .arg(entry.text));
+                             .arg(FrameNumber::FormatFrameNumber(entry.number)));
         }
         QCOMPARE(rig.caption(), scenario.caption);
         QStringList boxes;

@@ -34,8 +34,8 @@ private slots:
     {
         Rig rig;
         QCOMPARE(rig.caption(), QStringLiteral("Drelin Image uploader"));
-        rig.list()->add(QStringLiteral("0004"), rig.bitmap(QStringLiteral("a.bmp")));
-        rig.list()->add(QStringLiteral("0007"), rig.bitmap(QStringLiteral("b c.bmp")));
+        rig.list()->add(4, rig.bitmap(QStringLiteral("a.bmp")));
+        rig.list()->add(7, rig.bitmap(QStringLiteral("b c.bmp")));
 
         // Ctrl+S without a list file asks for a name; the suffix is added.
         rig.modals.queueFileAnswer(rig.dir.filePath(QStringLiteral("show")));
@@ -45,9 +45,9 @@ private slots:
         QCOMPARE(saved.readAll(), QByteArray("0004\ta.bmp\n0007\tb c.bmp\n"));
         QCOMPARE(rig.caption(), QStringLiteral("show.frames") + Title);
 
-        rig.list()->setText(2, QStringLiteral("0009"));
+        rig.list()->setNumber(2, 9);
         QCOMPARE(rig.caption(), QStringLiteral("show.frames*") + Title);
-        rig.list()->setText(2, QStringLiteral("0007")); // as saved again
+        rig.list()->setNumber(2, 7); // as saved again
         QCOMPARE(rig.caption(), QStringLiteral("show.frames") + Title);
 
         // A refused file tells its line and changes nothing.
@@ -111,13 +111,13 @@ private slots:
         };
         const QString a = rig.bitmap(QStringLiteral("a.bmp"));
         const QString b = rig.bitmap(QStringLiteral("b.bmp"));
-        rig.list()->add(QStringLiteral("0001"), a);
+        rig.list()->add(1, a);
         QTRY_COMPARE_WITH_TIMEOUT(keptEntries(), QStringList{"1=a.bmp"}, 1000);
-        rig.list()->add(QStringLiteral("0002"), b);
+        rig.list()->add(2, b);
         QTRY_COMPARE_WITH_TIMEOUT(keptEntries(), (QStringList{"1=a.bmp", "2=b.bmp"}), 1000);
         rig.list()->setPath(1, b); // replaced
         QTRY_COMPARE_WITH_TIMEOUT(keptEntries(), (QStringList{"1=b.bmp", "2=b.bmp"}), 1000);
-        rig.list()->setText(2, QStringLiteral("0040")); // renumbered
+        rig.list()->setNumber(2, 40); // renumbered
         QTRY_COMPARE_WITH_TIMEOUT(keptEntries(), (QStringList{"1=b.bmp", "40=b.bmp"}), 1000);
         rig.list()->remove(1);
         QTRY_COMPARE_WITH_TIMEOUT(keptEntries(), QStringList{"40=b.bmp"}, 1000);
@@ -148,7 +148,7 @@ private slots:
     void keptWhenClosedAtOnce()
     {
         Rig rig;
-        rig.list()->add(QStringLiteral("0009"), rig.bitmap(QStringLiteral("a.bmp")));
+        rig.list()->add(9, rig.bitmap(QStringLiteral("a.bmp")));
         QVERIFY(rig.window->close());
         const auto kept = FrameListFile::read(rig.files()->keptFile());
         QVERIFY(kept && kept->size() == 1);
@@ -189,8 +189,8 @@ private slots:
         TestSettings store;
         ScriptedModals modals;
         frmMain window(nullptr, nullptr, dir + QStringLiteral("/data/previous.frames"));
-        window.frameList()->add(QStringLiteral("0001"), dir + QStringLiteral("/a.bmp"));
-        window.frameList()->add(QStringLiteral("0002"), dir + QStringLiteral("/a.bmp"));
+        window.frameList()->add(1, dir + QStringLiteral("/a.bmp"));
+        window.frameList()->add(2, dir + QStringLiteral("/a.bmp"));
         QTest::qWait(60000); // the list is kept meanwhile; the test kills the process long before
         QFAIL("not killed");
     }

@@ -9,6 +9,7 @@
 
 #include "app/frmmain.h"
 #include "framelist/core/framelistmodel.h"
+#include "framelist/core/framenumber.h"
 #include "framelist/widgets/frameentrydelegate.h"
 #include "import/widgets/importdialog.h"
 #include "serial/core/serialportcomponent.h"
@@ -53,7 +54,8 @@ struct Rig
     {
         QStringList result;
         for (const FrameEntry &entry : list()->entries())
-            result << entry.text + QLatin1Char('=') + QFileInfo(entry.path).fileName();
+            result << FrameNumber::FormatFrameNumber(entry.number) + QLatin1Char('=')
+                    + QFileInfo(entry.path).fileName();
         return result;
     }
 
@@ -90,8 +92,8 @@ private slots:
     void fileAndCheckArePaintedBesideTheNumber()
     {
         Rig rig;
-        rig.list()->add(QStringLiteral("0001"), rig.write(QStringLiteral("good.bmp"), frameFile(1)));
-        rig.list()->add(QStringLiteral("0002"), rig.dir.filePath(QStringLiteral("gone.bmp")));
+        rig.list()->add(1, rig.write(QStringLiteral("good.bmp"), frameFile(1)));
+        rig.list()->add(2, rig.dir.filePath(QStringLiteral("gone.bmp")));
         QTRY_VERIFY(!rig.check(2).contains(FrameListModel::checkingText()) && rig.check(1) == QLatin1String("OK"));
         rig.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
@@ -125,7 +127,7 @@ private slots:
         Rig rig;
         const QString path =
             bytes.isEmpty() ? rig.dir.filePath(QStringLiteral("gone.bmp")) : rig.write(QStringLiteral("f.bmp"), bytes);
-        rig.list()->add(QStringLiteral("0001"), path);
+        rig.list()->add(1, path);
         QCOMPARE(rig.list()->headerData(FrameListModel::CheckColumn, Qt::Horizontal).toString(),
                  QStringLiteral("Check"));
         QTRY_VERIFY2(rig.check(1).contains(shown), qPrintable(rig.check(1)));
@@ -142,7 +144,7 @@ private slots:
         Rig rig;
         const QString good = rig.write(QStringLiteral("good.bmp"), frameFile(1));
         const QString other = rig.write(QStringLiteral("other.bmp"), "not a bitmap");
-        rig.list()->add(QStringLiteral("0001"), good);
+        rig.list()->add(1, good);
         QTRY_COMPARE(rig.check(1), QStringLiteral("OK"));
 
         rig.list()->setPath(1, other); // another file for the entry
@@ -183,7 +185,7 @@ private slots:
         Rig rig;
         QVERIFY(QDir(rig.dir.path()).mkdir(QStringLiteral("in")));
         rig.write(from, frameFile(1));
-        rig.list()->add(QStringLiteral("0001"), rig.dir.filePath(QStringLiteral("in/f.bmp")));
+        rig.list()->add(1, rig.dir.filePath(QStringLiteral("in/f.bmp")));
         auto *timer = rig.list()->findChild<QTimer *>(QStringLiteral("diskLook"));
         QVERIFY(timer && timer->isActive() && timer->interval() <= 2000);
         HeldTimer look(timer);
@@ -196,7 +198,7 @@ private slots:
     void dropAddsAsAddFrameWould()
     {
         Rig rig;
-        rig.list()->add(QStringLiteral("0006"), rig.write(QStringLiteral("old.bmp"), frameFile(9)));
+        rig.list()->add(6, rig.write(QStringLiteral("old.bmp"), frameFile(9)));
         // Dropped out of order; added in file-list order, numbered from the typed offset.
         const QStringList paths = {
             rig.write(QStringLiteral("c.bmp"), frameFile(3)), rig.write(QStringLiteral("A.BMP"), frameFile(1)),
@@ -294,10 +296,10 @@ private slots:
         Rig rig;
         QVERIFY(rig.window->MSComm1().setSettings(QStringLiteral("38400,N,8,2")));
         const QString path = rig.write(QStringLiteral("f.bmp"), frameFile(1));
-        rig.list()->add(QStringLiteral("0300"), path); // the tip follows every change of the list
+        rig.list()->add(300, path); // the tip follows every change of the list
         rig.list()->clear();
         for (int i = 0; i < frames; ++i)
-            rig.list()->add(QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')), path);
+            rig.list()->add(i, path);
         QCOMPARE(rig.window->findChild<QPushButton *>(QStringLiteral("cmdSaljiSve"))->toolTip(), tip);
     }
 };

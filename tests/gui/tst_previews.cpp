@@ -157,8 +157,7 @@ private slots:
         rig.start();
         auto *list = rig.get<QTreeView>("ListView1");
         for (const char *name : {"c.bmp", "a.bmp", "b.bmp"})
-            rig.window->frameList()->add(QStringLiteral("000%1").arg(rig.window->frameList()->count()),
-                                         rig.dir.filePath(QString::fromLatin1(name)));
+            rig.window->frameList()->add(rig.window->frameList()->count(), rig.dir.filePath(QString::fromLatin1(name)));
         list->setFocus();
         list->setCurrentIndex(list->model()->index(0, 0));
         QCOMPARE(rig.shownWidth("Image2"), widthOf(2));
@@ -215,8 +214,8 @@ private slots:
         rig.start();
         QCOMPARE(rig.shownWidth("Image1"), widthOf(0));
         rig.get<FileListBox>("File1")->selectAndClick(1);
-        rig.window->frameList()->add(QStringLiteral("0001"), rig.dir.filePath(QStringLiteral("a.bmp")));
-        rig.window->frameList()->add(QStringLiteral("0002"), rig.dir.filePath(QStringLiteral("b.bmp")));
+        rig.window->frameList()->add(1, rig.dir.filePath(QStringLiteral("a.bmp")));
+        rig.window->frameList()->add(2, rig.dir.filePath(QStringLiteral("b.bmp")));
         rig.window->browser()->ListView1_ItemClick(1);
         rig.window->browser()->ListView1_ItemClick(2);
         QCOMPARE(rig.messages(), QStringList(2, QStringLiteral("Unknown error!")));
@@ -236,7 +235,7 @@ private slots:
         file.write(BmpWriter::standardFrame({odd}, QByteArray(32768, 0)));
         file.close();
         rig.start();
-        rig.window->frameList()->add(QStringLiteral("0000"), path);
+        rig.window->frameList()->add(0, path);
         rig.window->browser()->ListView1_ItemClick(1);
         QCOMPARE(Rig::shownColours(*rig.window), QList<QRgb>(2, odd));
 
@@ -250,7 +249,7 @@ private slots:
 
         frmMain again; // the next run
         again.findChild<FileListBox *>(QStringLiteral("File1"))->selectAndClick(0);
-        again.frameList()->add(QStringLiteral("0000"), path);
+        again.frameList()->add(0, path);
         again.browser()->ListView1_ItemClick(1);
         QVERIFY(again.findChild<QAction *>(QStringLiteral("actDeviceView"))->isChecked());
         QCOMPARE(Rig::shownColours(again), QList<QRgb>(2, shown));

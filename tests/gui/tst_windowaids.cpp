@@ -52,7 +52,7 @@ struct Rig
             file.open(QIODevice::WriteOnly);
             file.write(BmpWriter::standardFrame({qRgb(i, 40, 80)}, QByteArray(32768, char(i + 1))));
             file.close();
-            window->frameList()->add(QStringLiteral("000%1").arg(i), file.fileName());
+            window->frameList()->add(i, file.fileName());
         }
     }
     ~Rig() { clock.release(); } // a failed test may leave a pause held

@@ -3,6 +3,7 @@
 #include "bmpwriter.h"
 
 #include "framelist/core/framelistmodel.h"
+#include "framelist/core/framenumber.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -38,7 +39,7 @@ QString ListWindow::bitmap(const QString &name) const
 void ListWindow::fill(const QStringList &entries) const
 {
     for (const QString &entry : entries)
-        list()->add(entry.section(QLatin1Char('='), 0, 0), bitmap(entry.section(QLatin1Char('='), 1) + ".bmp"));
+        list()->add(entry.section(QLatin1Char('='), 0, 0).toInt(), bitmap(entry.section(QLatin1Char('='), 1) + ".bmp"));
 }
 
 FrameListModel *ListWindow::list() const
@@ -55,7 +56,7 @@ QStringList ListWindow::entries() const
 {
     QStringList result;
     for (const FrameEntry &entry : list()->entries())
-        result << entry.text + QLatin1Char('=') + QFileInfo(entry.path).fileName()
+        result << FrameNumber::FormatFrameNumber(entry.number) + QLatin1Char('=') + QFileInfo(entry.path).fileName()
                 + (entry.duplicate.isEmpty() ? "" : "!");
     return result;
 }

@@ -153,8 +153,8 @@ void BitmapBrowser::ListView1_ItemClick(int position)
 {
     if (position < 1 || position > m_frames->count())
         return;
-    // Entries with the same text preview the file of the first of them.
-    const int first = FrameLookup::FindFrame(*m_frames, m_frames->entry(position).text);
+    // Entries with the same number preview the file of the first of them.
+    const int first = FrameLookup::FindFrame(*m_frames, m_frames->entry(position).number);
     if (!preview(m_framePreview, m_frames->entry(first).path))
         showError(QStringLiteral("Unknown error!"));
 }

@@ -1,6 +1,7 @@
 #include "framelist/core/framelistmodel.h"
 
 #include "core/duplicateframes.h"
+#include "framelist/core/framenumber.h"
 
 #include <QBrush>
 #include <QSet>
@@ -75,7 +76,7 @@ void FrameListModel::noteDuplicates()
 {
     QVector<int> numbers;
     for (const FrameEntry &item : std::as_const(m_entries))
-        numbers.append(item.text.toInt());
+        numbers.append(item.number);
     const QMap<int, int> twice = DuplicateFrames::count(numbers);
     for (int row = 0; row < count(); ++row) {
         const int number = numbers.at(row);
@@ -123,7 +124,7 @@ QVariant FrameListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case Qt::EditRole:
         if (index.column() == FrameColumn)
-            return item.text;
+            return FrameNumber::FormatFrameNumber(item.number);
         if (index.column() == PathColumn)
             return item.path;
         if (index.column() == CheckColumn)
@@ -171,18 +172,18 @@ bool FrameListModel::setData(const QModelIndex &index, const QVariant &value, in
     return false;
 }
 
-int FrameListModel::sortedPosition(const QString &text) const
+int FrameListModel::sortedPosition(int number) const
 {
-    const auto it = std::upper_bound(m_entries.cbegin(), m_entries.cend(), text,
-                                     [](const QString &t, const FrameEntry &e) { return t < e.text; });
+    const auto it = std::upper_bound(m_entries.cbegin(), m_entries.cend(), number,
+                                     [](int n, const FrameEntry &e) { return n < e.number; });
     return int(it - m_entries.cbegin());
 }
 
-int FrameListModel::add(const QString &text, const QString &path)
+int FrameListModel::add(int number, const QString &path)
 {
-    const int row = m_sorted ? sortedPosition(text) : count();
+    const int row = m_sorted ? sortedPosition(number) : count();
     beginInsertRows(QModelIndex(), row, row);
-    m_entries.insert(row, FrameEntry{text, path, QString(), QString(), UploadMark::None});
+    m_entries.insert(row, FrameEntry{number, path, QString(), QString(), UploadMark::None});
     endInsertRows();
     followEntries();
     check(row);
@@ -191,9 +192,9 @@ int FrameListModel::add(const QString &text, const QString &path)
     return row + 1;
 }
 
-void FrameListModel::setText(int position, const QString &text)
+void FrameListModel::setNumber(int position, int number)
 {
-    m_entries[position - 1].text = text;
+    m_entries[position - 1].number = number;
     rowsChanged(position - 1, position - 1);
     noteDuplicates();
 }
@@ -261,14 +262,14 @@ void FrameListModel::setSorted(bool sorted)
 
 void FrameListModel::sortNow()
 {
-    // Entry texts are four digits, so text order is frame-number order; equal texts keep their order.
+    // Equal numbers keep their order.
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     QVector<int> order(count());
     for (int i = 0; i < count(); ++i)
         order[i] = i;
     std::stable_sort(order.begin(), order.end(),
-                     [this](int a, int b) { return m_entries.at(a).text < m_entries.at(b).text; });
+                     [this](int a, int b) { return m_entries.at(a).number < m_entries.at(b).number; });
     QVector<FrameEntry> sorted;
     sorted.reserve(count());
     QVector<int> newRowOf(count());

@@ -11,10 +11,11 @@
 // Where an entry stands in the upload that is sending it; None outside an upload.
 enum class UploadMark { None, Sent, Sending, Waiting };
 
-// One frame of the list: its four-digit number text and the full path of its bitmap file.
+// One frame of the list: its frame number and the full path of its bitmap file. The number's
+// four-digit text is made where it is shown.
 struct FrameEntry
 {
-    QString text;
+    int number = 0;
     QString path;
     QString problem; // why the file is not a frame bitmap; empty when it is or until it is known
     QString duplicate; // that another entry carries the same number, and what the device keeps
@@ -55,8 +56,8 @@ public:
     const QVector<FrameEntry> &entries() const { return m_entries; }
 
     // Adds an entry at the end, or in its sorted place once sorting is on. Returns its position.
-    int add(const QString &text, const QString &path);
-    void setText(int position, const QString &text);
+    int add(int number, const QString &path);
+    void setNumber(int position, int number);
     void setPath(int position, const QString &path);
     void remove(int position);
     void clear();
@@ -67,8 +68,8 @@ public:
     void setUploadMarks(const QVector<int> &positions, int sending);
     void clearUploadMarks();
 
-    // Switching sorting on sorts the list at once, ascending by entry text. A changed text does not
-    // move its entry until sorting is switched on again.
+    // Switching sorting on sorts the list at once, ascending by frame number. A changed number does
+    // not move its entry until sorting is switched on again.
     void setSorted(bool sorted);
 
 signals:
@@ -76,7 +77,7 @@ signals:
     void textEdited(int position, const QString &newText);
 
 private:
-    int sortedPosition(const QString &text) const;
+    int sortedPosition(int number) const;
     void sortNow();
     void check(int row);
     void followEntries();

@@ -6,11 +6,11 @@
 
 namespace FrameLookup {
 
-int FindFrame(const FrameListModel &list, const QString &text)
+int FindFrame(const FrameListModel &list, int number)
 {
     const int count = list.count();
     for (int position = 1; position <= count; ++position) {
-        if (list.entry(position).text == text)
+        if (list.entry(position).number == number)
             return position;
     }
     return -1;
@@ -34,10 +34,10 @@ QString GetSelectedFramePath(const FrameListModel &list, const QItemSelectionMod
     return position < 0 ? QString() : list.entry(position).path;
 }
 
-bool IsSelectedFrame(const FrameListModel &list, const QItemSelectionModel *selection, const QString &text)
+bool IsSelectedFrame(const FrameListModel &list, const QItemSelectionModel *selection, int number)
 {
     const int position = firstSelected(list, selection);
-    return position > 0 && list.entry(position).text == text;
+    return position > 0 && list.entry(position).number == number;
 }
 
 } // namespace FrameLookup

@@ -5,11 +5,11 @@
 class FrameListModel;
 class QItemSelectionModel;
 
-// Look-ups on the frame list. Positions are 1-based; text comparisons are exact.
+// Look-ups on the frame list. Positions are 1-based.
 namespace FrameLookup {
 
-// The position of the first entry whose text is `text`, or -1.
-int FindFrame(const FrameListModel &list, const QString &text);
+// The position of the first entry numbered `number`, or -1.
+int FindFrame(const FrameListModel &list, int number);
 
 // The position of the first selected entry in list order, or -1.
 int firstSelected(const FrameListModel &list, const QItemSelectionModel *selection);
@@ -17,7 +17,7 @@ int firstSelected(const FrameListModel &list, const QItemSelectionModel *selecti
 // The path of the first selected entry; empty when none is selected.
 QString GetSelectedFramePath(const FrameListModel &list, const QItemSelectionModel *selection);
 
-// True when the first selected entry in list order has the text `text`.
-bool IsSelectedFrame(const FrameListModel &list, const QItemSelectionModel *selection, const QString &text);
+// True when the first selected entry in list order is numbered `number`.
+bool IsSelectedFrame(const FrameListModel &list, const QItemSelectionModel *selection, int number);
 
 } // namespace FrameLookup

@@ -33,8 +33,7 @@ QString nextFree(const FrameListModel &list)
 {
     if (list.count() == 0)
         return FormatFrameNumber(0);
-    const double last = list.entry(list.count()).text.trimmed().toDouble();
-    return FormatFrameNumber(int(std::lround(last)) + 1);
+    return FormatFrameNumber(list.entry(list.count()).number + 1);
 }
 
 } // namespace FrameNumber

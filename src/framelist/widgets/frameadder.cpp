@@ -143,10 +143,9 @@ bool FrameAdder::addFiles(const QVector<File> &files)
             ++beyondLast;
             continue;
         }
-        const QString text = FrameNumber::FormatFrameNumber(number);
-        const int position = FrameLookup::FindFrame(*m_frames, text);
+        const int position = FrameLookup::FindFrame(*m_frames, number);
         if (position == -1) {
-            m_frames->add(text, file.path);
+            m_frames->add(number, file.path);
             ++k;
             continue;
         }
@@ -158,8 +157,9 @@ bool FrameAdder::addFiles(const QVector<File> &files)
         if (mode != Ask)
             continue;
         const FrameEntry &existing = m_frames->entry(position);
-        switch (AskReplaceFrame(m_window, existing.text + QStringLiteral("  Frame name:") + existing.path,
-                                text + QStringLiteral("  ") + file.name)) {
+        switch (AskReplaceFrame(
+            m_window, FrameNumber::FormatFrameNumber(existing.number) + QStringLiteral("  Frame name:") + existing.path,
+            FrameNumber::FormatFrameNumber(number) + QStringLiteral("  ") + file.name)) {
         case frmMsgBoxReplace::Yes:
             m_frames->setPath(position, file.path);
             ++k;

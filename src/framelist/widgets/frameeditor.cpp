@@ -61,22 +61,24 @@ void FrameEditor::ListView1_AfterLabelEdit(int position, const QString &newText)
                         QMessageBox::Critical, QMessageBox::Ok);
         return;
     }
-    const QString text = FrameNumber::FormatFrameNumber(*value);
+    const int number = *value;
     // The entry being edited is the row the in-place editor was opened on (F2 edits the current
     // row), whatever else is selected.
     const FrameEntry &edited = m_frames->entry(position);
-    if (edited.text == text)
+    if (edited.number == number)
         return; // the same number it has
     const QString editedPath = edited.path;
-    const int taken = FrameLookup::FindFrame(*m_frames, text);
+    const int taken = FrameLookup::FindFrame(*m_frames, number);
 
     // The re-sort timer may run while the question is open, so entries are followed, not counted.
     const QPersistentModelIndex editedRow = m_frames->index(position - 1, 0);
     if (taken != -1) {
         const QPersistentModelIndex other = m_frames->index(taken - 1, 0);
         const FrameEntry &existing = m_frames->entry(taken);
-        const int answer = AskReplaceFrame(m_window, existing.text + QStringLiteral("  Frame name: ") + existing.path,
-                                           text + QStringLiteral(" ") + editedPath);
+        const int answer = AskReplaceFrame(m_window,
+                                           FrameNumber::FormatFrameNumber(existing.number)
+                                               + QStringLiteral("  Frame name: ") + existing.path,
+                                           FrameNumber::FormatFrameNumber(number) + QStringLiteral(" ") + editedPath);
         if (!editedRow.isValid() || !other.isValid())
             return;
         switch (answer) {
@@ -94,7 +96,7 @@ void FrameEditor::ListView1_AfterLabelEdit(int position, const QString &newText)
             break;
         }
     }
-    m_frames->setText(editedRow.row() + 1, text);
+    m_frames->setNumber(editedRow.row() + 1, number);
     m_timer->start();
 }
 

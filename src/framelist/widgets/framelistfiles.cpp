@@ -4,7 +4,6 @@
 #include "core/duration.h"
 #include "core/localpath.h"
 #include "framelist/core/framelistmodel.h"
-#include "framelist/core/framenumber.h"
 #include "framelist/core/keptlist.h"
 #include "widgets/modals.h"
 
@@ -98,7 +97,7 @@ QVector<FrameListFile::Entry> FrameListFiles::entries() const
 {
     QVector<FrameListFile::Entry> result;
     for (const FrameEntry &entry : m_frames->entries())
-        result.append({entry.text.toInt(), entry.path});
+        result.append({entry.number, entry.path});
     return result;
 }
 
@@ -106,7 +105,7 @@ void FrameListFiles::setEntries(const QVector<FrameListFile::Entry> &entries)
 {
     m_frames->clear();
     for (const FrameListFile::Entry &entry : entries)
-        m_frames->add(FrameNumber::FormatFrameNumber(entry.number), entry.path);
+        m_frames->add(entry.number, entry.path);
 }
 
 bool FrameListFiles::unsaved() const

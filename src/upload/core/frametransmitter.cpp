@@ -46,12 +46,19 @@ FrameTransmitter::Result FrameTransmitter::stopped()
     return Result::Stopped;
 }
 
+void FrameTransmitter::pause()
+{
+    ++m_pauses;
+    m_clock.pauseMs(PauseMs);
+}
+
 FrameTransmitter::Result FrameTransmitter::SendFrame(int frameNumber, const QString &path, const QString &name,
                                                      const FrameBitmap *loaded)
 {
     m_error.clear();
+    m_pauses = 0;
     m_observer->frameBegun();
-    m_clock.pauseMs(PauseMs);
+    pause();
 
     // The whole file is read now, so nothing the window does can close it under the frame.
     QString refused;
@@ -73,7 +80,7 @@ FrameTransmitter::Result FrameTransmitter::SendFrame(int frameNumber, const QStr
 
     if (!drain() || !writeAndDrain(WireFormat::FrameClose))
         return failed();
-    m_clock.pauseMs(PauseMs);
+    pause();
 
     // Check 2, then the header: number and the name field two characters at a time.
     if (!writeAndDrain(WireFormat::FrameOpen))
@@ -85,7 +92,7 @@ FrameTransmitter::Result FrameTransmitter::SendFrame(int frameNumber, const QStr
         if (!writeAndDrain(field.mid(i, 2)))
             return failed();
     }
-    m_clock.pauseMs(PauseMs);
+    pause();
 
     // The colour table, cut to 6 bits, red first; each component drained on its own.
     QByteArray component;
@@ -102,10 +109,10 @@ FrameTransmitter::Result FrameTransmitter::SendFrame(int frameNumber, const QStr
 
     // The pixels, top row first, four pixels a group, queued without draining.
     for (int row = 0; row < FrameBitmap::Height; ++row) {
-        for (int column = 0; column < FrameBitmap::Width; column += 4) {
+        for (int column = 0; column < FrameBitmap::Width; column += WireFormat::PixelsPerGroup) {
             if (m_state.StopRequested.load())
                 return stopped();
-            if (!write(WireFormat::pixelGroupText(frame, row, column / 4)))
+            if (!write(WireFormat::pixelGroupText(frame, row, column / WireFormat::PixelsPerGroup)))
                 return failed();
             m_observer->progressed(m_state.ProgressValue.fetch_add(UploadState::ProgressPerGroup)
                                    + UploadState::ProgressPerGroup);
@@ -114,6 +121,8 @@ FrameTransmitter::Result FrameTransmitter::SendFrame(int frameNumber, const QStr
 
     if (!writeAndDrain(WireFormat::FrameClose))
         return failed();
+    // The upload's time estimate counts on this many.
+    Q_ASSERT(m_pauses == WireFormat::PauseCount);
     m_observer->frameEnded();
     return Result::Sent;
 }

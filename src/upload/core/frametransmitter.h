@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/wireformat.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -33,7 +35,7 @@ class FrameTransmitter
 public:
     enum class Result { Sent, Stopped, Failed };
 
-    static constexpr qint64 PauseMs = 1000;
+    static constexpr qint64 PauseMs = WireFormat::PauseMs;
 
     FrameTransmitter(SerialLink &link, Clock &clock, UploadState &state, TransmitObserver *observer = nullptr);
 
@@ -50,6 +52,7 @@ private:
     bool writeAndDrain(const QByteArray &text);
     Result failed();
     Result stopped();
+    void pause();
 
     SerialLink &m_link;
     Clock &m_clock;
@@ -57,4 +60,5 @@ private:
     TransmitObserver *m_observer;
     TransmitObserver m_silent;
     QString m_error;
+    int m_pauses = 0; // in the frame being sent
 };

@@ -11,11 +11,6 @@ ListUpload::ListUpload(SerialLink &link, Clock &clock, UploadState &state, Uploa
     , m_transmitter(link, clock, state, m_observer)
 { }
 
-int ListUpload::frameNumberOf(const QString &text)
-{
-    return qRound(text.trimmed().toDouble());
-}
-
 UploadOutcome ListUpload::run(const QVector<UploadJob> &jobs)
 {
     UploadOutcome outcome;
@@ -27,7 +22,7 @@ UploadOutcome ListUpload::run(const QVector<UploadJob> &jobs)
         const QString name = frameNameFromPath(job.path);
         m_observer->frameStarting(position, count, job, name);
 
-        const auto result = m_transmitter.SendFrame(frameNumberOf(job.text), job.path, name, job.frame.get());
+        const auto result = m_transmitter.SendFrame(job.number, job.path, name, job.frame.get());
         if (result == FrameTransmitter::Result::Failed) {
             outcome.result = UploadOutcome::Failed;
             outcome.error = m_transmitter.errorDescription();

@@ -13,7 +13,7 @@
 // One entry of the frame list as the upload takes it.
 struct UploadJob
 {
-    QString text; // the entry's four-digit number text
+    int number = 0; // the frame number, 0-255
     QString path; // the bitmap file
     std::shared_ptr<const FrameBitmap> frame = nullptr; // the file read beforehand, or nothing to read it as it goes
 };
@@ -57,9 +57,6 @@ public:
     ListUpload(SerialLink &link, Clock &clock, UploadState &state, UploadObserver *observer = nullptr);
 
     UploadOutcome run(const QVector<UploadJob> &jobs);
-
-    // The frame number an entry text spells ("0042" is 42).
-    static int frameNumberOf(const QString &text);
 
 private:
     Clock &m_clock;

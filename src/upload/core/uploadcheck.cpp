@@ -3,6 +3,7 @@
 #include "core/duplicateframes.h"
 #include "core/framebitmap.h"
 #include "core/wireformat.h"
+#include "framelist/core/framenumber.h"
 
 #include <QStringList>
 
@@ -15,9 +16,8 @@ QVector<Problem> checkEach(QVector<UploadJob> &jobs, bool keep)
     QVector<Problem> problems;
     for (int i = 0; i < jobs.size(); ++i) {
         UploadJob &job = jobs[i];
-        const int number = ListUpload::frameNumberOf(job.text);
         QString reason;
-        if (number < 0 || number > WireFormat::HighestFrameNumber) {
+        if (job.number < 0 || job.number > WireFormat::HighestFrameNumber) {
             reason = QStringLiteral("the frame number must be 0 to 255");
         } else if (keep) {
             if (auto frame = FrameBitmapReader::readFile(job.path, &reason))
@@ -26,7 +26,7 @@ QVector<Problem> checkEach(QVector<UploadJob> &jobs, bool keep)
             reason = FrameBitmapReader::problemWith(job.path);
         }
         if (!reason.isEmpty())
-            problems.append({i + 1, job.text, job.path, reason});
+            problems.append({i + 1, job.number, job.path, reason});
     }
     return problems;
 }
@@ -48,7 +48,7 @@ QStringList duplicates(const QVector<UploadJob> &jobs)
 {
     QVector<int> numbers;
     for (const UploadJob &job : jobs)
-        numbers.append(ListUpload::frameNumberOf(job.text));
+        numbers.append(job.number);
     const QMap<int, int> twice = DuplicateFrames::count(numbers);
     QStringList notes;
     for (auto it = twice.cbegin(); it != twice.cend(); ++it)
@@ -63,7 +63,8 @@ QString describe(const QVector<Problem> &problems, const QStringList &duplicates
                   ? QStringLiteral("This frame cannot be uploaded; nothing was sent:")
                   : QStringLiteral("These %1 frames cannot be uploaded; nothing was sent:").arg(problems.size()));
     for (const Problem &problem : problems)
-        lines << QStringLiteral("%1  %2: %3").arg(problem.text, problem.path, problem.reason);
+        lines << QStringLiteral("%1  %2: %3")
+                     .arg(FrameNumber::FormatFrameNumber(problem.number), problem.path, problem.reason);
     if (!duplicates.isEmpty())
         lines << QString() << describeDuplicates(duplicates);
     return lines.join(QLatin1Char('\n'));

@@ -13,7 +13,7 @@ namespace UploadCheck {
 struct Problem
 {
     int position = 0;
-    QString text;
+    int number = 0;
     QString path;
     QString reason;
 };

@@ -22,7 +22,7 @@ UploadRelay::UploadRelay(QObject *parent)
 void UploadRelay::frameStarting(int position, int count, const UploadJob &job, const QString &name)
 {
     const std::lock_guard<std::mutex> guard(m_handOver);
-    emit frameStartingSignal(position, count, job.text, name, job.path);
+    emit frameStartingSignal(position, count, job.number, name, job.path);
 }
 
 void UploadRelay::frameFinished(int position, int count, qint64 estimatedTotalMs)
@@ -45,7 +45,7 @@ void UploadRelay::tickerStarted()
 
 void UploadRelay::progressed(int progressValue)
 {
-    // 8192 groups a frame; the window needs to hear of only a few of them.
+    // Thousands of groups a frame; the window needs to hear of only a few of them.
     const qint64 now = monotonicMs();
     if (now - m_lastProgressMs.load() < ProgressIntervalMs && progressValue % UploadState::ProgressPerFrame != 0)
         return;

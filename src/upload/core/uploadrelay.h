@@ -27,7 +27,7 @@ public:
     static constexpr qint64 ProgressIntervalMs = 20;
 
 signals:
-    void frameStartingSignal(int position, int count, const QString &text, const QString &name, const QString &path);
+    void frameStartingSignal(int position, int count, int number, const QString &name, const QString &path);
     void frameFinishedSignal(int position, int count, qint64 estimatedTotalMs);
     void frameBegunSignal();
     void tickerStartedSignal();

@@ -4,6 +4,7 @@
 #include "core/duration.h"
 #include "core/threadcheck.h"
 #include "framelist/core/framelistmodel.h"
+#include "framelist/core/framenumber.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/core/uploadcheck.h"
 #include "upload/core/uploadrelay.h"
@@ -175,7 +176,7 @@ void UploadController::uploadEntries(QVector<int> positions)
     }
     QVector<UploadJob> jobs;
     for (const int position : qAsConst(positions))
-        jobs.append({m_frames->entry(position).text, m_frames->entry(position).path});
+        jobs.append({m_frames->entry(position).number, m_frames->entry(position).path});
     const auto problems = UploadCheck::check(jobs);
     const QStringList twice = UploadCheck::duplicates(jobs);
     if (!problems.isEmpty()) {
@@ -216,14 +217,17 @@ void UploadController::uploadEntries(QVector<int> positions)
     }
 }
 
-void UploadController::onFrameStarting(int position, int count, const QString &text, const QString &name,
-                                       const QString &path)
+void UploadController::onFrameStarting(int position, int count, int number, const QString &name, const QString &path)
 {
     DRELIN_ASSERT_THREAD(this);
     if (stopped())
         return;
     ui.setPanel(1, QStringLiteral("Loading frame..."));
-    ui.setPanel(2, QStringLiteral("Frame number: %1   (%2/%3)").arg(text).arg(position).arg(count));
+    ui.setPanel(2,
+                QStringLiteral("Frame number: %1   (%2/%3)")
+                    .arg(FrameNumber::FormatFrameNumber(number))
+                    .arg(position)
+                    .arg(count));
     ui.setPanel(3, QStringLiteral("Name: ") + name);
     m_frames->setUploadMarks(m_positions, position - 1);
     Preview::load(ui.Image2, path); // the file was checked; a failed preview changes nothing

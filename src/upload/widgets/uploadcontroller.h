@@ -63,7 +63,7 @@ private:
     void showLineStalled(bool stalled);
     // The upload button tells, before it is pressed, how many frames go and how long it takes.
     void showExpectedDuration();
-    void onFrameStarting(int position, int count, const QString &text, const QString &name, const QString &path);
+    void onFrameStarting(int position, int count, int number, const QString &name, const QString &path);
     void onFrameFinished(int position, int count, qint64 estimatedTotalMs);
     void onProgress(int progressValue);
     // The transmission has returned with this outcome; the port is free again.
