@@ -1,14 +1,24 @@
 # Windows x86_64 against Qt for Windows (the windows preset).
 #
 # DRELIN_WINDOWS_QT is the Qt prefix. By default it is qt6-mingw in the build folder, unpacked from
-# DRELIN_WINDOWS_QT_ARCHIVE when it is not there yet. Off Windows the compilers are MinGW-w64's,
-# named by Qt's own toolchain file, and moc, rcc and uic are the host's Qt 6.4 (QT_HOST_PATH). On
-# Windows, point DRELIN_WINDOWS_QT at the MinGW Qt of MSYS2 or of Qt's installer; the compilers are
-# the ones on PATH.
+# DRELIN_WINDOWS_QT_ARCHIVE (by default the one in ../shared/windows) when it is not there yet; the
+# environment variables of the same names give other defaults. Off Windows the compilers are
+# MinGW-w64's, named by Qt's own toolchain file, and moc, rcc and uic are the host's Qt 6.4
+# (QT_HOST_PATH). On Windows, point DRELIN_WINDOWS_QT at the MinGW Qt of MSYS2 or of Qt's installer;
+# the compilers are the ones on PATH. scripts/windows.sh looks for Qt the same way before it
+# configures.
 
-set(DRELIN_WINDOWS_QT_ARCHIVE "${CMAKE_CURRENT_LIST_DIR}/../../shared/windows/qt6-mingw-6.4.2.tar.xz"
+set(default_archive "${CMAKE_CURRENT_LIST_DIR}/../../shared/windows/qt6-mingw-6.4.2.tar.xz")
+if(NOT "$ENV{DRELIN_WINDOWS_QT_ARCHIVE}" STREQUAL "")
+    set(default_archive "$ENV{DRELIN_WINDOWS_QT_ARCHIVE}")
+endif()
+set(default_qt "${CMAKE_BINARY_DIR}/qt6-mingw")
+if(NOT "$ENV{DRELIN_WINDOWS_QT}" STREQUAL "")
+    set(default_qt "$ENV{DRELIN_WINDOWS_QT}")
+endif()
+set(DRELIN_WINDOWS_QT_ARCHIVE "${default_archive}"
     CACHE FILEPATH "Archive of Qt for Windows, unpacked into the build folder when DRELIN_WINDOWS_QT is missing")
-set(DRELIN_WINDOWS_QT "${CMAKE_BINARY_DIR}/qt6-mingw" CACHE PATH "Prefix of Qt for Windows")
+set(DRELIN_WINDOWS_QT "${default_qt}" CACHE PATH "Prefix of Qt for Windows")
 # Compile checks run in folders of their own: they get the same Qt.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES DRELIN_WINDOWS_QT DRELIN_WINDOWS_QT_ARCHIVE QT_HOST_PATH)
 
@@ -21,7 +31,8 @@ set(qt_toolchain "${DRELIN_WINDOWS_QT}/lib/cmake/Qt6/qt.toolchain.cmake")
 if(NOT EXISTS "${qt_toolchain}")
     if(NOT EXISTS "${DRELIN_WINDOWS_QT_ARCHIVE}")
         message(FATAL_ERROR "No Qt for Windows at ${DRELIN_WINDOWS_QT} and no archive at "
-                            "${DRELIN_WINDOWS_QT_ARCHIVE}: set DRELIN_WINDOWS_QT or DRELIN_WINDOWS_QT_ARCHIVE")
+                            "${DRELIN_WINDOWS_QT_ARCHIVE}: set DRELIN_WINDOWS_QT or DRELIN_WINDOWS_QT_ARCHIVE "
+                            "(in the environment or with -D)")
     endif()
     # The archive holds one folder, qt6-mingw.
     get_filename_component(parent "${DRELIN_WINDOWS_QT}" DIRECTORY)
