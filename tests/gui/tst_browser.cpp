@@ -252,12 +252,14 @@ private slots:
         QFETCH(int, clicked);
         QFETCH(int, shown);
         const QString folder = rig->folder(QStringLiteral("frames"));
+        // A deleted file is gone before its entry is added: removed while the list's looker reads
+        // it, Windows would keep it until the looker closes it.
         for (int row = 0; row < texts.size(); ++row) {
             const QString path = folder + QStringLiteral("/frame%1.bmp").arg(row);
             QVERIFY(writePicture(path, pictureSize(qMax(files[row], 0))));
-            rig->window.frameList()->add(texts[row].toInt(), path);
             if (files[row] < 0)
                 QVERIFY(QFile::remove(path));
+            rig->window.frameList()->add(texts[row].toInt(), path);
         }
         rig->image2()->setPixmap(QPixmap(StartSize));
         const qint64 before = rig->image2()->pixmap().cacheKey();
