@@ -1,7 +1,7 @@
 #include "batchtiming.h"
 
+#include "base/workerpool.h"
 #include "core/pictureconverter.h"
-#include "core/workerpool.h"
 
 #include <QDir>
 #include <QElapsedTimer>

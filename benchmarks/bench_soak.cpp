@@ -13,8 +13,8 @@
 
 #include "app/frmmain.h"
 #include "app/mainwindowcontrols.h"
+#include "base/clock.h"
 #include "browser/widgets/bitmapbrowser.h"
-#include "core/clock.h"
 #include "core/framebitmap.h"
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/mainwindowcontrols.h"
-#include "core/clock.h"
+#include "base/clock.h"
 #include "serial/core/portsettings.h"
 
 #include <QMainWindow>

@@ -1,6 +1,6 @@
 #include "app/frmmain.h"
 #include "app/module2.h"
-#include "core/localpath.h"
+#include "base/localpath.h"
 #include "framelist/widgets/framelistfiles.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "app/mainwindowcontrols.h"
 
+#include "base/appinfo.h"
 #include "browser/widgets/dirlistbox.h"
 #include "browser/widgets/drivelistbox.h"
 #include "browser/widgets/filelistbox.h"
-#include "core/appinfo.h"
 #include "widgets/artwork.h"
 #include "widgets/formstyle.h"
 #include "widgets/twips.h"

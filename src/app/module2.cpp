@@ -1,7 +1,7 @@
 #include "app/module2.h"
 
 #include "app/frmmain.h"
-#include "core/appinfo.h"
+#include "base/appinfo.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "cli/capturedestination.h"
 
+#include "base/outputfile.h"
 #include "cli/capturelink.h"
-#include "core/outputfile.h"
 
 CaptureDestination::CaptureDestination(const Target &target, int index, UploadReport &report)
     : UploadDestination(target, index, report)

@@ -1,6 +1,6 @@
 #include "cli/capturelink.h"
 
-#include "core/outputfile.h"
+#include "base/outputfile.h"
 
 CaptureLink::CaptureLink(OutputFile *out, const QString &label)
     : m_out(out)

@@ -1,8 +1,8 @@
 #include "cli/command.h"
 
-#include "core/appinfo.h"
-#include "core/console.h"
-#include "core/localpath.h"
+#include "base/appinfo.h"
+#include "base/console.h"
+#include "base/localpath.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "cli/commandline.h"
 
-#include "core/appinfo.h"
+#include "base/appinfo.h"
 
 CommandLine::CommandLine(const QString &program, const QString &description, const QString &exitStatus)
     : m_program(program)

@@ -1,9 +1,9 @@
 #include "cli/convertcommand.h"
 
+#include "base/localpath.h"
 #include "cli/drawingplatform.h"
 #include "cli/echotext.h"
 #include "core/framename.h"
-#include "core/localpath.h"
 #include "core/wireformat.h"
 
 #include <QCommandLineParser>

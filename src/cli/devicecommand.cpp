@@ -1,8 +1,8 @@
 #include "cli/devicecommand.h"
 
+#include "base/clock.h"
 #include "cli/linepacer.h"
 #include "cli/pseudoterminal.h"
-#include "core/clock.h"
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"
 #include "serial/core/linesettings.h"

@@ -1,6 +1,6 @@
 #include "cli/linepacer.h"
 
-#include "core/clock.h"
+#include "base/clock.h"
 
 #include <algorithm>
 #include <cmath>

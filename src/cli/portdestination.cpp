@@ -1,6 +1,6 @@
 #include "cli/portdestination.h"
 
-#include "core/clock.h"
+#include "base/clock.h"
 #include "serial/core/portsettings.h"
 #include "serial/core/serialportcomponent.h"
 #include "serial/core/serialsetup.h"

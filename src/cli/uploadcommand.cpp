@@ -1,8 +1,8 @@
 #include "cli/uploadcommand.h"
 
+#include "base/commandword.h"
+#include "base/console.h"
 #include "cli/uploadreport.h"
-#include "core/commandword.h"
-#include "core/console.h"
 #include "framelist/core/framelistfile.h"
 #include "framelist/core/framenumber.h"
 #include "serial/core/portmap.h"

@@ -1,9 +1,9 @@
 #include "cli/uploaddestination.h"
 
+#include "base/clock.h"
 #include "cli/capturedestination.h"
 #include "cli/portdestination.h"
 #include "cli/uploadreport.h"
-#include "core/clock.h"
 #include "framelist/core/framenumber.h"
 
 // Tells the report what one destination's upload does, on that destination's thread.

@@ -1,6 +1,6 @@
 #include "cli/uploadreport.h"
 
-#include "core/duration.h"
+#include "base/duration.h"
 #include "upload/core/uploadstate.h"
 
 #include <QTextStream>

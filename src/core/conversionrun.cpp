@@ -1,8 +1,8 @@
 #include "core/conversionrun.h"
 
+#include "base/localpath.h"
 #include "core/framequantizer.h"
 #include "core/framewriter.h"
-#include "core/localpath.h"
 #include "core/picturereader.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/workerpool.h"
 #include "core/importoptions.h"
 #include "core/pictureconverter.h"
-#include "core/workerpool.h"
 
 #include <QList>
 #include <QSet>

@@ -1,6 +1,6 @@
 #include "core/framebitmap.h"
 
-#include "core/localpath.h"
+#include "base/localpath.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "core/framewriter.h"
 
-#include "core/outputfile.h"
+#include "base/outputfile.h"
 
 #include <QtEndian>
 

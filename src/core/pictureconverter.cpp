@@ -1,10 +1,10 @@
 #include "core/pictureconverter.h"
 
+#include "base/workerpool.h"
 #include "core/conversionrun.h"
 #include "core/framename.h"
 #include "core/picturereader.h"
 #include "core/wireformat.h"
-#include "core/workerpool.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "core/picturereader.h"
 
-#include "core/boundedread.h"
+#include "base/boundedread.h"
+#include "base/localpath.h"
 #include "core/framebitmap.h"
 #include "core/framegeometry.h"
-#include "core/localpath.h"
 #include "core/picturedamage.h"
 #include "core/readerlog.h"
 #include "core/svgdrawing.h"

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+#include <cmath>
+
 namespace WireFormat {
 
 namespace {
@@ -83,3 +85,11 @@ QByteArray pixelGroupText(const FrameBitmap &frame, int row, int group)
 }
 
 } // namespace WireFormat
+
+qint64 expectedUploadMs(int frames, int baudRate, double bitsPerCharacter)
+{
+    if (frames <= 0 || baudRate <= 0)
+        return 0;
+    const double lineMs = WireFormat::FrameCharacters * bitsPerCharacter * 1000.0 / baudRate;
+    return std::llround(frames * (lineMs + double(WireFormat::PauseCount * WireFormat::PauseMs)));
+}

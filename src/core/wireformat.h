@@ -58,3 +58,7 @@ inline quint8 sixBits(int component)
 QByteArray pixelGroupText(const FrameBitmap &frame, int row, int group);
 
 } // namespace WireFormat
+
+// How long `frames` frames take on a line of `baudRate` bit/s with `bitsPerCharacter` bits a
+// character: every character of a frame and its pauses.
+qint64 expectedUploadMs(int frames, int baudRate, double bitsPerCharacter);

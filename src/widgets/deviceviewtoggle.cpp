@@ -1,6 +1,6 @@
 #include "widgets/deviceviewtoggle.h"
 
-#include "core/settingsstore.h"
+#include "base/settingsstore.h"
 #include "widgets/preview.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "widgets/modals.h"
 
-#include "core/appinfo.h"
+#include "base/appinfo.h"
 
 #include <QAbstractButton>
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "widgets/preview.h"
 
+#include "base/localpath.h"
 #include "core/deviceview.h"
-#include "core/localpath.h"
 
 #include <QFile>
 #include <QImageReader>

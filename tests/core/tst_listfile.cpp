@@ -1,5 +1,5 @@
 // Frame list files: what they keep through a round trip, and every line that refuses a file.
-#include "core/localpath.h"
+#include "base/localpath.h"
 #include "framelist/core/framelistfile.h"
 
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "recordinglink.h"
 #include "wireoracle.h"
 
-#include "core/duration.h"
+#include "base/duration.h"
 #include "core/framebitmap.h"
 #include "core/framename.h"
 #include "core/wireformat.h"

@@ -4,7 +4,7 @@
 #include "bmpwriter.h"
 #include "programrun.h"
 
-#include "core/appinfo.h"
+#include "base/appinfo.h"
 #include "core/framebitmap.h"
 
 #include <QDir>

@@ -9,10 +9,10 @@
 #include "testsettings.h"
 
 #include "app/frmmain.h"
+#include "base/localpath.h"
 #include "browser/widgets/bitmapbrowser.h"
 #include "browser/widgets/filelistbox.h"
 #include "core/framebitmap.h"
-#include "core/localpath.h"
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"
 #include "framelist/core/framelistmodel.h"

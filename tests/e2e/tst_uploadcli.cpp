@@ -6,7 +6,7 @@
 #include "ptypair.h"
 #include "wireoracle.h"
 
-#include "core/appinfo.h"
+#include "base/appinfo.h"
 #include "core/framebitmap.h"
 #include "core/wiredecoder.h"
 #include "core/wireformat.h"

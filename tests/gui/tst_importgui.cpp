@@ -4,11 +4,11 @@
 #include "browserrig.h"
 #include "picturefiles.h"
 
+#include "base/localpath.h"
 #include "browser/widgets/bitmapbrowser.h"
 #include "browser/widgets/filelistbox.h"
 #include "core/deviceview.h"
 #include "core/framebitmap.h"
-#include "core/localpath.h"
 #include "core/picturereader.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framenumber.h"

@@ -3,8 +3,8 @@
 // Windows's part: a folder, a name with nothing behind it, and sizes at and past the limit. The
 // reasons are the system's own words.
 
+#include "base/systemerror_win.h"
 #include "core/framebitmap.h"
-#include "core/systemerror_win.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "testsettings.h"
 
-#include "core/settingsstore.h"
+#include "base/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QSettings>

@@ -3,7 +3,7 @@
 // On Windows both programs are found where their installers register them.
 
 #include "about/core/keyvalue_win.h"
-#include "core/localpath.h"
+#include "base/localpath.h"
 
 namespace HelperPrograms {
 

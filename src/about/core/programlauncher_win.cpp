@@ -1,6 +1,6 @@
 #include "about/core/programlauncher.h"
 
-#include "core/commandword.h"
+#include "base/commandword.h"
 
 // Programs on Windows start with a normal window that takes the focus; web addresses go to the
 // desktop's default browser.

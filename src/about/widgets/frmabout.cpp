@@ -2,7 +2,7 @@
 
 #include "about/core/helperprograms.h"
 #include "about/core/programlauncher.h"
-#include "core/appinfo.h"
+#include "base/appinfo.h"
 #include "widgets/artwork.h"
 #include "widgets/formstyle.h"
 #include "widgets/modals.h"

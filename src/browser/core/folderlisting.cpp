@@ -1,6 +1,6 @@
 #include "browser/core/folderlisting.h"
 
-#include "core/localpath.h"
+#include "base/localpath.h"
 
 #include <QCollator>
 #include <QRegularExpression>

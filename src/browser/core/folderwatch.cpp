@@ -1,6 +1,6 @@
 #include "browser/core/folderwatch.h"
 
-#include "core/localpath.h"
+#include "base/localpath.h"
 
 #include <QDir>
 #include <QFileInfo>

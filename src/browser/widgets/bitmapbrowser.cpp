@@ -1,9 +1,9 @@
 #include "browser/widgets/bitmapbrowser.h"
 
+#include "base/localpath.h"
 #include "browser/widgets/dirlistbox.h"
 #include "browser/widgets/drivelistbox.h"
 #include "browser/widgets/filelistbox.h"
-#include "core/localpath.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framelookup.h"
 #include "widgets/deviceviewtoggle.h"

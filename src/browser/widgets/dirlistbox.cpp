@@ -1,7 +1,7 @@
 #include "browser/widgets/dirlistbox.h"
 
+#include "base/localpath.h"
 #include "browser/widgets/diritemdelegate.h"
-#include "core/localpath.h"
 
 #include <QCollator>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "browser/widgets/filelistbox.h"
 
+#include "base/localpath.h"
 #include "browser/core/folderlisting.h"
-#include "core/localpath.h"
 #include "widgets/itemchoice.h"
 
 #include <QCollator>

@@ -1,8 +1,8 @@
 #include "framelist/core/framefilewatch.h"
 
+#include "base/mailbox.h"
+#include "base/threadcheck.h"
 #include "core/framebitmap.h"
-#include "core/mailbox.h"
-#include "core/threadcheck.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/localpath.h"
+#include "base/localpath.h"
 
 #include <QObject>
 #include <QString>

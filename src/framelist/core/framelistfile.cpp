@@ -1,7 +1,7 @@
 #include "framelist/core/framelistfile.h"
 
-#include "core/boundedread.h"
-#include "core/localpath.h"
+#include "base/boundedread.h"
+#include "base/localpath.h"
 #include "core/wireformat.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "framelist/widgets/frameadder.h"
 
+#include "base/localpath.h"
 #include "browser/core/folderlisting.h"
-#include "core/localpath.h"
 #include "core/picturereader.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framelookup.h"

@@ -1,8 +1,8 @@
 #include "framelist/widgets/framelistfiles.h"
 
-#include "core/appinfo.h"
-#include "core/duration.h"
-#include "core/localpath.h"
+#include "base/appinfo.h"
+#include "base/duration.h"
+#include "base/localpath.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/keptlist.h"
 #include "widgets/modals.h"

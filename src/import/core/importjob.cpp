@@ -1,7 +1,7 @@
 #include "import/core/importjob.h"
 
-#include "core/mailbox.h"
-#include "core/threadcheck.h"
+#include "base/mailbox.h"
+#include "base/threadcheck.h"
 
 QStringList ImportJob::Result::written() const
 {

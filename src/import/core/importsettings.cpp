@@ -1,6 +1,6 @@
 #include "import/core/importsettings.h"
 
-#include "core/settingsstore.h"
+#include "base/settingsstore.h"
 
 #include <QStringList>
 

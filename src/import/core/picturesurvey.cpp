@@ -1,8 +1,8 @@
 #include "import/core/picturesurvey.h"
 
-#include "core/mailbox.h"
+#include "base/mailbox.h"
+#include "base/threadcheck.h"
 #include "core/picturereader.h"
-#include "core/threadcheck.h"
 
 PictureSurvey::PictureSurvey(QObject *parent)
     : QObject(parent)

@@ -1,11 +1,11 @@
 #include "import/core/previewrenderer.h"
 
+#include "base/mailbox.h"
+#include "base/threadcheck.h"
 #include "core/deviceview.h"
 #include "core/framequantizer.h"
-#include "core/mailbox.h"
 #include "core/pictureconverter.h"
 #include "core/picturereader.h"
-#include "core/threadcheck.h"
 
 #include <array>
 #include <atomic>

@@ -1,6 +1,6 @@
 #include "import/widgets/importdialog.h"
 
-#include "core/localpath.h"
+#include "base/localpath.h"
 #include "core/pictureconverter.h"
 #include "core/picturereader.h"
 #include "import/core/importjob.h"

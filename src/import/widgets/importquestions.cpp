@@ -1,6 +1,6 @@
 #include "import/widgets/importquestions.h"
 
-#include "core/localpath.h"
+#include "base/localpath.h"
 #include "widgets/modals.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 
 // Devices on Unix are files: missing, or not permitted to the user's groups.
 
-#include "core/localpath.h"
+#include "base/localpath.h"
 
 #include <QFile>
 #include <QFileInfo>

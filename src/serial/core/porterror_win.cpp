@@ -2,7 +2,7 @@
 
 // Ports on Windows are devices the system opens for one program at a time.
 
-#include "core/systemerror_win.h"
+#include "base/systemerror_win.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "serial/core/portsettings.h"
 
-#include "core/settingsstore.h"
+#include "base/settingsstore.h"
 
 namespace {
 QString overrideKey(int port)

@@ -1,8 +1,8 @@
 #include "serial/core/serialportcomponent.h"
 
-#include "core/console.h"
-#include "core/mailbox.h"
-#include "core/threadcheck.h"
+#include "base/console.h"
+#include "base/mailbox.h"
+#include "base/threadcheck.h"
 #include "serial/core/portmap.h"
 #include "serial/core/serialportworker.h"
 

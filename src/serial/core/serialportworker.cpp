@@ -1,6 +1,6 @@
 #include "serial/core/serialportworker.h"
 
-#include "core/threadcheck.h"
+#include "base/threadcheck.h"
 #include "serial/core/portdriver.h"
 #include "serial/core/porterror.h"
 #include "serial/core/serialportlink.h"

@@ -1,6 +1,6 @@
 #include "serial/core/stallwatch.h"
 
-#include "core/clock.h"
+#include "base/clock.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
 #include "upload/core/frametransmitter.h"
 
-#include "core/clock.h"
+#include "base/clock.h"
 #include "core/framebitmap.h"
 #include "core/seriallink.h"
 #include "core/wireformat.h"

@@ -1,6 +1,6 @@
 #include "upload/core/listupload.h"
 
-#include "core/clock.h"
+#include "base/clock.h"
 #include "core/framename.h"
 #include "upload/core/uploadstate.h"
 

@@ -1,6 +1,6 @@
 #include "upload/core/uploadrelay.h"
 
-#include "core/clock.h"
+#include "base/clock.h"
 #include "upload/core/uploadstate.h"
 
 UploadRelay::UploadRelay(QObject *parent)

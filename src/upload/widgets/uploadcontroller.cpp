@@ -1,8 +1,9 @@
 #include "upload/widgets/uploadcontroller.h"
 
-#include "core/clock.h"
-#include "core/duration.h"
-#include "core/threadcheck.h"
+#include "base/clock.h"
+#include "base/duration.h"
+#include "base/threadcheck.h"
+#include "core/wireformat.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framenumber.h"
 #include "serial/core/serialportcomponent.h"

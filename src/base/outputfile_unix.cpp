@@ -1,10 +1,10 @@
-#include "core/outputfile.h"
+#include "base/outputfile.h"
 
 // Output files on Linux and other Unix systems: names are bytes (LocalPath), the file's type is
 // looked at without following a link, and rename() puts the new file in place of the old one in
 // one step, replacing a name rather than writing through it.
 
-#include "core/localpath.h"
+#include "base/localpath.h"
 
 #include <QRandomGenerator>
 

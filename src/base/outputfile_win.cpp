@@ -1,10 +1,10 @@
-#include "core/outputfile.h"
+#include "base/outputfile.h"
 
 // Output files on Windows: wide-character names, the file's kind looked at without following a
 // reparse point (a symbolic link or a junction), and MoveFileExW to put the new file in place of
 // the old one, replacing a name rather than writing through it. Errors in the system's words.
 
-#include "core/systemerror_win.h"
+#include "base/systemerror_win.h"
 
 #include <QDir>
 #include <QRandomGenerator>

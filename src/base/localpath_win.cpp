@@ -1,10 +1,10 @@
-#include "core/localpath.h"
+#include "base/localpath.h"
 
 // File names on Windows: UTF-16 from end to end, through the system's wide-character functions,
 // so a name in any script works whatever the local code page. What goes wrong is told in the
 // system's own words.
 
-#include "core/systemerror_win.h"
+#include "base/systemerror_win.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,7 +5,3 @@
 // "hh:nn:ss" of a duration in milliseconds: whole seconds, fractions dropped, whole days dropped
 // (25 hours shows as 01:00:00). A negative duration shows as 00:00:00.
 QString formatDuration(qint64 milliseconds);
-
-// How long `frames` frames take on a line of `baudRate` bit/s with `bitsPerCharacter` bits a
-// character: every character of a frame and its pauses.
-qint64 expectedUploadMs(int frames, int baudRate, double bitsPerCharacter);

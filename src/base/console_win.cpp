@@ -1,4 +1,4 @@
-#include "core/console.h"
+#include "base/console.h"
 
 // Interrupts on Windows are console control events, delivered on a thread of the system's.
 

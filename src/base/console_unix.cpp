@@ -1,4 +1,4 @@
-#include "core/console.h"
+#include "base/console.h"
 
 // Interrupts on Unix are signals.
 

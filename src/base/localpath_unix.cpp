@@ -1,4 +1,4 @@
-#include "core/localpath.h"
+#include "base/localpath.h"
 
 // File names on Linux and other Unix systems: bytes, kept byte for byte.
 

@@ -1,4 +1,4 @@
-#include "core/outputfile.h"
+#include "base/outputfile.h"
 
 // What every platform does alike; making, writing and placing the file are in outputfile_unix.cpp
 // and outputfile_win.cpp.

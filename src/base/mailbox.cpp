@@ -1,4 +1,4 @@
-#include "core/mailbox.h"
+#include "base/mailbox.h"
 
 #include <QThread>
 

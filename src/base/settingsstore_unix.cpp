@@ -1,8 +1,8 @@
-#include "core/settingsstore.h"
+#include "base/settingsstore.h"
 
 // ~/.config/<application title>.conf
 
-#include "core/appinfo.h"
+#include "base/appinfo.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,4 @@
-#include "core/commandword.h"
+#include "base/commandword.h"
 
 QString commandWord(const QString &argument)
 {

@@ -1,4 +1,4 @@
-#include "core/systemerror_win.h"
+#include "base/systemerror_win.h"
 
 #include <windows.h>
 

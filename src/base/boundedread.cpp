@@ -1,4 +1,4 @@
-#include "core/boundedread.h"
+#include "base/boundedread.h"
 
 #include <QIODevice>
 

@@ -1,4 +1,4 @@
-#include "core/workerpool.h"
+#include "base/workerpool.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "core/settingsstore.h"
+#include "base/settingsstore.h"
 
 // HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application title>\<section>, value <key>,
 // a string: where SaveSetting and GetSetting keep them.
 
-#include "core/appinfo.h"
+#include "base/appinfo.h"
 
 namespace SettingsStore {
 
