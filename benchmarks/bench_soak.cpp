@@ -15,9 +15,9 @@
 #include "app/mainwindowcontrols.h"
 #include "base/clock.h"
 #include "browser/widgets/bitmapbrowser.h"
-#include "core/framebitmap.h"
-#include "core/wiredecoder.h"
-#include "core/wireformat.h"
+#include "frame/framebitmap.h"
+#include "frame/wiredecoder.h"
+#include "frame/wireformat.h"
 #include "framelist/core/framelistmodel.h"
 #include "upload/widgets/uploadcontroller.h"
 

@@ -9,8 +9,8 @@
 #include "wireoracle.h"
 
 #include "app/frmmain.h"
-#include "core/framebitmap.h"
-#include "core/wireformat.h"
+#include "frame/framebitmap.h"
+#include "frame/wireformat.h"
 #include "framelist/core/framelistmodel.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/widgets/uploadcontroller.h"

@@ -1,6 +1,6 @@
 // Any bytes given to the bitmap reader: it must either refuse them with a reason or return a
 // whole frame with an opaque colour table.
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include <QByteArray>
 

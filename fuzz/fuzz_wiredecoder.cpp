@@ -1,6 +1,6 @@
 // Any byte stream, cut into pieces of any size, given to the stream decoder: every frame it
 // reports must be self-consistent, and a picture must be obtainable from each.
-#include "core/wiredecoder.h"
+#include "frame/wiredecoder.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -3,8 +3,8 @@
 // byte that tells fuzz_wiredecoder how to cut the rest, followed by encoder output, whole or
 // damaged.
 #include "bmpwriter.h"
-#include "core/framebitmap.h"
-#include "core/wireformat.h"
+#include "frame/framebitmap.h"
+#include "frame/wireformat.h"
 #include "wireoracle.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 // Draws the sample frames the program opens on: 256 x 128 8-bit bitmaps of the project's own
 // making. Usage: makesamples FOLDER
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include <QDir>
 #include <QFont>

@@ -7,7 +7,7 @@
 #include "browser/widgets/bitmapbrowser.h"
 #include "browser/widgets/drivelistbox.h"
 #include "browser/widgets/filelistbox.h"
-#include "core/wireformat.h"
+#include "frame/wireformat.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/widgets/frameadder.h"
 #include "framelist/widgets/frameeditor.h"

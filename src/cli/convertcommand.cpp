@@ -3,8 +3,8 @@
 #include "base/localpath.h"
 #include "cli/drawingplatform.h"
 #include "cli/echotext.h"
-#include "core/framename.h"
-#include "core/wireformat.h"
+#include "frame/framename.h"
+#include "frame/wireformat.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -2,8 +2,8 @@
 
 #include "base/localpath.h"
 #include "core/framequantizer.h"
-#include "core/framewriter.h"
 #include "core/picturereader.h"
+#include "frame/framewriter.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "core/errordiffusion.h"
 
-#include "core/deviceview.h"
 #include "core/nearestcolour.h"
 #include "core/perceptualcolour.h"
+#include "frame/deviceview.h"
 
 #include <algorithm>
 #include <array>

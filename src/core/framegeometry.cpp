@@ -1,6 +1,6 @@
 #include "core/framegeometry.h"
 
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include <QPainter>
 

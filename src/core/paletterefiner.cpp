@@ -1,8 +1,8 @@
 #include "core/paletterefiner.h"
 
-#include "core/deviceview.h"
 #include "core/nearestcolour.h"
 #include "core/perceptualcolour.h"
+#include "frame/deviceview.h"
 
 #include <QHash>
 

@@ -2,9 +2,9 @@
 
 #include "base/workerpool.h"
 #include "core/conversionrun.h"
-#include "core/framename.h"
 #include "core/picturereader.h"
-#include "core/wireformat.h"
+#include "frame/framename.h"
+#include "frame/wireformat.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/importoptions.h"
-#include "core/wireformat.h"
+#include "frame/wireformat.h"
 
 #include <QList>
 #include <QString>

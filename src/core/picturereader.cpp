@@ -2,11 +2,11 @@
 
 #include "base/boundedread.h"
 #include "base/localpath.h"
-#include "core/framebitmap.h"
 #include "core/framegeometry.h"
 #include "core/picturedamage.h"
 #include "core/readerlog.h"
 #include "core/svgdrawing.h"
+#include "frame/framebitmap.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "widgets/preview.h"
 
 #include "base/localpath.h"
-#include "core/deviceview.h"
+#include "frame/deviceview.h"
 
 #include <QFile>
 #include <QImageReader>

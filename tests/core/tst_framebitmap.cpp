@@ -1,8 +1,8 @@
 #include "badbitmaps.h"
 #include "bmpwriter.h"
-#include "core/framebitmap.h"
-#include "core/wiredecoder.h"
-#include "core/wireformat.h"
+#include "frame/framebitmap.h"
+#include "frame/wiredecoder.h"
+#include "frame/wireformat.h"
 #include "wireoracle.h"
 
 #include <QBuffer>

@@ -5,17 +5,17 @@
 #include "picturefiles.h"
 #include "testpictures.h"
 
-#include "core/deviceview.h"
 #include "core/errordiffusion.h"
-#include "core/framebitmap.h"
 #include "core/framegeometry.h"
 #include "core/framequantizer.h"
-#include "core/framewriter.h"
 #include "core/nearestcolour.h"
 #include "core/perceptualcolour.h"
 #include "core/pictureconverter.h"
 #include "core/picturereader.h"
 #include "core/svgdocument.h"
+#include "frame/deviceview.h"
+#include "frame/framebitmap.h"
+#include "frame/framewriter.h"
 
 #include <QDir>
 #include <QImageWriter>

@@ -2,10 +2,10 @@
 // always becomes its frame, and the files told before converting are those made.
 #include "picturefiles.h"
 
-#include "core/deviceview.h"
-#include "core/framebitmap.h"
 #include "core/pictureconverter.h"
 #include "core/picturereader.h"
+#include "frame/deviceview.h"
+#include "frame/framebitmap.h"
 
 #include <QDir>
 #include <QFileInfo>

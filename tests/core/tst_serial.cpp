@@ -4,7 +4,7 @@
 #include "systemtext.h"
 #include "testsettings.h"
 
-#include "core/seriallink.h"
+#include "frame/seriallink.h"
 #include "serial/core/linesettings.h"
 #include "serial/core/portmap.h"
 #include "serial/core/portsettings.h"

@@ -5,9 +5,9 @@
 #include "wireoracle.h"
 
 #include "base/duration.h"
-#include "core/framebitmap.h"
-#include "core/framename.h"
-#include "core/wireformat.h"
+#include "frame/framebitmap.h"
+#include "frame/framename.h"
+#include "frame/wireformat.h"
 #include "upload/core/frametransmitter.h"
 #include "upload/core/listupload.h"
 #include "upload/core/uploadcheck.h"

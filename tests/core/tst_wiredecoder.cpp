@@ -1,8 +1,8 @@
 // The stream decoder against the encoder: round trips, any split of the stream, cut-off and
 // damaged frames, garbage between frames, and random bytes.
-#include "core/framebitmap.h"
-#include "core/wiredecoder.h"
-#include "core/wireformat.h"
+#include "frame/framebitmap.h"
+#include "frame/wiredecoder.h"
+#include "frame/wireformat.h"
 #include "wireoracle.h"
 
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
 // The wire format's pieces: numbers as hexadecimal, pixel groups as bit planes both ways, and the
 // name field.
-#include "core/wireformat.h"
+#include "frame/wireformat.h"
 
 #include <QTest>
 

@@ -6,7 +6,7 @@
 #include "programrun.h"
 #include "testpictures.h"
 
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include <QBuffer>
 #include <QDir>

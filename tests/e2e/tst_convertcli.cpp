@@ -6,8 +6,8 @@
 #include "programrun.h"
 #include "wireoracle.h"
 
-#include "core/framebitmap.h"
-#include "core/wiredecoder.h"
+#include "frame/framebitmap.h"
+#include "frame/wiredecoder.h"
 
 #include <QDir>
 #include <QImage>

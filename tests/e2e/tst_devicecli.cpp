@@ -5,7 +5,7 @@
 #include "programrun.h"
 
 #include "base/appinfo.h"
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include <QDir>
 #include <QElapsedTimer>

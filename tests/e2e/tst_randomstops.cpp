@@ -11,8 +11,8 @@
 #include "testsettings.h"
 
 #include "app/frmmain.h"
-#include "core/wiredecoder.h"
-#include "core/wireformat.h"
+#include "frame/wiredecoder.h"
+#include "frame/wireformat.h"
 #include "framelist/core/framelistmodel.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/widgets/uploadcontroller.h"

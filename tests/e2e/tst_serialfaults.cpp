@@ -12,8 +12,8 @@
 #include "testsettings.h"
 
 #include "app/frmmain.h"
-#include "core/seriallink.h"
-#include "core/wiredecoder.h"
+#include "frame/seriallink.h"
+#include "frame/wiredecoder.h"
 #include "framelist/core/framelistmodel.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/widgets/uploadcontroller.h"

@@ -7,9 +7,9 @@
 #include "wireoracle.h"
 
 #include "base/appinfo.h"
-#include "core/framebitmap.h"
-#include "core/wiredecoder.h"
-#include "core/wireformat.h"
+#include "frame/framebitmap.h"
+#include "frame/wiredecoder.h"
+#include "frame/wireformat.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -12,8 +12,8 @@
 
 #include "app/frmmain.h"
 #include "app/module2.h"
-#include "core/framebitmap.h"
-#include "core/wiredecoder.h"
+#include "frame/framebitmap.h"
+#include "frame/wiredecoder.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/widgets/frameentrydelegate.h"
 #include "framelist/widgets/framelistfiles.h"

@@ -14,7 +14,7 @@
 #include "base/localpath.h"
 #include "base/systemerror_win.h"
 #include "browser/widgets/drivelistbox.h"
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 #include "framelist/core/framelistfile.h"
 #include "serial/core/portmap.h"
 #include "serial/core/portsettings.h"

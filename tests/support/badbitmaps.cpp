@@ -2,7 +2,7 @@
 
 #include "bmpwriter.h"
 
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include <QDir>
 #include <QFile>

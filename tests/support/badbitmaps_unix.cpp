@@ -2,7 +2,7 @@
 
 // Linux's part: links, a named pipe, sparse files past the size limit, and a file only root may read.
 
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include <QDir>
 #include <QFile>

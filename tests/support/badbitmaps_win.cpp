@@ -4,7 +4,7 @@
 // reasons are the system's own words.
 
 #include "base/systemerror_win.h"
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include <QDir>
 #include <QFile>

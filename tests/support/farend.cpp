@@ -1,6 +1,6 @@
 #include "farend.h"
 
-#include "core/seriallink.h"
+#include "frame/seriallink.h"
 #include "serial/core/serialportcomponent.h"
 
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/clock.h"
-#include "core/seriallink.h"
+#include "frame/seriallink.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "wireoracle.h"
 
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include <QList>
 

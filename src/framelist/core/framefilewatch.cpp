@@ -2,7 +2,7 @@
 
 #include "base/mailbox.h"
 #include "base/threadcheck.h"
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include <QHash>
 #include <QSet>

@@ -2,7 +2,7 @@
 
 #include "base/boundedread.h"
 #include "base/localpath.h"
-#include "core/wireformat.h"
+#include "frame/wireformat.h"
 
 #include <QDir>
 #include <QFileInfo>

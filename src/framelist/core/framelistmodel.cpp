@@ -1,6 +1,6 @@
 #include "framelist/core/framelistmodel.h"
 
-#include "core/duplicateframes.h"
+#include "frame/duplicateframes.h"
 #include "framelist/core/framenumber.h"
 
 #include <QBrush>

@@ -2,10 +2,10 @@
 
 #include "base/mailbox.h"
 #include "base/threadcheck.h"
-#include "core/deviceview.h"
 #include "core/framequantizer.h"
 #include "core/pictureconverter.h"
 #include "core/picturereader.h"
+#include "frame/deviceview.h"
 
 #include <array>
 #include <atomic>

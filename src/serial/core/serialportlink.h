@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/seriallink.h"
+#include "frame/seriallink.h"
 #include "serial/core/porterror.h"
 #include "serial/core/stallwatch.h"
 

@@ -1,9 +1,9 @@
 #include "upload/core/frametransmitter.h"
 
 #include "base/clock.h"
-#include "core/framebitmap.h"
-#include "core/seriallink.h"
-#include "core/wireformat.h"
+#include "frame/framebitmap.h"
+#include "frame/seriallink.h"
+#include "frame/wireformat.h"
 #include "upload/core/uploadstate.h"
 
 FrameTransmitter::FrameTransmitter(SerialLink &link, Clock &clock, UploadState &state, TransmitObserver *observer)

@@ -1,7 +1,7 @@
 #include "upload/core/listupload.h"
 
 #include "base/clock.h"
-#include "core/framename.h"
+#include "frame/framename.h"
 #include "upload/core/uploadstate.h"
 
 ListUpload::ListUpload(SerialLink &link, Clock &clock, UploadState &state, UploadObserver *observer)

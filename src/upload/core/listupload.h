@@ -2,7 +2,7 @@
 
 #include "upload/core/frametransmitter.h"
 
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include <QMetaType>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "upload/core/uploadcheck.h"
 
-#include "core/duplicateframes.h"
-#include "core/framebitmap.h"
-#include "core/wireformat.h"
+#include "frame/duplicateframes.h"
+#include "frame/framebitmap.h"
+#include "frame/wireformat.h"
 #include "framelist/core/framenumber.h"
 
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/wireformat.h"
+#include "frame/wireformat.h"
 
 #include <QtGlobal>
 

@@ -3,7 +3,7 @@
 #include "base/clock.h"
 #include "base/duration.h"
 #include "base/threadcheck.h"
-#include "core/wireformat.h"
+#include "frame/wireformat.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framenumber.h"
 #include "serial/core/serialportcomponent.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include <QByteArray>
 #include <QImage>

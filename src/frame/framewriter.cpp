@@ -1,4 +1,4 @@
-#include "core/framewriter.h"
+#include "frame/framewriter.h"
 
 #include "base/outputfile.h"
 

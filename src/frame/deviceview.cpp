@@ -1,6 +1,6 @@
-#include "core/deviceview.h"
+#include "frame/deviceview.h"
 
-#include "core/wireformat.h"
+#include "frame/wireformat.h"
 
 namespace DeviceView {
 

@@ -1,4 +1,4 @@
-#include "core/framename.h"
+#include "frame/framename.h"
 
 #include <QDir>
 

@@ -1,9 +1,9 @@
-#include "core/wiredecoder.h"
+#include "frame/wiredecoder.h"
 
-#include "core/deviceview.h"
+#include "frame/deviceview.h"
 
-#include "core/framebitmap.h"
-#include "core/wireformat.h"
+#include "frame/framebitmap.h"
+#include "frame/wireformat.h"
 
 #include <cstring>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "core/duplicateframes.h"
+#include "frame/duplicateframes.h"
 
 #include <iterator>
 

@@ -1,4 +1,4 @@
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include "base/localpath.h"
 

@@ -1,6 +1,6 @@
-#include "core/wireformat.h"
+#include "frame/wireformat.h"
 
-#include "core/framebitmap.h"
+#include "frame/framebitmap.h"
 
 #include <QList>
 
