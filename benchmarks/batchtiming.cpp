@@ -1,7 +1,7 @@
 #include "batchtiming.h"
 
 #include "base/workerpool.h"
-#include "core/pictureconverter.h"
+#include "import/core/pictureconverter.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -18,9 +18,9 @@
 #include "picturedifference.h"
 #include "testpictures.h"
 
-#include "core/framequantizer.h"
-#include "core/picturereader.h"
 #include "frame/deviceview.h"
+#include "import/core/framequantizer.h"
+#include "import/core/picturereader.h"
 
 #include <QCommandLineParser>
 #include <QElapsedTimer>

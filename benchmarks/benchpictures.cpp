@@ -1,6 +1,6 @@
 #include "benchpictures.h"
 
-#include "core/picturereader.h"
+#include "import/core/picturereader.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -43,5 +43,9 @@ if(NOT EXISTS "${qt_toolchain}")
     endif()
 endif()
 
+# pkg-config finds the libraries built for Windows beside Qt (libimagequant), never the host's.
+set(ENV{PKG_CONFIG_LIBDIR} "${DRELIN_WINDOWS_QT}/lib/pkgconfig")
+set(ENV{PKG_CONFIG_PATH} "")
+
 set(QT_HOST_PATH "/usr" CACHE PATH "Prefix of the host's Qt 6.4, whose moc, rcc and uic the build runs")
 include("${qt_toolchain}")

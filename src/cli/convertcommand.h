@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/command.h"
-#include "core/importoptions.h"
-#include "core/pictureconverter.h"
+#include "import/core/importoptions.h"
+#include "import/core/pictureconverter.h"
 
 #include <QCommandLineOption>
 #include <QMultiHash>

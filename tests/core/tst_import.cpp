@@ -5,17 +5,17 @@
 #include "picturefiles.h"
 #include "testpictures.h"
 
-#include "core/errordiffusion.h"
-#include "core/framegeometry.h"
-#include "core/framequantizer.h"
-#include "core/nearestcolour.h"
-#include "core/perceptualcolour.h"
-#include "core/pictureconverter.h"
-#include "core/picturereader.h"
-#include "core/svgdocument.h"
 #include "frame/deviceview.h"
 #include "frame/framebitmap.h"
 #include "frame/framewriter.h"
+#include "import/core/errordiffusion.h"
+#include "import/core/framegeometry.h"
+#include "import/core/framequantizer.h"
+#include "import/core/nearestcolour.h"
+#include "import/core/perceptualcolour.h"
+#include "import/core/pictureconverter.h"
+#include "import/core/picturereader.h"
+#include "import/core/svgdocument.h"
 
 #include <QDir>
 #include <QImageWriter>

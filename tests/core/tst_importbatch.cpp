@@ -3,7 +3,7 @@
 #include "picturefiles.h"
 #include "testpictures.h"
 
-#include "core/pictureconverter.h"
+#include "import/core/pictureconverter.h"
 
 #include <QDir>
 #include <QFile>

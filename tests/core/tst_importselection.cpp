@@ -2,10 +2,10 @@
 // always becomes its frame, and the files told before converting are those made.
 #include "picturefiles.h"
 
-#include "core/pictureconverter.h"
-#include "core/picturereader.h"
 #include "frame/deviceview.h"
 #include "frame/framebitmap.h"
+#include "import/core/pictureconverter.h"
+#include "import/core/picturereader.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,11 +2,11 @@
 
 #include "base/localpath.h"
 #include "browser/core/folderlisting.h"
-#include "core/picturereader.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framelookup.h"
 #include "framelist/core/framenumber.h"
 #include "framelist/widgets/frmmsgboxreplace.h"
+#include "import/core/picturereader.h"
 #include "widgets/modals.h"
 
 #include <QAbstractItemView>

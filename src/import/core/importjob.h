@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/importoptions.h"
-#include "core/pictureconverter.h"
+#include "import/core/importoptions.h"
+#include "import/core/pictureconverter.h"
 
 #include <QObject>
 #include <QStringList>

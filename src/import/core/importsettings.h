@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/importoptions.h"
+#include "import/core/importoptions.h"
 
 // How the operator last had pictures made into frames, kept in the settings store so the next
 // import dialog starts from it: the size, the background, the dithering, and whether the frames

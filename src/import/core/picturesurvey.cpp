@@ -2,7 +2,7 @@
 
 #include "base/mailbox.h"
 #include "base/threadcheck.h"
-#include "core/picturereader.h"
+#include "import/core/picturereader.h"
 
 PictureSurvey::PictureSurvey(QObject *parent)
     : QObject(parent)

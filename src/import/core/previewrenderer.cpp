@@ -2,10 +2,10 @@
 
 #include "base/mailbox.h"
 #include "base/threadcheck.h"
-#include "core/framequantizer.h"
-#include "core/pictureconverter.h"
-#include "core/picturereader.h"
 #include "frame/deviceview.h"
+#include "import/core/framequantizer.h"
+#include "import/core/pictureconverter.h"
+#include "import/core/picturereader.h"
 
 #include <array>
 #include <atomic>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/importoptions.h"
-#include "core/picturereader.h"
+#include "import/core/importoptions.h"
+#include "import/core/picturereader.h"
 
 #include <QImage>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "import/widgets/animationbox.h"
 
-#include "core/pictureconverter.h"
+#include "import/core/pictureconverter.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,10 +1,10 @@
 #include "import/widgets/importdialog.h"
 
 #include "base/localpath.h"
-#include "core/pictureconverter.h"
-#include "core/picturereader.h"
 #include "import/core/importjob.h"
 #include "import/core/importsettings.h"
+#include "import/core/pictureconverter.h"
+#include "import/core/picturereader.h"
 #include "import/core/picturesurvey.h"
 #include "import/widgets/animationbox.h"
 #include "import/widgets/frameoptionsbox.h"

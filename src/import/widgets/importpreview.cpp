@@ -1,7 +1,7 @@
 #include "import/widgets/importpreview.h"
 
-#include "core/pictureconverter.h"
 #include "frame/framebitmap.h"
+#include "import/core/pictureconverter.h"
 #include "import/core/previewrenderer.h"
 
 #include <QFileInfo>

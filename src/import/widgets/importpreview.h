@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/importoptions.h"
+#include "import/core/importoptions.h"
 
 #include <QString>
 #include <QTimer>

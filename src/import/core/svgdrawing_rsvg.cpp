@@ -1,7 +1,7 @@
 // glib's headers name a member "signals", which Qt's keyword would replace: librsvg comes first.
 #include <librsvg/rsvg.h>
 
-#include "core/svgdrawing.h"
+#include "import/core/svgdrawing.h"
 
 // Drawn by librsvg, as browsers draw (clip paths, masks, filters). The handle is made from the
 // bytes alone, with no file or address beside them, so it has nothing to resolve a reference

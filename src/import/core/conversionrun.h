@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/workerpool.h"
-#include "core/importoptions.h"
-#include "core/pictureconverter.h"
+#include "import/core/importoptions.h"
+#include "import/core/pictureconverter.h"
 
 #include <QList>
 #include <QSet>

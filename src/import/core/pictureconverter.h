@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/importoptions.h"
 #include "frame/wireformat.h"
+#include "import/core/importoptions.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "core/svgdrawing.h"
+#include "import/core/svgdrawing.h"
 
-#include "core/svgdocument.h"
+#include "import/core/svgdocument.h"
 
 #include <QBuffer>
 #include <QImageReader>

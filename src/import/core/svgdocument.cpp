@@ -1,4 +1,4 @@
-#include "core/svgdocument.h"
+#include "import/core/svgdocument.h"
 
 #include <QRegularExpression>
 #include <QXmlStreamReader>

@@ -1,8 +1,8 @@
-#include "core/errordiffusion.h"
+#include "import/core/errordiffusion.h"
 
-#include "core/nearestcolour.h"
-#include "core/perceptualcolour.h"
 #include "frame/deviceview.h"
+#include "import/core/nearestcolour.h"
+#include "import/core/perceptualcolour.h"
 
 #include <algorithm>
 #include <array>

@@ -1,10 +1,10 @@
-#include "core/pictureconverter.h"
+#include "import/core/pictureconverter.h"
 
 #include "base/workerpool.h"
-#include "core/conversionrun.h"
-#include "core/picturereader.h"
 #include "frame/framename.h"
 #include "frame/wireformat.h"
+#include "import/core/conversionrun.h"
+#include "import/core/picturereader.h"
 
 #include <QDir>
 #include <QFileInfo>

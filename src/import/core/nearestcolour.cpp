@@ -1,4 +1,4 @@
-#include "core/nearestcolour.h"
+#include "import/core/nearestcolour.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,9 +1,9 @@
-#include "core/conversionrun.h"
+#include "import/core/conversionrun.h"
 
 #include "base/localpath.h"
-#include "core/framequantizer.h"
-#include "core/picturereader.h"
 #include "frame/framewriter.h"
+#include "import/core/framequantizer.h"
+#include "import/core/picturereader.h"
 
 #include <QDir>
 #include <QFileInfo>

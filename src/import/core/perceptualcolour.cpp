@@ -1,4 +1,4 @@
-#include "core/perceptualcolour.h"
+#include "import/core/perceptualcolour.h"
 
 #include <algorithm>
 #include <cmath>

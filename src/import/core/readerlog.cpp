@@ -1,4 +1,4 @@
-#include "core/readerlog.h"
+#include "import/core/readerlog.h"
 
 #include <QRegularExpression>
 

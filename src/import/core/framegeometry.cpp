@@ -1,4 +1,4 @@
-#include "core/framegeometry.h"
+#include "import/core/framegeometry.h"
 
 #include "frame/framebitmap.h"
 

@@ -1,4 +1,4 @@
-#include "core/picturedamage.h"
+#include "import/core/picturedamage.h"
 
 #include <QtEndian>
 

@@ -1,4 +1,4 @@
-#include "core/libimagequantthreads.h"
+#include "import/core/libimagequantthreads.h"
 
 // libimagequant built with OpenMP: its parallel loops take the calling thread's team size.
 

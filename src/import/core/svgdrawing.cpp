@@ -1,4 +1,4 @@
-#include "core/svgdrawing.h"
+#include "import/core/svgdrawing.h"
 
 #include <QLocale>
 

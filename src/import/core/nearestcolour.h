@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/perceptualcolour.h"
+#include "import/core/perceptualcolour.h"
 
 #include <cstddef>
 #include <vector>

@@ -1,12 +1,12 @@
-#include "core/picturereader.h"
+#include "import/core/picturereader.h"
 
 #include "base/boundedread.h"
 #include "base/localpath.h"
-#include "core/framegeometry.h"
-#include "core/picturedamage.h"
-#include "core/readerlog.h"
-#include "core/svgdrawing.h"
 #include "frame/framebitmap.h"
+#include "import/core/framegeometry.h"
+#include "import/core/picturedamage.h"
+#include "import/core/readerlog.h"
+#include "import/core/svgdrawing.h"
 
 #include <QBuffer>
 #include <QFile>

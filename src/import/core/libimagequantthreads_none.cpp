@@ -1,4 +1,4 @@
-#include "core/libimagequantthreads.h"
+#include "import/core/libimagequantthreads.h"
 
 // libimagequant built without threads of its own (the Windows build's): nothing to do.
 

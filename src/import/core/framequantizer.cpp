@@ -1,8 +1,8 @@
-#include "core/framequantizer.h"
+#include "import/core/framequantizer.h"
 
-#include "core/errordiffusion.h"
-#include "core/libimagequantthreads.h"
-#include "core/paletterefiner.h"
+#include "import/core/errordiffusion.h"
+#include "import/core/libimagequantthreads.h"
+#include "import/core/paletterefiner.h"
 
 #include <libimagequant.h>
 
