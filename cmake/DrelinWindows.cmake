@@ -21,7 +21,7 @@ endif()
 
 # Qt for Windows: the DLLs the programs load and the plugins Qt loads for them.
 get_filename_component(DRELIN_QT_PREFIX "${Qt6_DIR}/../../.." ABSOLUTE)
-set(DRELIN_QT_DLLS Core Gui Widgets SerialPort Svg)
+set(DRELIN_QT_DLLS Core Gui Widgets SerialPort Network Svg)
 list(TRANSFORM DRELIN_QT_DLLS REPLACE "(.+)" "${DRELIN_QT_PREFIX}/bin/Qt6\\1.dll")
 # platforms: the desktop's own, and the ones without a display (tests, the package check).
 set(DRELIN_QT_PLUGINS platforms/qwindows platforms/qminimal platforms/qoffscreen styles/qwindowsvistastyle

@@ -6,12 +6,13 @@
 
 class SerialPortComponent;
 
-// A serial port: the stored one, Com N or a device path. It sends through the port component's
-// own serial thread, as the window does.
+// A serial port: the stored one, Com N, a device path or a device server's URL. It sends through
+// the port component's own serial thread, as the window does; with reconnectSeconds, a device
+// server that hangs up is called again for that long and the unfinished frame sent again whole.
 class PortDestination : public UploadDestination
 {
 public:
-    PortDestination(const Target &target, int index, UploadReport &report);
+    PortDestination(const Target &target, int index, UploadReport &report, int reconnectSeconds = 0);
     ~PortDestination() override;
 
     void giveUp() override;

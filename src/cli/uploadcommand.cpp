@@ -5,6 +5,7 @@
 #include "cli/uploadreport.h"
 #include "framelist/core/framelistfile.h"
 #include "framelist/core/framenumber.h"
+#include "network/core/deviceaddress.h"
 #include "serial/core/portmap.h"
 #include "upload/core/uploadcheck.h"
 
@@ -37,7 +38,10 @@ UploadCommand::UploadCommand()
              QStringLiteral("The serial port Com N (1-16) as the program maps it (COMN on Windows); default: the "
                             "stored port."),
              QStringLiteral("N"))
-    , m_device(QStringLiteral("device"), QStringLiteral("The serial device to use."), QStringLiteral("PATH"))
+    , m_device(QStringLiteral("device"),
+               QStringLiteral("The serial device to use: a path, or a device server as tcp://HOST:PORT "
+                              "(raw) or rfc2217://HOST:PORT."),
+               QStringLiteral("PATH"))
     , m_capture(QStringLiteral("capture"), QStringLiteral("Write the bytes the port would receive to FILE instead."),
                 QStringLiteral("FILE"))
     , m_offset(QStringLiteral("offset"),
@@ -50,6 +54,10 @@ UploadCommand::UploadCommand()
              QStringLiteral("Send only the frames numbered NUMBER or higher (to continue an upload)."),
              QStringLiteral("NUMBER"))
     , m_quiet(QStringLiteral("quiet"), QStringLiteral("No line per frame sent and no progress; errors still show."))
+    , m_reconnect(QStringLiteral("reconnect"),
+                  QStringLiteral("When a device server hangs up, call it again for up to SECONDS and send the "
+                                 "unfinished frame again whole."),
+                  QStringLiteral("SECONDS"))
 { }
 
 QString UploadCommand::description() const
@@ -67,7 +75,7 @@ QString UploadCommand::exitStatus() const
 
 void UploadCommand::addOptions(QCommandLineParser &parser) const
 {
-    parser.addOptions({m_port, m_device, m_capture, m_list, m_offset, m_from, m_quiet});
+    parser.addOptions({m_port, m_device, m_capture, m_list, m_offset, m_from, m_quiet, m_reconnect});
     parser.addPositionalArgument(QStringLiteral("FRAME"),
                                  QStringLiteral("NUMBER=PATH (NUMBER 0-255) or a bare PATH; bare PATHs are "
                                                 "numbered from --offset in the order given."),
@@ -76,10 +84,21 @@ void UploadCommand::addOptions(QCommandLineParser &parser) const
 
 bool UploadCommand::readOptions(const QCommandLineParser &parser, QString *error)
 {
-    if (!readDestinations(parser, error) || !readFrom(parser, error))
+    if (!readDestinations(parser, error) || !readFrom(parser, error) || !readReconnect(parser, error))
         return false;
     m_options.quiet = parser.isSet(m_quiet);
     return parser.isSet(m_list) ? readList(parser, error) : readFrames(parser, error);
+}
+
+bool UploadCommand::readReconnect(const QCommandLineParser &parser, QString *error)
+{
+    if (parser.isSet(m_reconnect)
+        && !readNumber(parser, m_reconnect, 1, MaxReconnectSeconds, &m_options.reconnectSeconds))
+        return refuse(error,
+                      QStringLiteral("--reconnect takes seconds from 1 to %1, not \"%2\"")
+                          .arg(MaxReconnectSeconds)
+                          .arg(parser.value(m_reconnect)));
+    return true;
 }
 
 bool UploadCommand::readDestinations(const QCommandLineParser &parser, QString *error)
@@ -116,6 +135,11 @@ bool UploadCommand::readDestination(const QString &option, const QString &value,
         const bool isDevice = option == m_device.names().constFirst();
         target.kind = isDevice ? Kind::Device : Kind::Capture;
         target.path = value;
+        QString wrong;
+        if (isDevice && DeviceAddress::isNetworkText(value) && !DeviceAddress::parse(value, &wrong))
+            return refuse(error, wrong);
+        if (isDevice && DeviceAddress::isNetworkText(value))
+            target.kind = Kind::Server;
         // An empty path would only fail later, as a port or a file that cannot be opened.
         if (target.path.isEmpty())
             return refuse(error,
@@ -221,6 +245,8 @@ QString UploadCommand::continuation(const QVector<UploadJob> &jobs, const Upload
     }
     if (m_options.quiet)
         words << QStringLiteral("--quiet");
+    if (m_options.reconnectSeconds > 0)
+        words << QStringLiteral("--reconnect") << QString::number(m_options.reconnectSeconds);
     QStringList quoted;
     for (const QString &word : qAsConst(words))
         quoted << commandWord(word);
@@ -309,7 +335,8 @@ UploadCommand::Destinations UploadCommand::makeDestinations(UploadReport &report
 {
     Destinations destinations;
     for (int i = 0; i < m_options.destinations.size(); ++i) {
-        destinations.push_back(UploadDestination::make(m_options.destinations.at(i), i, report));
+        destinations.push_back(
+            UploadDestination::make(m_options.destinations.at(i), i, report, m_options.reconnectSeconds));
         report.addDestination(destinations.back()->label());
     }
     return destinations;

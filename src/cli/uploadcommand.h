@@ -31,6 +31,7 @@ class UploadCommand : public Command
 {
 public:
     static constexpr const char *Name = "drelin-upload";
+    static constexpr int MaxReconnectSeconds = 3600;
 
     UploadCommand();
 
@@ -56,6 +57,7 @@ private:
         QVector<UploadJob> jobs; // in the order given, each with its four-digit number text
         QString list; // --list: the jobs come from this list file when run
         int from = 0; // --from: only frames numbered this or higher
+        int reconnectSeconds = 0; // --reconnect: how long a device server that hung up is called again
     };
     using Destinations = std::vector<std::unique_ptr<UploadDestination>>;
 
@@ -63,6 +65,7 @@ private:
     bool readDestinations(const QCommandLineParser &parser, QString *error);
     bool readDestination(const QString &option, const QString &value, QString *error);
     bool readFrom(const QCommandLineParser &parser, QString *error);
+    bool readReconnect(const QCommandLineParser &parser, QString *error);
     bool readList(const QCommandLineParser &parser, QString *error);
     bool readFrames(const QCommandLineParser &parser, QString *error);
     static bool readFrame(const QString &frame, int *next, UploadJob *job, QString *error);
@@ -95,6 +98,7 @@ private:
     const QCommandLineOption m_list;
     const QCommandLineOption m_from;
     const QCommandLineOption m_quiet;
+    const QCommandLineOption m_reconnect;
     Options m_options;
 
     static std::atomic<int> s_interrupts;

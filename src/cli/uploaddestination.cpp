@@ -4,7 +4,7 @@
 #include "cli/capturedestination.h"
 #include "cli/portdestination.h"
 #include "cli/uploadreport.h"
-#include "framelist/core/framenumber.h"
+#include "frame/framename.h"
 
 // Tells the report what one destination's upload does, on that destination's thread.
 class UploadDestination::Observer : public UploadObserver
@@ -20,6 +20,12 @@ public:
         m_job = job;
         m_name = name;
         m_report.frameStarting(m_index, position, name);
+    }
+    void frameRepeated(int, const UploadJob &job, const QString &why) override
+    {
+        m_report.post(m_index,
+                      QStringLiteral("%1 Called again: frame %2 goes out again whole.")
+                          .arg(why, FrameNumber::FormatFrameNumber(job.number)));
     }
     void frameFinished(int, int, qint64 estimatedTotalMs) override
     {
@@ -44,6 +50,7 @@ QStringList UploadDestination::Target::arguments() const
     case Kind::Port:
         return {QStringLiteral("--port"), QString::number(port)};
     case Kind::Device:
+    case Kind::Server:
         return {QStringLiteral("--device"), path};
     case Kind::Capture:
         return {QStringLiteral("--capture"), path};
@@ -51,15 +58,17 @@ QStringList UploadDestination::Target::arguments() const
     return {};
 }
 
-std::unique_ptr<UploadDestination> UploadDestination::make(const Target &target, int index, UploadReport &report)
+std::unique_ptr<UploadDestination> UploadDestination::make(const Target &target, int index, UploadReport &report,
+                                                           int reconnectSeconds)
 {
     if (target.kind == Target::Kind::Capture)
         return std::make_unique<CaptureDestination>(target, index, report);
-    return std::make_unique<PortDestination>(target, index, report);
+    return std::make_unique<PortDestination>(target, index, report, reconnectSeconds);
 }
 
 UploadDestination::UploadDestination(const Target &target, int index, UploadReport &report)
     : m_target(target)
+    , m_report(report)
     , m_observer(std::make_unique<Observer>(report, index))
 { }
 

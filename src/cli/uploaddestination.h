@@ -21,10 +21,10 @@ public:
     // A destination as the command line names it.
     struct Target
     {
-        enum class Kind { StoredPort, Port, Device, Capture };
+        enum class Kind { StoredPort, Port, Device, Server, Capture };
         Kind kind = Kind::StoredPort;
         int port = 0;
-        QString path; // the device or the capture file
+        QString path; // the device, the device server's URL or the capture file
         bool operator==(const Target &other) const
         {
             return kind == other.kind && port == other.port && path == other.path;
@@ -34,7 +34,9 @@ public:
     };
 
     // The destination a target names; index is its place in the report.
-    static std::unique_ptr<UploadDestination> make(const Target &target, int index, UploadReport &report);
+    // reconnectSeconds: how long a device server that hung up is called again (0: not at all).
+    static std::unique_ptr<UploadDestination> make(const Target &target, int index, UploadReport &report,
+                                                   int reconnectSeconds = 0);
     virtual ~UploadDestination();
     UploadDestination(const UploadDestination &) = delete;
     UploadDestination &operator=(const UploadDestination &) = delete;
@@ -72,12 +74,14 @@ protected:
     // Ends at once, failed, with why.
     void fail(const QString &why);
     UploadState &sharedState() { return m_state; }
+    UploadReport &report() const { return m_report; }
     UploadObserver *observer() const;
 
 private:
     class Observer;
 
     Target m_target;
+    UploadReport &m_report;
     QString m_label;
     UploadState m_state;
     std::unique_ptr<Observer> m_observer;

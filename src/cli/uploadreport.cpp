@@ -40,6 +40,13 @@ void UploadReport::frameSent(int destination, const QString &line, qint64 estima
     m_changed = true;
 }
 
+void UploadReport::post(int destination, const QString &line)
+{
+    std::lock_guard lock(m_mutex);
+    m_pending << (m_labels.size() > 1 ? m_labels.at(destination) + QStringLiteral(": ") + line : line);
+    m_changed = true;
+}
+
 void UploadReport::failed(int destination, const QString &reason, const QStringList &lines)
 {
     {
@@ -54,6 +61,12 @@ void UploadReport::failed(int destination, const QString &reason, const QStringL
     clearProgress();
     for (const QString &line : lines)
         m_err << line << Qt::endl;
+}
+
+void UploadReport::note(const QString &line)
+{
+    clearProgress();
+    m_err << line << Qt::endl;
 }
 
 void UploadReport::clearProgress()

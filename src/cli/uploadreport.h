@@ -26,6 +26,11 @@ public:
     // From a destination's thread.
     void frameStarting(int destination, int position, const QString &name);
     void frameSent(int destination, const QString &line, qint64 estimatedTotalMs);
+    // A line printed with the others (labelled when there are several destinations), even when quiet.
+    void post(int destination, const QString &line);
+
+    // On the main thread: a line the operator may want to know, printed on err at once.
+    void note(const QString &line);
 
     // On the main thread, the moment a destination fails while others may go on: lines are
     // printed on err at once, and its progress line says "failed: " and the reason from then on.

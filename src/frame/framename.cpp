@@ -9,3 +9,14 @@ QString frameNameFromPath(const QString &path)
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
     return dot < 0 ? name : name.left(dot);
 }
+
+namespace FrameNumber {
+
+QString FormatFrameNumber(int n, const QString &previous)
+{
+    if (n < 0 || n >= 1000)
+        return previous;
+    return QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'));
+}
+
+} // namespace FrameNumber

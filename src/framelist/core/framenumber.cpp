@@ -8,13 +8,6 @@
 
 namespace FrameNumber {
 
-QString FormatFrameNumber(int n, const QString &previous)
-{
-    if (n < 0 || n >= 1000)
-        return previous;
-    return QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'));
-}
-
 std::optional<int> parseTyped(const QString &text)
 {
     // Numeric as a whole: optional sign, digits with an optional decimal point, optional exponent,

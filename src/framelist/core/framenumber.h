@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frame/framename.h"
 #include "frame/wireformat.h"
 
 #include <QString>
@@ -14,9 +15,7 @@ namespace FrameNumber {
 inline constexpr int Highest = WireFormat::HighestFrameNumber;
 inline constexpr const char *RangeMessage = "Only integer numbers in range 0-255 allowed!";
 
-// The four-digit entry text of n: 0 -> "0000", 42 -> "0042". From 1000 on there is no four-digit
-// form and `previous` (the caller's text) is returned unchanged.
-QString FormatFrameNumber(int n, const QString &previous = QString());
+// FormatFrameNumber (frame/framename.h) makes the four-digit entry text.
 
 // The number a typed text spells when it is a whole number from 0 to 255: "7", "007", "7.0" and
 // " 7 " are all 7. Nothing for "7.5", "-1", "256", "abc", "1 2 3" or an empty text.

@@ -112,7 +112,10 @@ bool SerialPortComponent::setPortOpen(bool open)
     QString error;
     if (open) {
         const PortError::Naming naming{devicePath(), m_label};
-        onWorker([&] { ok = m_worker->open(m_commPort, naming, m_line, m_rts, &error); });
+        onWorker([&] {
+            ok = m_worker->open(m_commPort, naming, m_line, m_rts, &error);
+            m_openNote = m_worker->openNote();
+        });
     } else {
         onWorker([&] { m_worker->close(); });
     }
@@ -143,9 +146,10 @@ bool SerialPortComponent::start(std::function<std::function<void()>(SerialLink &
     const bool returnHere = receiver != nullptr;
     onWorker(
         [this, returnHere, target = QPointer<QObject>(receiver), stop, stallAfterMs = m_stallAfterMs,
-         job = std::move(job)] {
+         reconnectSeconds = m_reconnectSeconds, job = std::move(job)] {
             std::function<void()> deliver;
-            m_worker->run([&](SerialLink &link) { deliver = job(link); }, m_abort, stop, stallAfterMs);
+            m_worker->run([&](SerialLink &link) { deliver = job(link); }, m_abort, stop, stallAfterMs,
+                          reconnectSeconds);
             m_busy = false;
             // The result goes after the port is free, so what it sets off may use the port.
             if (!returnHere) {

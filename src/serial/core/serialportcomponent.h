@@ -47,6 +47,14 @@ public:
     bool setPortOpen(bool open);
 
     QString errorDescription() const { return m_error; }
+    // What the latest opening wants the operator to know (a device server's settings it cannot
+    // check, a request it left unanswered); empty for most ports.
+    QString openNote() const { return m_openNote; }
+
+    // How long a device server that hung up during a transmission is called again, the unfinished
+    // frame then sent again whole; 0: not at all. Taken by the next job.
+    int reconnectSeconds() const { return m_reconnectSeconds; }
+    void setReconnectSeconds(int seconds) { m_reconnectSeconds = seconds; }
 
     // The device the current port number stands for.
     QString devicePath() const;
@@ -114,5 +122,7 @@ private:
     std::atomic<bool> m_busy{false};
     std::atomic<bool> m_abort{false};
     qint64 m_stallAfterMs = 3000;
+    int m_reconnectSeconds = 0;
     QString m_error;
+    QString m_openNote;
 };

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class NetworkConnection;
 class QSerialPort;
 class SerialLink;
 
@@ -31,9 +32,11 @@ public:
     // Runs a transmission over the port; the port closes when the line was lost on the way.
     // Waits in which the line takes nothing for stallAfterMs are told by lineStalled().
     void run(const std::function<void(SerialLink &)> &job, const std::atomic<bool> &abort,
-             const std::atomic<bool> *stop, qint64 stallAfterMs);
+             const std::atomic<bool> *stop, qint64 stallAfterMs, int reconnectSeconds = 0);
 
     qint64 discardedBytes() const { return m_discarded.load(); }
+    // What the latest opening of a device server wants the operator to know; empty for most.
+    QString openNote() const { return m_openNote; }
     void shutdown();
 
 signals:
@@ -41,10 +44,19 @@ signals:
     void lineStalled(bool stalled);
 
 private:
+    bool openServer(int port, const PortError::Naming &naming, const LineSettings &line, QString *error);
+    // Runs the job over the link; a line lost on the way closes the port.
+    template<typename Link> void runOn(Link &link, const std::function<void(SerialLink &)> &job);
     void MSComm1_OnComm();
+    void onServerData();
+    // What the server sends while no frame goes out is taken (and a hang-up noticed) as it comes.
+    void watchServer();
     void onErrorOccurred(int error);
 
     std::unique_ptr<QSerialPort> m_port;
+    std::unique_ptr<NetworkConnection> m_server; // instead of m_port when the device is a device server
+    QString m_openNote;
+    QString m_serverSubject; // what messages about the server start with
     PortError::Naming m_naming;
     QString m_lostReason; // why the port closed by itself, if it did
     std::atomic<qint64> m_discarded{0};

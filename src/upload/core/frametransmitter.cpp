@@ -57,6 +57,7 @@ FrameTransmitter::Result FrameTransmitter::SendFrame(int frameNumber, const QStr
 {
     m_error.clear();
     m_pauses = 0;
+    m_link.frameBegun(frameNumber);
     m_observer->frameBegun();
     pause();
 

@@ -30,6 +30,13 @@ public:
         Q_UNUSED(job);
         Q_UNUSED(name);
     }
+    // The line was lost in entry `position` (why) and made again: the entry goes out again whole.
+    virtual void frameRepeated(int position, const UploadJob &job, const QString &why)
+    {
+        Q_UNUSED(position);
+        Q_UNUSED(job);
+        Q_UNUSED(why);
+    }
     // Entry `position` went out; the whole upload is expected to take estimatedTotalMs.
     virtual void frameFinished(int position, int count, qint64 estimatedTotalMs)
     {
@@ -59,6 +66,7 @@ public:
     UploadOutcome run(const QVector<UploadJob> &jobs);
 
 private:
+    SerialLink &m_link;
     Clock &m_clock;
     UploadState &m_state;
     UploadObserver *m_observer;

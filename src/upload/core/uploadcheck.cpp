@@ -2,8 +2,8 @@
 
 #include "frame/duplicateframes.h"
 #include "frame/framebitmap.h"
+#include "frame/framename.h"
 #include "frame/wireformat.h"
-#include "framelist/core/framenumber.h"
 
 #include <QStringList>
 

@@ -17,6 +17,13 @@ UploadRelay::UploadRelay(QObject *parent)
     connect(this, &UploadRelay::progressSignal, this, takeOver);
     connect(this, &UploadRelay::frameEndedSignal, this, takeOver);
     connect(this, &UploadRelay::frameCutShortSignal, this, takeOver);
+    connect(this, &UploadRelay::frameRepeatedSignal, this, takeOver);
+}
+
+void UploadRelay::frameRepeated(int, const UploadJob &job, const QString &why)
+{
+    const std::lock_guard<std::mutex> guard(m_handOver);
+    emit frameRepeatedSignal(job.number, why);
 }
 
 void UploadRelay::frameStarting(int position, int count, const UploadJob &job, const QString &name)

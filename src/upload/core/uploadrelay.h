@@ -17,6 +17,7 @@ public:
 
     void frameStarting(int position, int count, const UploadJob &job, const QString &name) override;
     void frameFinished(int position, int count, qint64 estimatedTotalMs) override;
+    void frameRepeated(int position, const UploadJob &job, const QString &why) override;
     void frameBegun() override;
     void tickerStarted() override;
     void progressed(int progressValue) override;
@@ -29,6 +30,7 @@ public:
 signals:
     void frameStartingSignal(int position, int count, int number, const QString &name, const QString &path);
     void frameFinishedSignal(int position, int count, qint64 estimatedTotalMs);
+    void frameRepeatedSignal(int number, const QString &why);
     void frameBegunSignal();
     void tickerStartedSignal();
     void progressSignal(int progressValue);

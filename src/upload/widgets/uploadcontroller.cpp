@@ -46,6 +46,7 @@ UploadController::UploadController(QWidget *window, const UploadControls &contro
     connect(m_relay, &UploadRelay::frameStartingSignal, this, &UploadController::onFrameStarting);
     connect(m_relay, &UploadRelay::frameFinishedSignal, this, &UploadController::onFrameFinished);
     connect(m_relay, &UploadRelay::progressSignal, this, &UploadController::onProgress);
+    connect(m_relay, &UploadRelay::frameRepeatedSignal, this, [this](int number) { m_repeatedNumber = number; });
     connect(m_relay, &UploadRelay::frameBegunSignal, this, [this] {
         if (stopped())
             return;
@@ -198,6 +199,7 @@ void UploadController::uploadEntries(QVector<int> positions)
     m_uploading = true;
     m_stopShown = false;
     m_positions = positions;
+    m_repeatedNumber = -1;
     lockWindow(true);
     m_frames->setUploadMarks(m_positions, -1); // all waiting
     ui.ProgressBar1->setValue(0);
@@ -223,7 +225,11 @@ void UploadController::onFrameStarting(int position, int count, int number, cons
     DRELIN_ASSERT_THREAD(this);
     if (stopped())
         return;
-    ui.setPanel(1, QStringLiteral("Loading frame..."));
+    ui.setPanel(1,
+                number == m_repeatedNumber
+                    ? QStringLiteral("Reconnected after the line was lost: loading frame %1 again whole...")
+                          .arg(FrameNumber::FormatFrameNumber(number))
+                    : QStringLiteral("Loading frame..."));
     ui.setPanel(2,
                 QStringLiteral("Frame number: %1   (%2/%3)")
                     .arg(FrameNumber::FormatFrameNumber(number))

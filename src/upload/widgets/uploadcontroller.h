@@ -90,4 +90,5 @@ private:
     std::function<void()> m_afterClose;
     QPointer<QWidget> m_focusBefore;
     QVector<int> m_positions; // the list entries this upload sends, in order
+    int m_repeatedNumber = -1; // the frame going out again after the device server was called again
 };

@@ -1,0 +1,331 @@
+#include "network/core/networkconnection.h"
+
+#include "network/core/socketoptions.h"
+
+#include <QTcpSocket>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+namespace {
+
+constexpr int BusyLookMs = 250; // a busy server hangs up on a new client at once
+constexpr int RtsAnswerMs = 500; // servers on lines without modem control may never answer RTS
+
+QString parityName(quint8 value)
+{
+    switch (value) {
+    case 1:
+        return QStringLiteral("none");
+    case 2:
+        return QStringLiteral("odd");
+    case 3:
+        return QStringLiteral("even");
+    case 4:
+        return QStringLiteral("mark");
+    case 5:
+        return QStringLiteral("space");
+    }
+    return QString::number(value);
+}
+
+QString stopBitsName(quint8 value)
+{
+    return value == 3 ? QStringLiteral("1.5") : QString::number(value);
+}
+
+QString flowControlName(quint8 value)
+{
+    switch (value) {
+    case 1:
+        return QStringLiteral("none");
+    case 2:
+        return QStringLiteral("XON/XOFF");
+    case 3:
+        return QStringLiteral("hardware");
+    }
+    return QString::number(value);
+}
+
+// One setting asked of an RFC 2217 server and how to tell it in a message.
+struct Request
+{
+    quint8 code;
+    QByteArray value;
+    QString setting;
+    QString (*show)(const QByteArray &value);
+};
+
+QString showBaud(const QByteArray &value)
+{
+    return QStringLiteral("%1 bit/s").arg(Rfc2217Codec::baudValue(value));
+}
+
+QString showNumber(const QByteArray &value)
+{
+    return value.size() == 1 ? QString::number(quint8(value.at(0))) : QStringLiteral("(unreadable)");
+}
+
+QString showParity(const QByteArray &value)
+{
+    return value.size() == 1 ? parityName(quint8(value.at(0))) : QStringLiteral("(unreadable)");
+}
+
+QString showStopBits(const QByteArray &value)
+{
+    return value.size() == 1 ? stopBitsName(quint8(value.at(0))) : QStringLiteral("(unreadable)");
+}
+
+QString showFlowControl(const QByteArray &value)
+{
+    return value.size() == 1 ? flowControlName(quint8(value.at(0))) : QStringLiteral("(unreadable)");
+}
+
+} // namespace
+
+NetworkConnection::NetworkConnection(DeviceAddress address, Line line, QString subject)
+    : m_address(std::move(address))
+    , m_subject(subject.isEmpty() ? m_address.describe() : std::move(subject))
+    , m_line(line)
+    , m_model(int(line.baud), line.bitsPerCharacter())
+{ }
+
+NetworkConnection::~NetworkConnection()
+{
+    if (m_socket)
+        m_socket->abort();
+}
+
+qint64 NetworkConnection::nowUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool NetworkConnection::isOpen() const
+{
+    return m_socket && m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+bool NetworkConnection::open(QString *error)
+{
+    m_note.clear();
+    m_said.clear();
+    m_model = LineModel(int(m_line.baud), m_line.bitsPerCharacter());
+    if (!connectToServer(error))
+        return false;
+    if (m_address.kind() == DeviceAddress::Kind::Raw) {
+        m_codec.reset();
+        if (!checkNotBusy(error))
+            return false;
+        m_note = QStringLiteral("%1 is a raw TCP port: its serial settings are the server's own, which this "
+                                "program cannot check (the device needs %2 bit/s, 8 data bits, no parity, 2 stop "
+                                "bits).")
+                     .arg(m_subject)
+                     .arg(m_line.baud);
+        return true;
+    }
+    m_codec = std::make_unique<Rfc2217Codec>(Rfc2217Codec::Role::Client);
+    return setFarLine(error);
+}
+
+bool NetworkConnection::connectToServer(QString *error)
+{
+    m_socket = std::make_unique<QTcpSocket>();
+    m_socket->connectToHost(m_address.host(), m_address.port());
+    if (!m_socket->waitForConnected(ConnectTimeoutMs)) {
+        *error = describeSocketError();
+        m_socket->abort();
+        return false;
+    }
+    SocketOptions::tune(*m_socket);
+    return true;
+}
+
+bool NetworkConnection::checkNotBusy(QString *error)
+{
+    const qint64 until = nowUs() + BusyLookMs * 1000;
+    while (nowUs() < until) {
+        if (!service(until - nowUs())) {
+            *error = busy();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool NetworkConnection::setFarLine(QString *error)
+{
+    const QVector<Request> requests = {
+        {Rfc2217Codec::SetBaudRate, Rfc2217Codec::baudRate(m_line.baud), QStringLiteral("speed"), showBaud},
+        {Rfc2217Codec::SetDataSize, QByteArray(1, char(m_line.dataBits)), QStringLiteral("data bits"), showNumber},
+        {Rfc2217Codec::SetParity, QByteArray(1, char(m_line.parity ? 3 : Rfc2217Codec::NoParity)),
+         QStringLiteral("parity"), showParity},
+        {Rfc2217Codec::SetStopSize, QByteArray(1, char(m_line.stopBits)), QStringLiteral("stop bits"), showStopBits},
+        {Rfc2217Codec::SetControl, QByteArray(1, char(Rfc2217Codec::NoFlowControl)), QStringLiteral("flow control"),
+         showFlowControl},
+    };
+    QByteArray greeting = m_codec->greeting();
+    for (const Request &request : requests)
+        greeting += Rfc2217Codec::command(request.code, request.value);
+    greeting += Rfc2217Codec::command(Rfc2217Codec::SetControl, Rfc2217Codec::RtsOff);
+    m_socket->write(greeting);
+    m_socket->flush();
+
+    // Answers come in the order asked; the server may also answer what it was not asked.
+    int answered = 0;
+    bool rtsAnswered = false;
+    const qint64 deadline = nowUs() + AnswerTimeoutMs * 1000LL;
+    qint64 rtsDeadline = 0;
+    while (!rtsAnswered) {
+        const qint64 now = nowUs();
+        if (answered == requests.size() && rtsDeadline == 0)
+            rtsDeadline = now + RtsAnswerMs * 1000LL;
+        if (answered < requests.size() && now >= deadline) {
+            *error = QStringLiteral("%1 did not answer the request for its %2 within %3 s.")
+                         .arg(m_subject, requests.at(answered).setting)
+                         .arg(AnswerTimeoutMs / 1000);
+            return false;
+        }
+        if (rtsDeadline != 0 && now >= rtsDeadline) {
+            m_note =
+                QStringLiteral("%1 did not answer the request to turn RTS off; going on without it.").arg(m_subject);
+            break;
+        }
+        if (!service(std::min<qint64>(50000, (rtsDeadline ? rtsDeadline : deadline) - now))) {
+            *error = m_socket->error() == QAbstractSocket::RemoteHostClosedError ? busy() : failure();
+            return false;
+        }
+        if (m_codec->comPortRefused()) {
+            *error = QStringLiteral("%1 does not take serial settings (it declined the COM-PORT-OPTION): give it as "
+                                    "tcp://%2:%3 if its port is set to %4 bit/s, 8 data bits, no parity, 2 stop bits.")
+                         .arg(m_subject, m_address.host())
+                         .arg(m_address.port())
+                         .arg(m_line.baud);
+            return false;
+        }
+        for (const Rfc2217Codec::Received &answer : m_codec->takeCommands()) {
+            if (answer.code == Rfc2217Codec::SetControl + Rfc2217Codec::ServerOffset && answered == requests.size()) {
+                rtsAnswered = true;
+                continue;
+            }
+            if (answered >= requests.size() || answer.code != requests.at(answered).code + Rfc2217Codec::ServerOffset)
+                continue;
+            const Request &request = requests.at(answered);
+            if (answer.value != request.value) {
+                *error = QStringLiteral("%1 refused the %2: asked for %3, it answered %4. Nothing was sent.")
+                             .arg(m_subject, request.setting, request.show(request.value), request.show(answer.value));
+                return false;
+            }
+            ++answered;
+        }
+    }
+    return true;
+}
+
+bool NetworkConnection::send(const QByteArray &data)
+{
+    if (!isOpen())
+        return false;
+    const QByteArray bytes = m_codec ? Rfc2217Codec::escape(data) : data;
+    if (m_socket->write(bytes) != bytes.size())
+        return false;
+    m_model.sent(data.size(), nowUs());
+    m_socket->flush();
+    return isOpen();
+}
+
+bool NetworkConnection::service(qint64 waitUs)
+{
+    if (!m_socket)
+        return false;
+    if (m_socket->bytesAvailable() == 0 && m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->waitForReadyRead(int(std::max<qint64>(0, (waitUs + 999) / 1000)));
+    const QByteArray arrived = m_socket->readAll();
+    if (m_codec) {
+        m_codec->feed(arrived);
+        const QByteArray answers = m_codec->takeAnswers();
+        if (!answers.isEmpty())
+            m_socket->write(answers);
+        const QByteArray data = m_codec->takeData();
+        m_discarded += data.size();
+        if (m_said.size() < 200)
+            m_said += data.left(200);
+    } else {
+        m_discarded += arrived.size();
+        if (m_said.size() < 200)
+            m_said += arrived.left(200);
+    }
+    if (m_socket->bytesToWrite() > 0)
+        m_socket->flush();
+    return m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+qint64 NetworkConnection::unsent() const
+{
+    if (!m_socket)
+        return 0;
+    return m_socket->bytesToWrite() + std::max<qint64>(0, SocketOptions::unsent(*m_socket));
+}
+
+void NetworkConnection::close()
+{
+    if (!m_socket)
+        return;
+    // Hanging up while the far line still sends may cut the tail: a server drops what it holds.
+    const qint64 until = std::min(m_model.endUs(), nowUs() + 2000000) + 50000;
+    while (isOpen() && nowUs() < until)
+        service(until - nowUs());
+    m_socket->disconnectFromHost();
+    if (m_socket->state() != QAbstractSocket::UnconnectedState)
+        m_socket->waitForDisconnected(1000);
+    m_socket->abort();
+}
+
+QString NetworkConnection::failure() const
+{
+    if (!m_socket)
+        return QStringLiteral("%1 is not connected.").arg(m_subject);
+    switch (m_socket->error()) {
+    case QAbstractSocket::RemoteHostClosedError: {
+        const QString said = QString::fromLatin1(m_said).simplified();
+        return said.isEmpty() ? QStringLiteral("%1 hung up.").arg(m_subject)
+                              : QStringLiteral("%1 hung up, saying \"%2\".").arg(m_subject, said);
+    }
+    case QAbstractSocket::SocketTimeoutError:
+    case QAbstractSocket::NetworkError:
+        return QStringLiteral("%1 stopped answering: nothing sent was acknowledged for %2 s (a cable pulled, or the "
+                              "server gone).")
+            .arg(m_subject)
+            .arg(SocketOptions::DeadAfterSeconds);
+    default:
+        return QStringLiteral("%1: %2.").arg(m_subject, m_socket->errorString());
+    }
+}
+
+QString NetworkConnection::busy() const
+{
+    const QString said = QString::fromLatin1(m_said).simplified();
+    return QStringLiteral("%1 is busy: it hung up at once, as a server does that already has a client%2. Close the "
+                          "other program that uses it, or wait for it to finish.")
+        .arg(m_subject, said.isEmpty() ? QString() : QStringLiteral(" (it said \"%1\")").arg(said));
+}
+
+QString NetworkConnection::describeSocketError() const
+{
+    const QString &server = m_subject;
+    switch (m_socket->error()) {
+    case QAbstractSocket::HostNotFoundError:
+        return QStringLiteral("%1 cannot be found: there is no host named %2.").arg(server, m_address.host());
+    case QAbstractSocket::ConnectionRefusedError:
+        return QStringLiteral("%1 refused the connection: the server is not running, or the port is wrong.")
+            .arg(server);
+    case QAbstractSocket::SocketTimeoutError:
+        return QStringLiteral("%1 did not answer within %2 s.").arg(server).arg(ConnectTimeoutMs / 1000);
+    case QAbstractSocket::RemoteHostClosedError:
+        return QStringLiteral("%1 hung up.").arg(server);
+    default:
+        return QStringLiteral("%1: %2.").arg(server, m_socket->errorString());
+    }
+}
