@@ -183,9 +183,16 @@ bool NetworkConnection::setFarLine(QString *error)
         if (answered == requests.size() && rtsDeadline == 0)
             rtsDeadline = now + RtsAnswerMs * 1000LL;
         if (answered < requests.size() && now >= deadline) {
-            *error = QStringLiteral("%1 did not answer the request for its %2 within %3 s.")
-                         .arg(m_subject, requests.at(answered).setting)
-                         .arg(AnswerTimeoutMs / 1000);
+            *error = m_codec->comPortAgreed()
+                ? QStringLiteral("%1 did not answer the request for its %2 within %3 s.")
+                      .arg(m_subject, requests.at(answered).setting)
+                      .arg(AnswerTimeoutMs / 1000)
+                : QStringLiteral("%1 did not answer within %2 s: it took the connection but said nothing (if it is a "
+                                 "raw TCP port, give it as tcp://%3:%4).")
+                      .arg(m_subject)
+                      .arg(AnswerTimeoutMs / 1000)
+                      .arg(m_address.host())
+                      .arg(m_address.port());
             return false;
         }
         if (rtsDeadline != 0 && now >= rtsDeadline) {
