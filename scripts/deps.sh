@@ -10,9 +10,10 @@ if [ "${1:-build}" = test ]; then
     # xvfb and imagemagick for screenshots, socat for trying the tool by hand, desktop-file-utils
     # to check the desktop entry, clang for the fuzzers, clang-format for the house style;
     # imagemagick and pngquant for bench_import to measure the import against; groff-base and
-    # appstream to check the manual pages and the AppStream metadata.
+    # appstream to check the manual pages and the AppStream metadata; ser2net as the device server
+    # the network tests reach.
     packages+=(xvfb xauth imagemagick socat desktop-file-utils clang libclang-rt-14-dev clang-format pngquant
-               groff-base appstream)
+               groff-base appstream ser2net)
     # The Windows build: its compiler, its zlib, Wine to run it, unzip for its zip, nsis (makensis)
     # for its installer, icoutils to read the icon and version back from its programs; librsvg2-bin
     # for scripts/windows-icon.sh.
