@@ -1,5 +1,6 @@
 #include "farend.h"
 
+#include "base/clock.h"
 #include "frame/seriallink.h"
 #include "serial/core/serialportcomponent.h"
 
@@ -32,6 +33,7 @@ FarEnd::FarEnd(PtyPair &pty, bool reading)
             }
             m_hungUp = false;
             const std::lock_guard<std::mutex> lock(m_mutex);
+            m_arrivals.append({m_data.size(), monotonicMs()});
             m_data += more;
             m_count = m_data.size();
         }
@@ -48,6 +50,12 @@ QByteArray FarEnd::received() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return m_data;
+}
+
+QVector<QPair<qint64, qint64>> FarEnd::arrivals() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_arrivals;
 }
 
 std::optional<QByteArray> FarEnd::everythingSent(SerialPortComponent &port)

@@ -3,6 +3,8 @@
 #include "ptypair.h"
 
 #include <QByteArray>
+#include <QPair>
+#include <QVector>
 #include <mutex>
 
 #include <atomic>
@@ -23,6 +25,8 @@ public:
     // Reads no further than `bytes` received in all (negative: no limit); the rest waits on the line.
     void setReadLimit(qint64 bytes) { m_limit = bytes; }
     QByteArray received() const;
+    // Where each read began in received() and when (monotonic ms): the line's pauses are the gaps.
+    QVector<QPair<qint64, qint64>> arrivals() const;
     qint64 receivedCount() const { return m_count.load(); }
     // True once the program has let go of the line and everything it sent has been read.
     bool hungUp() const { return m_hungUp.load(); }
@@ -42,5 +46,6 @@ private:
     int m_markers = 0;
     mutable std::mutex m_mutex; // one the thread sanitizer sees
     QByteArray m_data;
+    QVector<QPair<qint64, qint64>> m_arrivals; // (offset, ms)
     std::thread m_thread;
 };
