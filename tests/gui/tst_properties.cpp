@@ -1,11 +1,12 @@
 // The Properties dialog over pseudo-terminals mapped with "Ports/ComN": switching, storing,
 // refusing a failing port, cancelling, and what the dialog shows; a number's device (a path or a
-// device server on 127.0.0.1), whether the server answers, the reconnect box.
+// device server on 127.0.0.1), whether the server answers, the reconnect box, the window's port label.
 #include "heldtimer.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
 
+#include "app/frmmain.h"
 #include "serial/core/serialportcomponent.h"
 #include "serial/core/serialsetup.h"
 #include "serial/widgets/frmproperties.h"
@@ -479,6 +480,41 @@ private slots:
             QCOMPARE(list->itemData(i, Qt::ToolTipRole).toString(), tips[i - 8]);
             QVERIFY(list->itemIcon(i).cacheKey() != list->itemIcon(i == 10 ? 8 : i + 1).cacheKey());
         }
+    }
+
+    // The window's port label keeps its words; its tool tip names the device, a server as one.
+    void portLabelToolTip_data()
+    {
+        QTest::addColumn<bool>("server");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("tip"); // %1 the device server's port or the pseudo-terminal
+        QTest::newRow("device server not answering")
+            << true << "No port open"
+            << "No serial port is open: choose a working one in Properties. Com2 is set to the device server "
+               "127.0.0.1:%1 (RFC 2217).";
+        QTest::newRow("local device path") << false << "Com2 open"
+                                           << "The frames go to Com2 (%1).";
+    }
+
+    void portLabelToolTip()
+    {
+        QFETCH(bool, server);
+        QFETCH(QString, label);
+        QFETCH(QString, tip);
+        TestSettings store;
+        PtyPair pty;
+        const QString device = server ? QString::number(closedPort()) : pty.devicePath();
+        store.setValue(QStringLiteral("Ports/Com2"), server ? QStringLiteral("rfc2217://127.0.0.1:") + device : device);
+        store.setValue(QStringLiteral("Ports/ReconnectSeconds"), QStringLiteral("90"));
+        ScriptedModals modals;
+        modals.queueMessageAnswer(QMessageBox::Ok);
+        modals.queueDialog([](QDialog *dialog) { click(dialog, "cmdCancel"); });
+        frmMain window;
+        window.Form_Load();
+        QCOMPARE(modals.pending(), server ? 0 : 2);
+        QCOMPARE(child<QLabel>(&window, "lblPort")->text(), label);
+        QCOMPARE(child<QLabel>(&window, "lblPort")->toolTip(), tip.arg(device));
+        QCOMPARE(window.MSComm1().reconnectSeconds(), 90); // handed over at start-up
     }
 
     void escapeIsNotCancel()
