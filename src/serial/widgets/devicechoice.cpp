@@ -138,6 +138,7 @@ void DeviceChoice::load(int port, const QString &stored, const QString &heldDevi
             cboDevicePath->setEditText(stored);
         }
     }
+    m_atLoad = chosen();
     showEnabled();
     checkServer();
     emit changed();

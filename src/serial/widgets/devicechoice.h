@@ -28,6 +28,9 @@ public:
     // The text to store for the port: empty for the table's device, a path, or a server's address
     // ("rfc2217://HOST:PORT"); nothing, and why in *error, when the entry is incomplete or wrong.
     std::optional<QString> chosen(QString *error = nullptr) const;
+    // Whether the operator changed the entry since load(): only then does the store get it, so an
+    // entry changed elsewhere meanwhile is not written back.
+    bool isEdited() const { return chosen() != m_atLoad; }
 
 signals:
     // The entry changed: what chosen() gives may differ.
@@ -43,6 +46,7 @@ private:
 
     int m_port = 0;
     QString m_heldDevice;
+    std::optional<QString> m_atLoad;
     QRadioButton *optTable = nullptr;
     QRadioButton *optPath = nullptr;
     QRadioButton *optServer = nullptr;

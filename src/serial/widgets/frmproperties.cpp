@@ -244,7 +244,7 @@ void frmProperties::cmdOK_Click()
     }
     // The device belongs to the number and is kept even when it does not open now (a server still
     // being set up); one that cannot be remembered is not used.
-    const bool newDevice = device && *device != m_settings.portOverride(newPort);
+    const bool newDevice = device && fraDevice->isEdited();
     if (newDevice && !m_settings.storePortOverride(newPort, *device, &error))
         return warn(error);
     const auto step = [&](bool ok) {
