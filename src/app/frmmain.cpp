@@ -14,6 +14,7 @@
 #include "framelist/widgets/frameentrydelegate.h"
 #include "framelist/widgets/framelistfiles.h"
 #include "import/widgets/importdialog.h"
+#include "network/core/deviceaddress.h"
 #include "serial/core/serialportcomponent.h"
 #include "serial/core/serialsetup.h"
 #include "serial/widgets/frmproperties.h"
@@ -123,6 +124,7 @@ void frmMain::Form_Load()
     ScreenPlacement::centre(this);
 
     SerialSetup::configure(*m_comm, m_settings);
+    m_comm->setReconnectSeconds(m_settings.reconnectSeconds());
     OpenPort();
 }
 
@@ -168,15 +170,26 @@ void frmMain::OpenPort()
     Modals::message(this, m_comm->errorDescription(), QString(), QMessageBox::Warning, QMessageBox::Ok);
     frmProperties dialog(m_comm, this);
     Modals::exec(&dialog);
+    showPortState(); // a port that stayed closed may stand for another device now
 }
 
 void frmMain::showPortState()
 {
     const bool open = m_comm->PortOpen();
     const QString port = QStringLiteral("Com%1").arg(m_comm->CommPort());
+    const auto address = DeviceAddress::parse(m_comm->devicePath());
+    const bool server = address && address->isNetwork();
+    const QString device = server ? address->describe() : m_comm->devicePath();
     ui.lblPort->setText(open ? port + QStringLiteral(" open") : QStringLiteral("No port open"));
-    ui.lblPort->setToolTip(open ? QStringLiteral("The frames go to %1 (%2).").arg(port, m_comm->devicePath())
-                                : QStringLiteral("No serial port is open: choose a working one in Properties."));
+    if (open)
+        ui.lblPort->setToolTip(server ? QStringLiteral("The frames go to %1, through the %2.").arg(port, device)
+                                      : QStringLiteral("The frames go to %1 (%2).").arg(port, device));
+    else if (device.isEmpty())
+        ui.lblPort->setToolTip(QStringLiteral("No serial port is open: choose a working one in Properties."));
+    else
+        ui.lblPort->setToolTip(
+            QStringLiteral("No serial port is open: choose a working one in Properties. %1 is set to %2%3.")
+                .arg(port, server ? QStringLiteral("the ") : QString(), device));
     QPalette colours = ui.lblPort->palette();
     colours.setColor(QPalette::WindowText, open ? QColor(Qt::darkGreen) : QColor(Qt::red).darker(130));
     ui.lblPort->setPalette(colours);
@@ -245,6 +258,7 @@ void frmMain::mnuProperties_Click()
 {
     frmProperties dialog(m_comm, this);
     Modals::exec(&dialog);
+    showPortState();
 }
 
 void frmMain::mnuAbout_Click()

@@ -10,7 +10,7 @@ namespace SettingsStore {
 
 QSettings open();
 
-// For the operator: where a change could not be saved to and what to look at.
-QString saveError(const QSettings &store);
+// For the operator: what could not be saved ("The port number"), where to, and what to look at.
+QString saveError(const QSettings &store, const QString &what);
 
 } // namespace SettingsStore

@@ -13,11 +13,11 @@ QSettings open()
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(AppInfo::ApplicationTitle));
 }
 
-QString saveError(const QSettings &store)
+QString saveError(const QSettings &store, const QString &what)
 {
-    return QStringLiteral("The port number could not be saved to %1. Check that the folder exists and that you "
+    return QStringLiteral("%1 could not be saved to %2. Check that the folder exists and that you "
                           "may write to it.")
-        .arg(QFileInfo(store.fileName()).absoluteFilePath());
+        .arg(what, QFileInfo(store.fileName()).absoluteFilePath());
 }
 
 } // namespace SettingsStore

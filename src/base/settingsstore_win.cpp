@@ -14,11 +14,11 @@ QSettings open()
                      QSettings::NativeFormat);
 }
 
-QString saveError(const QSettings &store)
+QString saveError(const QSettings &store, const QString &what)
 {
-    return QStringLiteral("The port number could not be saved to the registry key %1. Check that your user may "
+    return QStringLiteral("%1 could not be saved to the registry key %2. Check that your user may "
                           "change its own settings there.")
-        .arg(store.fileName());
+        .arg(what, store.fileName());
 }
 
 } // namespace SettingsStore

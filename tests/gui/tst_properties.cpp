@@ -1,22 +1,28 @@
 // The Properties dialog over pseudo-terminals mapped with "Ports/ComN": switching, storing,
-// refusing a failing port, cancelling, and what the dialog shows.
+// refusing a failing port, cancelling, and what the dialog shows; a number's device (a path or a
+// device server on 127.0.0.1), whether the server answers, the reconnect box, the window's port label.
 #include "heldtimer.h"
 #include "ptypair.h"
 #include "scriptedmodals.h"
 #include "testsettings.h"
 
+#include "app/frmmain.h"
 #include "serial/core/serialportcomponent.h"
 #include "serial/core/serialsetup.h"
 #include "serial/widgets/frmproperties.h"
 #include "widgets/twips.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSerialPort>
 #include <QTabWidget>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,6 +36,18 @@ QComboBox *portList(QDialog *dialog)
 void click(QDialog *dialog, const char *button)
 {
     QTest::mouseClick(dialog->findChild<QPushButton *>(QString::fromLatin1(button)), Qt::LeftButton);
+}
+
+// A TCP port on 127.0.0.1 that nothing listens on: one the system just gave out and took back.
+quint16 closedPort()
+{
+    QTcpServer server;
+    return server.listen(QHostAddress::LocalHost) ? server.serverPort() : 0;
+}
+
+template<typename T> T *child(QObject *parent, const char *name)
+{
+    return parent->findChild<T *>(QString::fromLatin1(name));
 }
 
 } // namespace
@@ -47,9 +65,15 @@ private slots:
         frmProperties dialog(&port);
 
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Program Properties"));
-        QCOMPARE(dialog.size(), QSize(Twips::toPixels(7350), Twips::toPixels(3375)));
+        QCOMPARE(dialog.width(), Twips::toPixels(7350));
         auto *tabs = dialog.findChild<QTabWidget *>(QStringLiteral("tabSettings"));
         QCOMPARE(tabs->geometry(), Twips::rect(375, 240, 6585, 2595));
+        // The device and the reconnect box below the tab strip, whole, on a 1024 x 768 screen.
+        auto *choice = child<QWidget>(&dialog, "fraDevice");
+        auto *reconnect = child<QWidget>(&dialog, "chkReconnect");
+        QVERIFY(choice->y() > tabs->geometry().bottom() && reconnect->y() > choice->geometry().bottom());
+        QVERIFY(dialog.rect().contains(reconnect->geometry()) && dialog.height() < 700);
+        QVERIFY(choice->minimumSizeHint().height() <= choice->height());
         QCOMPARE(tabs->count(), 1);
         QCOMPARE(tabs->tabText(0), QStringLiteral("Properties"));
         QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("Label1"))->text(), QStringLiteral("Port:"));
@@ -285,6 +309,212 @@ private slots:
         QVERIFY(port.PortOpen());
         QVERIFY(!store.contains(QStringLiteral("Properties/CommPort")));
         QVERIFY(modals.shown().isEmpty());
+    }
+
+    // What OK keeps as Com16's device, or why it refuses the entry and leaves everything as it was.
+    void deviceEntries_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("entry"); // the path, or host, TCP port and kind; %1: a free port or a by-id link
+        QTest::addColumn<QString>("stored"); // empty: no entry, the table's device
+        QTest::addColumn<QString>("refusal");
+        const QString before = QStringLiteral("/dev/before");
+        QTest::newRow("server, raw") << "optServer"
+                                     << "127.0.0.1|%1|raw TCP"
+                                     << "tcp://127.0.0.1:%1"
+                                     << "";
+        QTest::newRow("server, RFC 2217") << "optServer"
+                                          << " ::1 |%1|RFC 2217"
+                                          << "rfc2217://[::1]:%1"
+                                          << "";
+        QTest::newRow("local path") << "optPath"
+                                    << "%1"
+                                    << "%1"
+                                    << "";
+        QTest::newRow("back to the table") << "optTable"
+                                           << ""
+                                           << ""
+                                           << "";
+        QTest::newRow("bad host") << "optServer"
+                                  << "rack 2|4001|raw TCP" << before << "\"rack 2\" is not a host name or address";
+        QTest::newRow("bad address") << "optServer"
+                                     << "10.0.0.256|4001|raw TCP" << before
+                                     << "\"10.0.0.256\" is not a host name or address";
+        QTest::newRow("bad port") << "optServer"
+                                  << "rack-2|70000|raw TCP" << before
+                                  << "TCP port must be a number from 1 to 65535, not \"70000\"";
+        QTest::newRow("no path") << "optPath"
+                                 << "" << before << "Enter the device's path";
+    }
+
+    void deviceEntries()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, entry);
+        QFETCH(QString, stored);
+        QFETCH(QString, refusal);
+        const bool path = option == QLatin1String("optPath"), table = option == QLatin1String("optTable");
+        if (table && QFile::exists(QStringLiteral("/dev/ttyACM3")))
+            QSKIP("Com16's own device is on this machine");
+        TestSettings store;
+        PtyPair working, adapter;
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("usb-FTDI_FT232R_USB_UART_A5028-if00-port0"));
+        QVERIFY(QFile::link(adapter.devicePath(), link));
+        const QString filler = path ? link : QString::number(closedPort());
+        const QStringList fields = entry.replace(QLatin1String("%1"), filler).split(QLatin1Char('|'));
+        store.setValue(QStringLiteral("Ports/Com3"), working.devicePath());
+        store.setValue(QStringLiteral("Ports/Com16"), QStringLiteral("/dev/before"));
+        SerialPortComponent port;
+        QVERIFY(port.setCommPort(3) && port.setPortOpen(true));
+
+        ScriptedModals modals;
+        modals.queueMessageAnswer(QMessageBox::Ok);
+        frmProperties dialog(&port);
+        dialog.show();
+        portList(&dialog)->setCurrentIndex(15);
+        child<QRadioButton>(&dialog, option.toLatin1().constData())->click();
+        if (path) {
+            child<QComboBox>(&dialog, "cboDevicePath")->setEditText(QString());
+            QTest::keyClicks(child<QComboBox>(&dialog, "cboDevicePath")->lineEdit(), fields[0]);
+        } else if (!table) {
+            QTest::keyClicks(child<QLineEdit>(&dialog, "txtHost"), fields[0]);
+            QTest::keyClicks(child<QLineEdit>(&dialog, "txtServerPort"), fields[1]);
+            child<QComboBox>(&dialog, "cboServerKind")->setCurrentText(fields[2]);
+        }
+        click(&dialog, "cmdOK");
+
+        QCOMPARE(store.contains(QStringLiteral("Ports/Com16")), !stored.isEmpty());
+        QCOMPARE(store.value(QStringLiteral("Ports/Com16")), stored.replace(QLatin1String("%1"), filler));
+        // Only the link opens; a server kept while nothing answers there leaves the port on Com3, closed.
+        const bool opened = path && refusal.isEmpty();
+        QCOMPARE(modals.shown().size(), opened ? 0 : 1);
+        QVERIFY2(modals.shown().isEmpty() || modals.shown().first().text.contains(refusal),
+                 qPrintable(modals.shown().value(0).text));
+        QCOMPARE(dialog.isVisible(), !opened);
+        QCOMPARE(port.PortOpen(), opened || !refusal.isEmpty());
+        QCOMPARE(port.devicePath(), opened ? link : working.devicePath());
+        QCOMPARE(store.contains(QStringLiteral("Properties/CommPort")), opened);
+    }
+
+    // Whether the server answers, said without waiting for it: for the stored entry, and again
+    // for what the operator types.
+    void serverAnswers_data()
+    {
+        QTest::addColumn<bool>("listening");
+        QTest::addColumn<QString>("verdict");
+        QTest::newRow("answers") << true << "The server answers.";
+        QTest::newRow("nothing listening")
+            << false << "Connection refused: the server is not running, or the TCP port is wrong.";
+    }
+
+    void serverAnswers()
+    {
+        QFETCH(bool, listening);
+        QFETCH(QString, verdict);
+        TestSettings store;
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        store.setValue(QStringLiteral("Ports/Com4"), QStringLiteral("rfc2217://127.0.0.1:%1").arg(closedPort()));
+        SerialPortComponent port;
+        QVERIFY(port.setCommPort(4));
+        frmProperties dialog(&port);
+        dialog.show();
+        auto *answer = child<QLabel>(&dialog, "lblServer");
+        QTRY_VERIFY_WITH_TIMEOUT(answer->text().startsWith(QLatin1String("Connection refused")), 7000);
+        if (listening) {
+            child<QLineEdit>(&dialog, "txtServerPort")->selectAll();
+            QTest::keyClicks(child<QLineEdit>(&dialog, "txtServerPort"), QString::number(server.serverPort()));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(answer->text(), verdict, 7000);
+        QTRY_COMPARE(server.hasPendingConnections(), listening);
+    }
+
+    void reconnectBox_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("tick");
+        QTest::addColumn<int>("after");
+        QTest::newRow("ticked") << "" << true << 60;
+        QTest::newRow("unticked") << "60" << false << 0;
+        QTest::newRow("a time set by hand stays") << "300" << true << 300;
+    }
+
+    void reconnectBox()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, tick);
+        QFETCH(int, after);
+        TestSettings store;
+        PtyPair working;
+        store.setValue(QStringLiteral("Ports/Com3"), working.devicePath());
+        store.setValue(QStringLiteral("Ports/ReconnectSeconds"), before);
+        SerialPortComponent port;
+        QVERIFY(port.setCommPort(3));
+        frmProperties dialog(&port);
+        auto *box = child<QCheckBox>(&dialog, "chkReconnect");
+        QCOMPARE(box->isChecked(), !before.isEmpty());
+        box->setChecked(tick);
+        click(&dialog, "cmdOK");
+        QCOMPARE(store.value(QStringLiteral("Ports/ReconnectSeconds")), QString::number(after));
+        QCOMPARE(port.reconnectSeconds(), after);
+    }
+
+    // The list marks the numbers that stand for something there now; its texts stay as they are.
+    void portListMarks()
+    {
+        TestSettings store;
+        PtyPair pty;
+        store.setValue(QStringLiteral("Ports/Com9"), pty.devicePath());
+        store.setValue(QStringLiteral("Ports/Com10"), QStringLiteral("/nowhere"));
+        store.setValue(QStringLiteral("Ports/Com11"), QStringLiteral("tcp://127.0.0.1:4001"));
+        SerialPortComponent port;
+        frmProperties dialog(&port);
+        QComboBox *list = portList(&dialog);
+        const QStringList tips{QStringLiteral("Com9: %1 (present, a pseudo-terminal)").arg(pty.devicePath()),
+                               QStringLiteral("Com10: /nowhere (not present)"),
+                               QStringLiteral("Com11: device server 127.0.0.1:4001 (raw TCP)")};
+        for (int i = 8; i <= 10; ++i) {
+            QCOMPARE(list->itemText(i), QStringLiteral("Com%1").arg(i + 1));
+            QCOMPARE(list->itemData(i, Qt::FontRole).value<QFont>().bold(), i == 8);
+            QCOMPARE(list->itemData(i, Qt::ToolTipRole).toString(), tips[i - 8]);
+            QVERIFY(list->itemIcon(i).cacheKey() != list->itemIcon(i == 10 ? 8 : i + 1).cacheKey());
+        }
+    }
+
+    // The window's port label keeps its words; its tool tip names the device, a server as one.
+    void portLabelToolTip_data()
+    {
+        QTest::addColumn<bool>("server");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("tip"); // %1 the device server's port or the pseudo-terminal
+        QTest::newRow("device server not answering")
+            << true << "No port open"
+            << "No serial port is open: choose a working one in Properties. Com2 is set to the device server "
+               "127.0.0.1:%1 (RFC 2217).";
+        QTest::newRow("local device path") << false << "Com2 open"
+                                           << "The frames go to Com2 (%1).";
+    }
+
+    void portLabelToolTip()
+    {
+        QFETCH(bool, server);
+        QFETCH(QString, label);
+        QFETCH(QString, tip);
+        TestSettings store;
+        PtyPair pty;
+        const QString device = server ? QString::number(closedPort()) : pty.devicePath();
+        store.setValue(QStringLiteral("Ports/Com2"), server ? QStringLiteral("rfc2217://127.0.0.1:") + device : device);
+        store.setValue(QStringLiteral("Ports/ReconnectSeconds"), QStringLiteral("90"));
+        ScriptedModals modals;
+        modals.queueMessageAnswer(QMessageBox::Ok);
+        modals.queueDialog([](QDialog *dialog) { click(dialog, "cmdCancel"); });
+        frmMain window;
+        window.Form_Load();
+        QCOMPARE(modals.pending(), server ? 0 : 2);
+        QCOMPARE(child<QLabel>(&window, "lblPort")->text(), label);
+        QCOMPARE(child<QLabel>(&window, "lblPort")->toolTip(), tip.arg(device));
+        QCOMPARE(window.MSComm1().reconnectSeconds(), 90); // handed over at start-up
     }
 
     void escapeIsNotCancel()

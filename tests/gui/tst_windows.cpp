@@ -160,6 +160,14 @@ private slots:
         QCOMPARE(settings.storedCommPort(), QStringLiteral("4"));
         QVERIFY(setValue(HKEY_CURRENT_USER, (properties + "\\Ports").constData(), "Com3", REG_SZ, withZero("COM12")));
         QCOMPARE(PortMap::devicePath(3, settings), QStringLiteral("COM12"));
+        // What Properties keeps for a number goes beside it, and the port is opened on it.
+        const QString server = QStringLiteral("rfc2217://rack-2:4001");
+        QVERIFY(settings.storePortOverride(5, server) && settings.storeReconnectSeconds(60));
+        QCOMPARE(storedString(QStringLiteral("Ports"), QStringLiteral("Com5")), server);
+        QCOMPARE(storedString(QStringLiteral("Ports"), QStringLiteral("ReconnectSeconds")), QStringLiteral("60"));
+        SerialPortComponent port;
+        QVERIFY(port.setCommPort(5));
+        QCOMPARE(port.devicePath(), server);
     }
 
     void openErrorsInWords_data()

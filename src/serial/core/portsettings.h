@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The per-user settings store under the application title: the stored port number and the
-// optional device overrides "Ports/ComN".
+// The per-user settings store under the application title: the stored port number, the optional
+// device overrides "Ports/ComN" and how long to keep trying a lost device server.
 class PortSettings
 {
 public:
@@ -14,6 +14,13 @@ public:
     // Stores the number; on failure returns false and says why in *error.
     bool storeCommPort(int port, QString *error = nullptr) const;
 
-    // The device path stored for port number n, empty when the built-in table applies.
+    // The device stored for port number n (a path or a device server's address), empty when the
+    // built-in table applies.
     QString portOverride(int port) const;
+    // Stores the device for port number n; an empty text gives the number back to the table.
+    bool storePortOverride(int port, const QString &device, QString *error = nullptr) const;
+
+    // Seconds to keep trying to reach a device server again after a lost connection; 0: not at all.
+    int reconnectSeconds() const;
+    bool storeReconnectSeconds(int seconds, QString *error = nullptr) const;
 };
