@@ -2,8 +2,9 @@
 
 #include <QAbstractSocket>
 
+#include <winsock2.h> // first: the others build on it
+
 #include <mstcpip.h>
-#include <winsock2.h>
 #include <ws2tcpip.h>
 
 #ifndef TCP_MAXRT

@@ -92,10 +92,6 @@ public:
     qint64 stallAfterMs() const { return m_stallAfterMs; }
     void setStallAfterMs(qint64 ms) { m_stallAfterMs = ms; }
 
-    // How long to keep trying to reach a lost device server again; 0: a lost connection ends the upload.
-    int reconnectSeconds() const { return m_reconnectSeconds; }
-    void setReconnectSeconds(int seconds) { m_reconnectSeconds = seconds; }
-
 signals:
     // The port was opened or closed (by the program, or by itself when the line was lost).
     void portOpenChanged(bool open);
