@@ -1,86 +1,20 @@
 #include "cli/devicecommand.h"
 
-#include "base/clock.h"
-#include "cli/linepacer.h"
+#include "cli/listener.h"
+#include "cli/pacing.h"
 #include "cli/pseudoterminal.h"
-#include "frame/wiredecoder.h"
-#include "frame/wireformat.h"
 #include "serial/core/linesettings.h"
 #include "serial/core/serialsetup.h"
-#include "upload/core/frametransmitter.h"
 
 #include <QCommandLineParser>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSerialPort>
 #include <QTextStream>
 
-#include <algorithm>
-#include <functional>
-#include <optional>
-
 std::atomic<int> DeviceCommand::s_interrupts{0};
 
 namespace {
-
-// Takes what arrives, reports every frame that ends, and closes a frame the line left hanging.
-class Listener
-{
-public:
-    Listener(const DeviceCommand::Options &options, QTextStream &out, QTextStream &err)
-        : m_options(options)
-        , m_out(out)
-        , m_err(err)
-    {
-        m_quiet.start();
-    }
-
-    // The number of places where the sender pauses that the bytes reached.
-    int take(const QByteArray &bytes)
-    {
-        const int pausesBefore = m_decoder.pausesPassed();
-        if (!bytes.isEmpty()) {
-            m_decoder.feed(bytes);
-            m_quiet.restart();
-        } else if (m_decoder.inFrame() && m_quiet.elapsed() >= DeviceCommand::QuietMs) {
-            m_decoder.finish();
-        }
-        report();
-        return m_decoder.pausesPassed() - pausesBefore;
-    }
-
-    void end()
-    {
-        m_decoder.finish();
-        report();
-    }
-
-    bool failed() const { return m_failed; }
-
-private:
-    void report()
-    {
-        for (const DecodedFrame &frame : m_decoder.takeFrames()) {
-            if (!m_options.quiet)
-                m_out << DeviceCommand::describe(frame) << Qt::endl;
-            if (!m_options.outDir.isEmpty() && frame.number >= 0) {
-                const QString path = QDir(m_options.outDir).filePath(DeviceCommand::pictureName(frame));
-                if (!frame.toImage().save(path, "PNG")) {
-                    m_err << QStringLiteral("Cannot write %1").arg(path) << Qt::endl;
-                    m_failed = true;
-                }
-            }
-        }
-    }
-
-    const DeviceCommand::Options &m_options;
-    QTextStream &m_out;
-    QTextStream &m_err;
-    WireDecoder m_decoder;
-    QElapsedTimer m_quiet;
-    bool m_failed = false;
-};
 
 int readCapture(const QString &path, Listener &listener, QTextStream &err)
 {
@@ -94,41 +28,6 @@ int readCapture(const QString &path, Listener &listener, QTextStream &err)
     listener.end();
     return DeviceCommand::Success;
 }
-
-// With a line rate, only as much is taken as the line carries; the rest waits in the system's
-// buffers and holds up the sender as a real line does. Where the sender pauses, the line carries
-// nothing for the pause: a sender that is ahead (a pseudo-terminal buffers some 20 KB and tells it
-// they are gone) pauses while the device still reads, which a real line never lets happen.
-class Pacing
-{
-public:
-    explicit Pacing(int baud)
-    {
-        if (baud > 0)
-            m_pacer.emplace(baud, m_clock);
-    }
-    // How many characters to take at most now; 0 after waiting a moment when the line has none yet.
-    qint64 room(qint64 most)
-    {
-        if (!m_pacer)
-            return most;
-        const qint64 allowed = std::min(most, m_pacer->allowance());
-        if (allowed == 0)
-            m_clock.pauseMs(m_pacer->msUntilNext());
-        return allowed;
-    }
-    void took(qint64 count, int pauses)
-    {
-        if (m_pacer && count > 0)
-            m_pacer->take(count);
-        if (m_pacer && pauses > 0)
-            m_pacer->idle(pauses * FrameTransmitter::PauseMs);
-    }
-
-private:
-    SteadyClock m_clock;
-    std::optional<LinePacer> m_pacer;
-};
 
 int listenOnDevice(const QString &path, int lineRate, Listener &listener, QTextStream &err,
                    const std::atomic<int> &interrupts)
@@ -286,36 +185,6 @@ void DeviceCommand::interrupt()
     s_interrupts.fetch_add(1);
 }
 
-QString DeviceCommand::describe(const DecodedFrame &frame)
-{
-    const QString number = frame.number < 0
-        ? QStringLiteral("?")
-        : QStringLiteral("%1 (%2)").arg(frame.number).arg(frame.number, 4, 10, QLatin1Char('0'));
-    QString line = QStringLiteral("frame %1 \"%2\": %3, %4 characters")
-                       .arg(number, QString::fromLatin1(frame.nameField),
-                            frame.complete ? QStringLiteral("complete") : QStringLiteral("partial"))
-                       .arg(frame.characters);
-    if (!frame.complete)
-        line += QStringLiteral(" (%1 colours, %2 of %3 pixel groups): %4")
-                    .arg(frame.coloursReceived)
-                    .arg(frame.groupsReceived)
-                    .arg(WireFormat::PixelGroups)
-                    .arg(frame.problem);
-    return line;
-}
-
-QString DeviceCommand::pictureName(const DecodedFrame &frame)
-{
-    QString name;
-    for (const char c : frame.nameField.trimmed()) {
-        const bool safe =
-            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
-        name += safe ? QChar::fromLatin1(c) : QLatin1Char('_');
-    }
-    const QString number = QStringLiteral("%1").arg(frame.number, 3, 10, QLatin1Char('0'));
-    return name.isEmpty() ? number + QStringLiteral(".png") : number + QLatin1Char('-') + name + QStringLiteral(".png");
-}
-
 int DeviceCommand::run(QTextStream &out, QTextStream &err)
 {
     const Options &options = m_options;
@@ -323,7 +192,7 @@ int DeviceCommand::run(QTextStream &out, QTextStream &err)
         err << QStringLiteral("Cannot make the folder %1").arg(options.outDir) << Qt::endl;
         return Failure;
     }
-    Listener listener(options, out, err);
+    Listener listener(options.outDir, options.quiet, out, err);
     int result = Failure;
     switch (options.source) {
     case Source::Capture:

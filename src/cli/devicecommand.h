@@ -8,7 +8,6 @@
 #include <atomic>
 
 class QTextStream;
-struct DecodedFrame;
 
 // drelin-device: the device's side of the line, to try the tool without hardware.
 //
@@ -40,16 +39,6 @@ public:
 
     // Safe in a signal handler: ends listening.
     static void interrupt();
-
-    // "frame 7 (0007) "logo    ": complete, 67086 characters" and, for a frame that is not,
-    // its problem.
-    static QString describe(const DecodedFrame &frame);
-    // DIR/NNN-name.png for a frame; the name's characters that do not belong in a file name
-    // become "_".
-    static QString pictureName(const DecodedFrame &frame);
-
-    // A frame in progress is reported as cut off after this long without a character.
-    static constexpr int QuietMs = 5000;
 
 protected:
     QString description() const override;
