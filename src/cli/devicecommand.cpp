@@ -3,6 +3,7 @@
 #include "cli/listener.h"
 #include "cli/pacing.h"
 #include "cli/pseudoterminal.h"
+#include "cli/tcpline.h"
 #include "serial/core/linesettings.h"
 #include "serial/core/serialsetup.h"
 
@@ -70,6 +71,16 @@ int listenOnPty(int lineRate, Listener &listener, QTextStream &out, QTextStream 
     return DeviceCommand::Success;
 }
 
+int listenOnTcp(const TcpLine::Endpoint &endpoint, int lineRate, Listener &listener, QTextStream &out, QTextStream &err,
+                const std::atomic<int> &interrupts)
+{
+    Pacing pacing(lineRate);
+    if (!TcpLine(listener, pacing).listen(endpoint, out, err, interrupts))
+        return DeviceCommand::Failure;
+    listener.end();
+    return DeviceCommand::Success;
+}
+
 } // namespace
 
 DeviceCommand::DeviceCommand()
@@ -80,22 +91,34 @@ DeviceCommand::DeviceCommand()
                QStringLiteral("Listen on a serial device at 38400,N,8,2: a path such as /dev/ttyUSB0, or COMn on "
                               "Windows."),
                QStringLiteral("PATH"))
+    , m_listen(QStringLiteral("listen"),
+               QStringLiteral("Listen for one raw TCP client at a time on PORT (0: a free one) at ADDRESS "
+                              "(127.0.0.1 unless given; IPv6 in brackets), print the address on the first line, "
+                              "listen until interrupted."),
+               QStringLiteral("[ADDRESS:]PORT"))
     , m_capture(QStringLiteral("capture"), QStringLiteral("Decode a stream captured by drelin-upload --capture."),
                 QStringLiteral("FILE"))
     , m_out(QStringLiteral("out"), QStringLiteral("Write each frame's picture to DIR/NNN-name.png."),
             QStringLiteral("DIR"))
     , m_lineRate(QStringLiteral("line-rate"),
-                 QStringLiteral("With --pty or --device: read only as fast as a line at BAUD (8N2, 11 bits a "
+                 QStringLiteral("With %1: read only as fast as a line at BAUD (8N2, 11 bits a "
                                 "character) carries, so an upload takes as long as on the device; 38400 is the "
-                                "device's rate."),
+                                "device's rate.")
+                     .arg(pacedSources()),
                  QStringLiteral("BAUD"))
     , m_quiet(QStringLiteral("quiet"), QStringLiteral("No line per frame."))
 { }
 
 QString DeviceCommand::sources()
 {
-    return PseudoTerminal::available() ? QStringLiteral("--pty, --device and --capture")
-                                       : QStringLiteral("--device and --capture");
+    return PseudoTerminal::available() ? QStringLiteral("--pty, --device, --listen and --capture")
+                                       : QStringLiteral("--device, --listen and --capture");
+}
+
+QString DeviceCommand::pacedSources()
+{
+    return PseudoTerminal::available() ? QStringLiteral("--pty, --device or --listen")
+                                       : QStringLiteral("--device or --listen");
 }
 
 QString DeviceCommand::description() const
@@ -107,20 +130,20 @@ QString DeviceCommand::description() const
                  ? QString()
                  : QStringLiteral("\nThere is no --pty on Windows, which has no pseudo-terminals: listen on a COM "
                                   "port\n(--device COM2) joined to the uploading one by a null-modem cable or a\n"
-                                  "virtual port pair."));
+                                  "virtual port pair, or on TCP (--listen 4001) for an upload to tcp://."));
 }
 
 QString DeviceCommand::exitStatus() const
 {
     return QStringLiteral("Exit status: 0 done (also when interrupted), 1 the source could not be read\n"
-                          "or a picture not written, 2 usage error.");
+                          "(or its address listened on) or a picture not written, 2 usage error.");
 }
 
 void DeviceCommand::addOptions(QCommandLineParser &parser) const
 {
     if (PseudoTerminal::available())
         parser.addOption(m_pty);
-    parser.addOptions({m_device, m_capture, m_out, m_lineRate, m_quiet});
+    parser.addOptions({m_device, m_listen, m_capture, m_out, m_lineRate, m_quiet});
 }
 
 bool DeviceCommand::readOptions(const QCommandLineParser &parser, QString *error)
@@ -138,9 +161,16 @@ bool DeviceCommand::readSource(const QCommandLineParser &parser, QString *error)
     // Every occurrence counts: "--pty --pty" is as unclear as "--pty --device PATH".
     const QStringList given = parser.optionNames();
     if (given.count(QStringLiteral("pty")) + given.count(QStringLiteral("device"))
-            + given.count(QStringLiteral("capture"))
+            + given.count(QStringLiteral("listen")) + given.count(QStringLiteral("capture"))
         != 1)
         return refuse(error, QStringLiteral("give one of %1").arg(sources()));
+    if (parser.isSet(m_listen)) {
+        m_options.source = Source::Listen;
+        const std::optional<TcpLine::Endpoint> endpoint = TcpLine::parse(parser.value(m_listen), error);
+        if (endpoint)
+            m_options.endpoint = *endpoint;
+        return endpoint.has_value();
+    }
     if (!parser.isSet(m_device) && !parser.isSet(m_capture))
         return true;
     const bool isDevice = parser.isSet(m_device);
@@ -176,7 +206,7 @@ bool DeviceCommand::readLineRate(const QCommandLineParser &parser, QString *erro
                           .arg(MaxLineRate)
                           .arg(parser.value(m_lineRate)));
     if (m_options.source == Source::Capture)
-        return refuse(error, QStringLiteral("--line-rate paces a line: give it with --pty or --device"));
+        return refuse(error, QStringLiteral("--line-rate paces a line: give it with %1").arg(pacedSources()));
     return true;
 }
 
@@ -200,6 +230,9 @@ int DeviceCommand::run(QTextStream &out, QTextStream &err)
         break;
     case Source::Device:
         result = listenOnDevice(options.path, options.lineRate, listener, err, s_interrupts);
+        break;
+    case Source::Listen:
+        result = listenOnTcp(options.endpoint, options.lineRate, listener, out, err, s_interrupts);
         break;
     case Source::Pty:
         result = listenOnPty(options.lineRate, listener, out, err, s_interrupts);

@@ -16,7 +16,7 @@ qint64 Pacing::room(qint64 most)
         return most;
     const qint64 allowed = std::min(most, m_pacer->allowance());
     if (allowed == 0)
-        m_clock.pauseMs(m_pacer->msUntilNext());
+        m_clock.pauseMs(std::min(m_pacer->msUntilNext(), MostWaitMs));
     return allowed;
 }
 

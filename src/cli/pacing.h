@@ -15,9 +15,13 @@
 class Pacing
 {
 public:
+    // The longest wait in room(), so a loop that watches other things too comes back to them.
+    static constexpr int MostWaitMs = 200;
+
     // baud 0: no pacing.
     explicit Pacing(int baud);
 
+    bool paces() const { return m_pacer.has_value(); }
     // How many characters to take at most now; 0 after waiting a moment when the line has none yet.
     qint64 room(qint64 most);
     // count characters were taken, and they reached this many of the sender's pauses.
