@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/command.h"
+#include "cli/tcpline.h"
 
 #include <QCommandLineOption>
 #include <QString>
@@ -8,11 +9,11 @@
 #include <atomic>
 
 class QTextStream;
-struct DecodedFrame;
 
 // drelin-device: the device's side of the line, to try the tool without hardware.
 //
-//   drelin-device (--pty | --device PATH | --capture FILE) [--out DIR] [--line-rate BAUD] [--quiet]
+//   drelin-device (--pty | --device PATH | --listen [ADDRESS:]PORT | --capture FILE) [--out DIR]
+//                 [--line-rate BAUD] [--quiet]
 //   (no --pty on Windows)
 //   drelin-device --help | --version
 //
@@ -21,7 +22,7 @@ struct DecodedFrame;
 class DeviceCommand : public Command
 {
 public:
-    enum class Source { Pty, Device, Capture };
+    enum class Source { Pty, Device, Listen, Capture };
 
     static constexpr const char *Name = "drelin-device";
     static constexpr int MinLineRate = 110;
@@ -31,6 +32,7 @@ public:
     {
         Source source = Source::Pty;
         QString path; // --device or --capture
+        TcpLine::Endpoint endpoint; // --listen
         QString outDir;
         int lineRate = 0; // characters a second times 11; 0: as fast as they come
         bool quiet = false;
@@ -41,16 +43,6 @@ public:
     // Safe in a signal handler: ends listening.
     static void interrupt();
 
-    // "frame 7 (0007) "logo    ": complete, 67086 characters" and, for a frame that is not,
-    // its problem.
-    static QString describe(const DecodedFrame &frame);
-    // DIR/NNN-name.png for a frame; the name's characters that do not belong in a file name
-    // become "_".
-    static QString pictureName(const DecodedFrame &frame);
-
-    // A frame in progress is reported as cut off after this long without a character.
-    static constexpr int QuietMs = 5000;
-
 protected:
     QString description() const override;
     QString exitStatus() const override;
@@ -60,8 +52,10 @@ protected:
     InterruptHandler interruptHandler() const override { return &DeviceCommand::interrupt; }
 
 private:
-    // "--pty, --device and --capture", as this system offers them.
+    // "--pty, --device, --listen and --capture", as this system offers them.
     static QString sources();
+    // "--pty, --device or --listen": the sources --line-rate paces.
+    static QString pacedSources();
     // Reading the arguments, one group of options at a time.
     bool readSource(const QCommandLineParser &parser, QString *error);
     bool readOut(const QCommandLineParser &parser, QString *error);
@@ -69,6 +63,7 @@ private:
 
     const QCommandLineOption m_pty;
     const QCommandLineOption m_device;
+    const QCommandLineOption m_listen;
     const QCommandLineOption m_capture;
     const QCommandLineOption m_out;
     const QCommandLineOption m_lineRate;

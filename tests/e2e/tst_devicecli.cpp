@@ -1,6 +1,7 @@
 // drelin-device as someone trying the uploader without hardware runs it: over a pseudo-terminal
-// with drelin-upload on the other end, on captured streams (whole and damaged), and with bad
-// arguments. The pictures it writes are read back and compared with the frames that were sent.
+// with drelin-upload on the other end, on TCP with clients of the test's own, on captured streams
+// (whole and damaged), and with bad arguments. The pictures it writes are read back and compared with the frames that
+// were sent.
 #include "bmpwriter.h"
 #include "programrun.h"
 
@@ -12,6 +13,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -116,6 +118,35 @@ class TestDeviceCli : public QObject
     {
         const std::unique_ptr<QProcess> process = start(program, arguments);
         return ProgramRun::finish(*process, timeoutMs);
+    }
+
+    // drelin-device listening on TCP, and the port it printed on its first line.
+    std::unique_ptr<QProcess> listen(const QStringList &arguments, quint16 *port)
+    {
+        std::unique_ptr<QProcess> device =
+            start(QStringLiteral(DRELIN_DEVICE), QStringList{"--listen", "0"} + arguments);
+        if (!QTest::qWaitFor([&] { return device->canReadLine(); }, 10000))
+            return device;
+        const QString address = QString::fromLatin1(device->readLine()).trimmed();
+        if (address.startsWith(QLatin1String("127.0.0.1:")))
+            *port = quint16(address.mid(10).toUInt());
+        return device;
+    }
+
+    static void connectTo(QTcpSocket &client, quint16 port)
+    {
+        client.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY2(client.waitForConnected(10000), qPrintable(client.errorString()));
+    }
+
+    // Interrupted, the device ends with 0 and no complaint.
+    static void interrupt(QProcess &device)
+    {
+        ::kill(pid_t(device.processId()), SIGINT);
+        QVERIFY(device.waitForFinished(10000));
+        QCOMPARE(device.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(device.exitCode(), 0);
+        QVERIFY2(device.readAllStandardError().isEmpty(), "the device complained");
     }
 
     Frame makeFrame(const QString &fileName, int seed)
@@ -376,6 +407,85 @@ private slots:
                  qPrintable(QStringLiteral("%1 ms for a line time of %2 ms").arg(tookMs).arg(lineMs)));
     }
 
+    // At the device's rate a client that writes a whole frame at once is held up by the line: its
+    // last characters leave it long after the first, and the frame takes the line's time (11 bits a
+    // character and the two pauses inside the frame). Lower bounds only: they cannot flake.
+    void listensOnTcpAtTheLinesPace()
+    {
+        constexpr int Baud = 38400;
+        const QString out = newFolder(QStringLiteral("tcp-pictures"));
+        quint16 port = 0;
+        const std::unique_ptr<QProcess> device = listen({"--line-rate", QString::number(Baud), "--out", out}, &port);
+        QVERIFY(port != 0);
+        QTcpSocket client;
+        connectTo(client, port);
+        if (QTest::currentTestFailed())
+            return;
+        // The client's own system buffer kept small, so what the device does not take shows here.
+        client.setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 4096);
+        QElapsedTimer timer;
+        timer.start();
+        qint64 handedOverMs = -1;
+        connect(&client, &QTcpSocket::bytesWritten, [&] {
+            if (client.bytesToWrite() == 0 && handedOverMs < 0)
+                handedOverMs = timer.elapsed();
+        });
+        client.write(m_capture.left(CapturedFrameBytes));
+        QTRY_VERIFY_WITH_TIMEOUT(device->canReadLine(), 60000);
+        const qint64 tookMs = timer.elapsed();
+        QCOMPARE(QString::fromUtf8(device->readLine()).trimmed(),
+                 QStringLiteral("frame 3 (0003) \"logo    \": complete, 67086 characters"));
+        const double lineMs = CapturedFrameBytes * 11 * 1000.0 / Baud + 2 * 1000;
+        QVERIFY2(tookMs >= lineMs - 200,
+                 qPrintable(QStringLiteral("%1 ms for a line time of %2 ms").arg(tookMs).arg(lineMs)));
+        QVERIFY2(handedOverMs >= lineMs / 4,
+                 qPrintable(QStringLiteral("all handed over after %1 ms of %2 ms").arg(handedOverMs).arg(lineMs)));
+        // The picture is written after the line is printed: whole once the device has ended.
+        interrupt(*device);
+        comparePicture(out + "/003-logo.png", m_logo, FrameBitmap::PixelCount);
+    }
+
+    // One client at a time: a second is told the port is busy and closed; a frame the client left
+    // unfinished is reported when it goes, and the next client is heard.
+    void tcpTakesOneClientAtATime()
+    {
+        quint16 port = 0;
+        const std::unique_ptr<QProcess> device = listen({}, &port);
+        QVERIFY(port != 0);
+        QTcpSocket first;
+        QTcpSocket second;
+        connectTo(first, port);
+        connectTo(second, port);
+        if (QTest::currentTestFailed())
+            return;
+        QByteArray told;
+        QTRY_VERIFY_WITH_TIMEOUT((told += second.readAll(), second.state() == QAbstractSocket::UnconnectedState),
+                                 10000);
+        told += second.readAll();
+        QCOMPARE(told, QByteArray("Port already in use\r\n"));
+
+        first.write(m_capture.left(CutAt - CapturedFrameBytes));
+        first.disconnectFromHost();
+        QTRY_VERIFY_WITH_TIMEOUT(device->canReadLine(), 10000);
+        const QString partial = QString::fromUtf8(device->readLine()).trimmed();
+        const QRegularExpression cut(QRegularExpression::anchoredPattern(
+            QStringLiteral(R"(frame 3 \(0003\) "logo    ": partial, %1 characters \(256 colours, %2 of 8192 pixel )"
+                           R"(groups\): the stream ended .*in the pixels)")
+                .arg(CutAt - CapturedFrameBytes - 4)
+                .arg(CutGroups)));
+        QVERIFY2(cut.match(partial).hasMatch(), qPrintable(partial));
+
+        QTcpSocket next;
+        connectTo(next, port);
+        if (QTest::currentTestFailed())
+            return;
+        next.write(m_capture.mid(CapturedFrameBytes));
+        QTRY_VERIFY_WITH_TIMEOUT(device->canReadLine(), 10000);
+        QCOMPARE(QString::fromUtf8(device->readLine()).trimmed(),
+                 QStringLiteral("frame 4 (0004) \"my intro\": complete, 67086 characters"));
+        interrupt(*device);
+    }
+
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -389,9 +499,21 @@ private slots:
             << QStringList{"--capture", "x.cap", "--out"} << "missing value after '--out'";
         QTest::newRow("--out empty") << QStringList{"--capture", "x.cap", "--out="} << "--out takes a folder";
         QTest::newRow("a capture is not paced")
-            << QStringList{"--capture", "x.cap", "--line-rate", "9600"} << "give it with --pty or --device";
+            << QStringList{"--capture", "x.cap", "--line-rate", "9600"} << "give it with --pty, --device or --listen";
         QTest::newRow("rate not a number")
             << QStringList{"--pty", "--line-rate", "fast"} << "from 110 to 4000000 baud, not \"fast\"";
+        QTest::newRow("--listen without a port")
+            << QStringList{"--listen", "127.0.0.1:"} << "--listen needs a TCP port";
+        QTest::newRow("--listen past the last port")
+            << QStringList{"--listen", "65536"} << "a TCP port from 0 to 65535, not \"65536\"";
+        QTest::newRow("--listen on no number") << QStringList{"--listen", "[::1]:http"} << "not \"http\"";
+        QTest::newRow("--listen on a host name") << QStringList{"--listen", "localhost:4001"}
+                                                 << "an IP address such as 127.0.0.1 or [::1], not \"localhost\"";
+        QTest::newRow("--listen on IPv6 without brackets") << QStringList{"--listen", "::1:4001"} << "in brackets";
+        QTest::newRow("--listen and --pty") << QStringList{"--listen", "0", "--pty"} << "give one of";
+        QTest::newRow("--listen and --device")
+            << QStringList{"--device", "/dev/null", "--listen", "0"} << "give one of";
+        QTest::newRow("--listen and --capture") << QStringList{"--listen", "0", "--capture", "x.cap"} << "give one of";
     }
 
     void usageErrors()
@@ -412,6 +534,7 @@ private slots:
         const QByteArrayList help{"Usage: drelin-device [options]",
                                   "--pty",
                                   "--device <PATH>",
+                                  "--listen <[ADDRESS:]PORT>",
                                   "--capture <FILE>",
                                   "--out <DIR>",
                                   "--quiet",
