@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# drelin-upload.exe under Wine sends through COM1, which Wine maps to a pseudo-terminal, and the
+# drelin-upload.exe under Wine sends through COM1, which Wine maps to a pseudo-terminal, and over
+# the network to a device server (the host's drelin-device --listen), and the
 # Linux drelin-device at the far end decodes what arrives. It must be what the Linux drelin-upload
 # makes of the same frames, picture for picture; all of it must be on the line when the program
 # ends; and a stop mid-frame must leave the wire as on Linux: the frames before it whole, the one
@@ -69,4 +70,16 @@ grep -q "Interrupted after 1 of 3 frames" "$work/stop.err" || fail "no word of t
 [ "$(sed -n 1p "$work/stopped.txt")" = "$(sed -n 1p "$work/linux.txt")" ] || fail "the first frame is not whole"
 sed -n 2p "$work/stopped.txt" | grep -q '^frame 1 (0001) "bars    ": partial' || fail "the stopped frame is not cut: $(cat "$work/stopped.txt")"
 [ "$(wc -l <"$work/stopped.txt")" = 2 ] || fail "something came after the stop: $(cat "$work/stopped.txt")"
-echo "COM1: $(wc -l <"$work/windows.txt") frames as on Linux; stopped: $(sed -n 2p "$work/stopped.txt")"
+# The same two frames over the network: raw TCP to the host's drelin-device playing a device server.
+rm -rf "$work/tcp"
+coproc DEVICE { exec "$host/drelin-device" --listen 0 --out "$work/tcp"; }
+read -r address <&"${DEVICE[0]}"
+"$build/wine-run" "$build/bin/drelin-upload.exe" --device "tcp://$address" "Z:$logo" "5=Z:$bars" \
+    >"$work/tcp-sent.txt" 2>"$work/tcp.err" || fail "drelin-upload.exe over tcp:// ended with $?: $(cat "$work/tcp.err")"
+heard "$work/tcp.txt"
+diff -u "$work/linux.txt" "$work/tcp.txt" || fail "the device heard other frames over tcp://"
+for picture in "$work"/linux/*.png; do
+    cmp "$picture" "$work/tcp/${picture##*/}" || fail "${picture##*/} differs over tcp://"
+done
+grep -q "raw TCP port" "$work/tcp.err" || fail "no word that a raw port's settings are the server's: $(cat "$work/tcp.err")"
+echo "COM1: $(wc -l <"$work/windows.txt") frames as on Linux; stopped: $(sed -n 2p "$work/stopped.txt"); tcp://: $(wc -l <"$work/tcp.txt") frames as on Linux"
