@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int BusyLookMs = 250; // a busy server hangs up on a new client at once
-constexpr int RtsAnswerMs = 500; // servers on lines without modem control may never answer RTS
 
 QString parityName(quint8 value)
 {
@@ -167,40 +166,26 @@ bool NetworkConnection::setFarLine(QString *error)
          showFlowControl},
     };
     QByteArray greeting = m_codec->greeting();
-    for (const Request &request : requests)
+    for (const Request &request : requests) {
+        // RTS goes just before the last request: a server answers in order, so the last answer with
+        // none for RTS before it means RTS will not be answered, and nobody waits for it.
+        if (&request == &requests.constLast())
+            greeting += Rfc2217Codec::command(Rfc2217Codec::SetControl, Rfc2217Codec::RtsOff);
         greeting += Rfc2217Codec::command(request.code, request.value);
-    greeting += Rfc2217Codec::command(Rfc2217Codec::SetControl, Rfc2217Codec::RtsOff);
+    }
     m_socket->write(greeting);
     m_socket->flush();
 
-    // Answers come in the order asked; the server may also answer what it was not asked.
     int answered = 0;
     bool rtsAnswered = false;
     const qint64 deadline = nowUs() + AnswerTimeoutMs * 1000LL;
-    qint64 rtsDeadline = 0;
-    while (!rtsAnswered) {
+    while (answered < requests.size()) {
         const qint64 now = nowUs();
-        if (answered == requests.size() && rtsDeadline == 0)
-            rtsDeadline = now + RtsAnswerMs * 1000LL;
-        if (answered < requests.size() && now >= deadline) {
-            *error = m_codec->comPortAgreed()
-                ? QStringLiteral("%1 did not answer the request for its %2 within %3 s.")
-                      .arg(m_subject, requests.at(answered).setting)
-                      .arg(AnswerTimeoutMs / 1000)
-                : QStringLiteral("%1 did not answer within %2 s: it took the connection but said nothing (if it is a "
-                                 "raw TCP port, give it as tcp://%3:%4).")
-                      .arg(m_subject)
-                      .arg(AnswerTimeoutMs / 1000)
-                      .arg(m_address.host())
-                      .arg(m_address.port());
+        if (now >= deadline) {
+            *error = unanswered(requests.at(answered).setting);
             return false;
         }
-        if (rtsDeadline != 0 && now >= rtsDeadline) {
-            m_note =
-                QStringLiteral("%1 did not answer the request to turn RTS off; going on without it.").arg(m_subject);
-            break;
-        }
-        if (!service(std::min<qint64>(50000, (rtsDeadline ? rtsDeadline : deadline) - now))) {
+        if (!service(std::min<qint64>(50000, deadline - now))) {
             *error = m_socket->error() == QAbstractSocket::RemoteHostClosedError ? busy() : failure();
             return false;
         }
@@ -212,12 +197,15 @@ bool NetworkConnection::setFarLine(QString *error)
                          .arg(m_line.baud);
             return false;
         }
+        // The server may also tell what it was not asked; only the answers awaited count.
         for (const Rfc2217Codec::Received &answer : m_codec->takeCommands()) {
-            if (answer.code == Rfc2217Codec::SetControl + Rfc2217Codec::ServerOffset && answered == requests.size()) {
-                rtsAnswered = true;
-                continue;
-            }
-            if (answered >= requests.size() || answer.code != requests.at(answered).code + Rfc2217Codec::ServerOffset)
+            const bool rts = answer.code == Rfc2217Codec::SetControl + Rfc2217Codec::ServerOffset
+                && answer.value.size() == 1
+                && (quint8(answer.value.at(0)) == Rfc2217Codec::RtsOn
+                    || quint8(answer.value.at(0)) == Rfc2217Codec::RtsOff);
+            rtsAnswered = rtsAnswered || rts;
+            if (rts || answered >= requests.size()
+                || answer.code != requests.at(answered).code + Rfc2217Codec::ServerOffset)
                 continue;
             const Request &request = requests.at(answered);
             if (answer.value != request.value) {
@@ -228,7 +216,23 @@ bool NetworkConnection::setFarLine(QString *error)
             ++answered;
         }
     }
+    if (!rtsAnswered)
+        m_note = QStringLiteral("%1 did not answer the request to turn RTS off; going on without it.").arg(m_subject);
     return true;
+}
+
+QString NetworkConnection::unanswered(const QString &setting) const
+{
+    if (m_codec->comPortAgreed())
+        return QStringLiteral("%1 did not answer the request for its %2 within %3 s.")
+            .arg(m_subject, setting)
+            .arg(AnswerTimeoutMs / 1000);
+    return QStringLiteral("%1 did not answer within %2 s: it took the connection but said nothing (if it is a raw TCP "
+                          "port, give it as tcp://%3:%4).")
+        .arg(m_subject)
+        .arg(AnswerTimeoutMs / 1000)
+        .arg(m_address.host())
+        .arg(m_address.port());
 }
 
 bool NetworkConnection::send(const QByteArray &data)

@@ -68,6 +68,8 @@ private:
     bool checkNotBusy(QString *error);
     bool setFarLine(QString *error);
     QString describeSocketError() const;
+    // A setting's request went unanswered for AnswerTimeoutMs.
+    QString unanswered(const QString &setting) const;
     // A server that hangs up on a new client at once has one already.
     QString busy() const;
 
