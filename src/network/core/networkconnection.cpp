@@ -61,24 +61,15 @@ QString showBaud(const QByteArray &value)
     return QStringLiteral("%1 bit/s").arg(Rfc2217Codec::baudValue(value));
 }
 
-QString showNumber(const QByteArray &value)
+QString numberName(quint8 value)
 {
-    return value.size() == 1 ? QString::number(quint8(value.at(0))) : QStringLiteral("(unreadable)");
+    return QString::number(value);
 }
 
-QString showParity(const QByteArray &value)
+// A one-byte setting's value in words.
+template<QString (*name)(quint8)> QString showByte(const QByteArray &value)
 {
-    return value.size() == 1 ? parityName(quint8(value.at(0))) : QStringLiteral("(unreadable)");
-}
-
-QString showStopBits(const QByteArray &value)
-{
-    return value.size() == 1 ? stopBitsName(quint8(value.at(0))) : QStringLiteral("(unreadable)");
-}
-
-QString showFlowControl(const QByteArray &value)
-{
-    return value.size() == 1 ? flowControlName(quint8(value.at(0))) : QStringLiteral("(unreadable)");
+    return value.size() == 1 ? name(quint8(value.at(0))) : QStringLiteral("(unreadable)");
 }
 
 } // namespace
@@ -158,12 +149,14 @@ bool NetworkConnection::setFarLine(QString *error)
 {
     const QVector<Request> requests = {
         {Rfc2217Codec::SetBaudRate, Rfc2217Codec::baudRate(m_line.baud), QStringLiteral("speed"), showBaud},
-        {Rfc2217Codec::SetDataSize, QByteArray(1, char(m_line.dataBits)), QStringLiteral("data bits"), showNumber},
+        {Rfc2217Codec::SetDataSize, QByteArray(1, char(m_line.dataBits)), QStringLiteral("data bits"),
+         showByte<numberName>},
         {Rfc2217Codec::SetParity, QByteArray(1, char(m_line.parity ? 3 : Rfc2217Codec::NoParity)),
-         QStringLiteral("parity"), showParity},
-        {Rfc2217Codec::SetStopSize, QByteArray(1, char(m_line.stopBits)), QStringLiteral("stop bits"), showStopBits},
+         QStringLiteral("parity"), showByte<parityName>},
+        {Rfc2217Codec::SetStopSize, QByteArray(1, char(m_line.stopBits)), QStringLiteral("stop bits"),
+         showByte<stopBitsName>},
         {Rfc2217Codec::SetControl, QByteArray(1, char(Rfc2217Codec::NoFlowControl)), QStringLiteral("flow control"),
-         showFlowControl},
+         showByte<flowControlName>},
     };
     QByteArray greeting = m_codec->greeting();
     for (const Request &request : requests) {

@@ -48,7 +48,7 @@ bool NetworkLink::write(const QByteArray &data)
             m_stall.waiting(m_connection->unsent() + model.aheadUs(now) / 1000);
             const qint64 needUs = qint64(std::min(left, RoomWanted) * model.usPerCharacter());
             const qint64 waitUs = m_connection->held() ? WaitSliceUs : model.aheadUs(now) - AheadLimitUs + needUs;
-            if (!waitFor(std::clamp<qint64>(waitUs, 1000, WaitSliceUs)))
+            if (!m_connection->service(std::clamp<qint64>(waitUs, 1000, WaitSliceUs)))
                 return lost();
             continue;
         }
@@ -81,7 +81,7 @@ bool NetworkLink::drain()
             break;
         const qint64 remaining = target - now;
         if (remaining > 2000) {
-            if (!waitFor(std::min(remaining - 1000, WaitSliceUs)))
+            if (!m_connection->service(std::min(remaining - 1000, WaitSliceUs)))
                 return lost();
         } else {
             // Short waits are slept exactly: a colour's two characters take a fraction of a millisecond.
@@ -116,11 +116,6 @@ bool NetworkLink::reconnect()
     }
     m_error += QStringLiteral(" Calling it again for %1 s did not help: %2").arg(m_reconnectSeconds).arg(why);
     return false;
-}
-
-bool NetworkLink::waitFor(qint64 waitUs)
-{
-    return m_connection->service(waitUs);
 }
 
 bool NetworkLink::fail(const QString &description, bool lineLost)

@@ -41,8 +41,6 @@ private:
     bool fail(const QString &description, bool lineLost);
     bool lost();
     bool stopRequested() const { return m_stop && m_stop->load(); }
-    // Waits about waitUs, taking what arrives; false when the connection is gone.
-    bool waitFor(qint64 waitUs);
 
     NetworkConnection *m_connection;
     QString m_subject;
