@@ -2,6 +2,7 @@
 
 #include "frame/framebitmap.h"
 
+#include <QCryptographicHash>
 #include <QList>
 
 #include <cmath>
@@ -82,6 +83,31 @@ QByteArray pixelGroupText(const FrameBitmap &frame, int row, int group)
     for (const quint8 byte : bytes)
         appendHex2(text, byte);
     return text;
+}
+
+QByteArray frameText(int frameNumber, const QString &name, const FrameBitmap &frame)
+{
+    QByteArray text;
+    text.reserve(FrameCharacters);
+    text.append(FrameOpen).append(FrameClose).append(FrameOpen);
+    text.append(FormatHex2(frameNumber).toLatin1());
+    text.append(nameField(name));
+    for (const QRgb entry : frame.palette) {
+        for (const int value : {qRed(entry), qGreen(entry), qBlue(entry)})
+            appendHex2(text, sixBits(value));
+    }
+    const auto *p = reinterpret_cast<const quint8 *>(frame.pixels.constData());
+    for (int i = 0; i < FrameBitmap::PixelCount; i += PixelsPerGroup) {
+        for (const quint8 byte : encodePixelGroup(p[i], p[i + 1], p[i + 2], p[i + 3]))
+            appendHex2(text, byte);
+    }
+    text.append(FrameClose);
+    return text;
+}
+
+QByteArray frameSha256(int frameNumber, const QString &name, const FrameBitmap &frame)
+{
+    return QCryptographicHash::hash(frameText(frameNumber, name, frame), QCryptographicHash::Sha256);
 }
 
 } // namespace WireFormat

@@ -57,6 +57,12 @@ inline quint8 sixBits(int component)
 // The 8 characters of pixel group `group` (0-63) of row `row` (0 = top of the picture).
 QByteArray pixelGroupText(const FrameBitmap &frame, int row, int group);
 
+// Every character the transmitter writes for a whole frame, in order: FrameCharacters of them.
+QByteArray frameText(int frameNumber, const QString &name, const FrameBitmap &frame);
+// The SHA-256 of frameText (32 bytes): two frames that differ in anything the device gets, the
+// number and the name field included, differ here.
+QByteArray frameSha256(int frameNumber, const QString &name, const FrameBitmap &frame);
+
 } // namespace WireFormat
 
 // How long `frames` frames take on a line of `baudRate` bit/s with `bitsPerCharacter` bits a

@@ -13,7 +13,9 @@
 #include "upload/core/uploadcheck.h"
 #include "upload/core/uploadstate.h"
 
+#include <QCryptographicHash>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -326,6 +328,38 @@ private slots:
         QFETCH(qint64, ms);
         QFETCH(QString, text);
         QCOMPARE(formatDuration(ms), text);
+    }
+
+    // What the history keys a frame by is what the transmitter writes, character for character.
+    void frameTextIsWhatGoesOut_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("seed"); // 0: the ramp and positional pixels
+        QTest::newRow("ramp, short name") << 5 << "logo" << 0;
+        QTest::newRow("number 0, empty name") << 0 << "" << 1;
+        QTest::newRow("number 255, long name cut") << 255 << "abcdefghijkl" << 2;
+        QTest::newRow("name outside ASCII") << 17 << QString::fromUtf8("čup€") << 3;
+    }
+
+    void frameTextIsWhatGoesOut()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, name);
+        QFETCH(int, seed);
+        FrameBitmap frame = *FrameBitmapReader::readFile(m_frame);
+        QRandomGenerator noise{quint32(seed)};
+        for (int i = 0; seed && i < FrameBitmap::PixelCount; ++i)
+            frame.pixels[i] = char(noise.bounded(256));
+        for (int e = 0; seed && e < FrameBitmap::PaletteSize; ++e)
+            frame.palette[size_t(e)] = 0xFF000000 | noise.bounded(0x1000000);
+        RecordingLine line;
+        UploadState state;
+        FrameTransmitter transmitter(line, line, state);
+        QCOMPARE(transmitter.SendFrame(number, QString(), name, &frame), FrameTransmitter::Result::Sent);
+        QCOMPARE(WireFormat::frameText(number, name, frame), line.written());
+        QCOMPARE(WireFormat::frameSha256(number, name, frame),
+                 QCryptographicHash::hash(line.written(), QCryptographicHash::Sha256));
     }
 
     void frameNames_data()
