@@ -3,9 +3,10 @@
 set -euo pipefail
 
 # libimagequant and Qt's image plugins (WebP, TIFF, TGA, SVG, ...) for making frames from pictures;
-# librsvg to draw SVG as browsers do, zlib to inflate compressed SVG within a limit.
+# librsvg to draw SVG as browsers do, zlib to inflate compressed SVG within a limit; Qt SQL's
+# SQLite driver for the load history.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev fonts-liberation
-          libimagequant-dev qt6-image-formats-plugins qt6-svg-dev librsvg2-dev zlib1g-dev)
+          libimagequant-dev qt6-image-formats-plugins qt6-svg-dev librsvg2-dev zlib1g-dev libqt6sql6-sqlite)
 if [ "${1:-build}" = test ]; then
     # xvfb and imagemagick for screenshots, socat for trying the tool by hand, desktop-file-utils
     # to check the desktop entry, clang for the fuzzers, clang-format for the house style;
