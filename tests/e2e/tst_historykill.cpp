@@ -1,0 +1,71 @@
+// A program recording into the load history, killed at random moments: the file always opens
+// whole, and no frame shows complete that was not ended.
+#include "history/core/historydatabase.h"
+#include "history/core/loadhistory.h"
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+class TestHistoryKill : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void killedAtRandomMoments()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        const quint32 seed = QRandomGenerator::global()->generate();
+        qInfo("seed %u", seed);
+        QRandomGenerator random(seed);
+        QSet<QString> ended;
+        for (int kill = 0; kill < 20; ++kill) {
+            QProcess loop;
+            loop.start(QStringLiteral(HISTORYLOOP), {path});
+            QVERIFY2(loop.waitForStarted(), qPrintable(loop.errorString()));
+            // Killed after a random number of frames ended.
+            const int frames = int(random.bounded(1, 40));
+            QByteArray out;
+            const QDeadlineTimer deadline(30000);
+            while (out.count('\n') < frames && !deadline.hasExpired() && loop.state() == QProcess::Running) {
+                loop.waitForReadyRead(int(deadline.remainingTime()));
+                out += loop.readAllStandardOutput();
+            }
+            QVERIFY2(loop.state() == QProcess::Running, loop.readAllStandardError().constData());
+            // Anywhere in the next frame or two: not always in the commit that follows the line.
+            QThread::usleep(random.bounded(10000));
+            loop.kill();
+            QVERIFY(loop.waitForFinished(10000));
+            out += loop.readAllStandardOutput();
+            for (const QByteArray &line : out.split('\n')) {
+                if (line.startsWith("ending "))
+                    ended.insert(QString::fromLatin1(line.mid(7)));
+            }
+
+            QString error;
+            const auto db = HistoryDatabase::open(path, &error);
+            QVERIFY2(db, qPrintable(error));
+            QCOMPARE(db->value(QStringLiteral("PRAGMA integrity_check"))->toString(), QStringLiteral("ok"));
+            auto complete = db->run(QStringLiteral("SELECT s.name FROM frames f JOIN sources s ON s.id = f.source "
+                                                   "WHERE f.state = 1"));
+            QVERIFY(complete);
+            int shown = 0;
+            for (; complete->next(); ++shown)
+                QVERIFY2(ended.contains(complete->value(0).toString()), qPrintable(complete->value(0).toString()));
+            QVERIFY(shown >= ended.size() - 1 - kill); // each kill may cut off one frame's end
+            const auto holdings = LoadHistory(*db).holdings(QStringLiteral("/dev/ttyUSB0"));
+            QVERIFY(holdings);
+            for (const SlotHolding &slot : holdings->held)
+                QVERIFY(slot.state != SlotState::Complete || ended.contains(slot.name));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistoryKill)
+#include "tst_historykill.moc"
