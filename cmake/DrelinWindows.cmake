@@ -21,11 +21,12 @@ endif()
 
 # Qt for Windows: the DLLs the programs load and the plugins Qt loads for them.
 get_filename_component(DRELIN_QT_PREFIX "${Qt6_DIR}/../../.." ABSOLUTE)
-set(DRELIN_QT_DLLS Core Gui Widgets SerialPort Network Svg)
+set(DRELIN_QT_DLLS Core Gui Widgets SerialPort Network Svg Sql)
 list(TRANSFORM DRELIN_QT_DLLS REPLACE "(.+)" "${DRELIN_QT_PREFIX}/bin/Qt6\\1.dll")
-# platforms: the desktop's own, and the ones without a display (tests, the package check).
+# platforms: the desktop's own, and the ones without a display (tests, the package check); the load
+# history's SQLite driver.
 set(DRELIN_QT_PLUGINS platforms/qwindows platforms/qminimal platforms/qoffscreen styles/qwindowsvistastyle
-                      iconengines/qsvgicon)
+                      iconengines/qsvgicon sqldrivers/qsqlite)
 file(GLOB image_plugins RELATIVE "${DRELIN_QT_PREFIX}/plugins" "${DRELIN_QT_PREFIX}/plugins/imageformats/*.dll")
 list(TRANSFORM image_plugins REPLACE "\\.dll$" "")
 list(APPEND DRELIN_QT_PLUGINS ${image_plugins})

@@ -1,12 +1,12 @@
 # Windows x86_64 against Qt for Windows (the windows preset).
 #
 # DRELIN_WINDOWS_QT is the Qt prefix. By default it is qt6-mingw in the build folder, unpacked from
-# DRELIN_WINDOWS_QT_ARCHIVE (by default the one in ../shared/windows) when it is not there yet; the
-# environment variables of the same names give other defaults. Off Windows the compilers are
-# MinGW-w64's, named by Qt's own toolchain file, and moc, rcc and uic are the host's Qt 6.4
-# (QT_HOST_PATH). On Windows, point DRELIN_WINDOWS_QT at the MinGW Qt of MSYS2 or of Qt's installer;
-# the compilers are the ones on PATH. scripts/windows.sh looks for Qt the same way before it
-# configures.
+# DRELIN_WINDOWS_QT_ARCHIVE (by default the one in ../shared/windows) when it is not there yet or
+# was unpacked from another archive; the environment variables of the same names give other
+# defaults. Off Windows the compilers are MinGW-w64's, named by Qt's own toolchain file, and moc,
+# rcc and uic are the host's Qt 6.4 (QT_HOST_PATH). On Windows, point DRELIN_WINDOWS_QT at the
+# MinGW Qt of MSYS2 or of Qt's installer; the compilers are the ones on PATH. scripts/windows.sh
+# looks for Qt the same way before it configures.
 
 set(default_archive "${CMAKE_CURRENT_LIST_DIR}/../../shared/windows/qt6-mingw-6.4.2.tar.xz")
 if(NOT "$ENV{DRELIN_WINDOWS_QT_ARCHIVE}" STREQUAL "")
@@ -28,7 +28,29 @@ if(CMAKE_HOST_WIN32)
 endif()
 
 set(qt_toolchain "${DRELIN_WINDOWS_QT}/lib/cmake/Qt6/qt.toolchain.cmake")
+# A tree unpacked here carries the checksum of its archive; when the archive changes (Qt SQL added,
+# say) the tree is unpacked again. A tree given from elsewhere, without that mark, is never touched.
+set(qt_stamp "${DRELIN_WINDOWS_QT}/.unpacked-from-sha256")
+set(qt_ours FALSE)
+if(EXISTS "${qt_stamp}" OR "${DRELIN_WINDOWS_QT}" STREQUAL "${CMAKE_BINARY_DIR}/qt6-mingw")
+    set(qt_ours TRUE)
+endif()
+set(qt_unpack FALSE)
 if(NOT EXISTS "${qt_toolchain}")
+    set(qt_unpack TRUE)
+elseif(qt_ours AND EXISTS "${DRELIN_WINDOWS_QT_ARCHIVE}")
+    file(SHA256 "${DRELIN_WINDOWS_QT_ARCHIVE}" archive_sha256)
+    set(unpacked_sha256 "")
+    if(EXISTS "${qt_stamp}")
+        file(READ "${qt_stamp}" unpacked_sha256)
+    endif()
+    if(NOT unpacked_sha256 STREQUAL archive_sha256)
+        message(STATUS "${DRELIN_WINDOWS_QT} is not what ${DRELIN_WINDOWS_QT_ARCHIVE} holds now: unpacking it again")
+        file(REMOVE_RECURSE "${DRELIN_WINDOWS_QT}")
+        set(qt_unpack TRUE)
+    endif()
+endif()
+if(qt_unpack)
     if(NOT EXISTS "${DRELIN_WINDOWS_QT_ARCHIVE}")
         message(FATAL_ERROR "No Qt for Windows at ${DRELIN_WINDOWS_QT} and no archive at "
                             "${DRELIN_WINDOWS_QT_ARCHIVE}: set DRELIN_WINDOWS_QT or DRELIN_WINDOWS_QT_ARCHIVE "
@@ -41,6 +63,8 @@ if(NOT EXISTS "${qt_toolchain}")
     if(NOT EXISTS "${qt_toolchain}")
         message(FATAL_ERROR "${DRELIN_WINDOWS_QT_ARCHIVE} did not give ${qt_toolchain}")
     endif()
+    file(SHA256 "${DRELIN_WINDOWS_QT_ARCHIVE}" archive_sha256)
+    file(WRITE "${qt_stamp}" "${archive_sha256}")
 endif()
 
 # pkg-config finds the libraries built for Windows beside Qt (libimagequant), never the host's.
