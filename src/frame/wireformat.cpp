@@ -87,6 +87,18 @@ QByteArray pixelGroupText(const FrameBitmap &frame, int row, int group)
 
 QByteArray frameText(int frameNumber, const QString &name, const FrameBitmap &frame)
 {
+    // Each output bit of a pixel group comes from one bit of one pixel, so a group is the OR of
+    // what each of its pixels makes alone: four look-ups a group instead of 32 bit moves.
+    static const auto alone = [] {
+        std::array<std::array<std::array<quint8, 4>, 256>, PixelsPerGroup> table{};
+        for (int v = 0; v < 256; ++v) {
+            table[0][v] = encodePixelGroup(quint8(v), 0, 0, 0);
+            table[1][v] = encodePixelGroup(0, quint8(v), 0, 0);
+            table[2][v] = encodePixelGroup(0, 0, quint8(v), 0);
+            table[3][v] = encodePixelGroup(0, 0, 0, quint8(v));
+        }
+        return table;
+    }();
     QByteArray text;
     text.reserve(FrameCharacters);
     text.append(FrameOpen).append(FrameClose).append(FrameOpen);
@@ -96,10 +108,17 @@ QByteArray frameText(int frameNumber, const QString &name, const FrameBitmap &fr
         for (const int value : {qRed(entry), qGreen(entry), qBlue(entry)})
             appendHex2(text, sixBits(value));
     }
+    const qsizetype pixelsAt = text.size();
+    text.resize(pixelsAt + PixelCharacters);
+    char *out = text.data() + pixelsAt;
     const auto *p = reinterpret_cast<const quint8 *>(frame.pixels.constData());
     for (int i = 0; i < FrameBitmap::PixelCount; i += PixelsPerGroup) {
-        for (const quint8 byte : encodePixelGroup(p[i], p[i + 1], p[i + 2], p[i + 3]))
-            appendHex2(text, byte);
+        for (int byte = 0; byte < 4; ++byte) {
+            const quint8 value = quint8(alone[0][p[i]][byte] | alone[1][p[i + 1]][byte] | alone[2][p[i + 2]][byte]
+                                        | alone[3][p[i + 3]][byte]);
+            *out++ = HexDigits[value >> 4];
+            *out++ = HexDigits[value & 0x0F];
+        }
     }
     text.append(FrameClose);
     return text;

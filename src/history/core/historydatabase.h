@@ -45,6 +45,10 @@ public:
     std::optional<QSqlQuery> run(const QString &sql, const QVariantList &values = {}, QString *error = nullptr) const;
     // The first column of the first row (an invalid value when there is none), or nothing with why.
     std::optional<QVariant> value(const QString &sql, const QVariantList &values = {}, QString *error = nullptr) const;
+    // Like run, for a write the history may lose in a power cut without saying anything untrue (a
+    // frame's end: it then shows as unknown): committed in order, but not waited for onto the
+    // disk; the next write that is takes it along.
+    bool runUnsynced(const QString &sql, const QVariantList &values, QString *error = nullptr) const;
     // work inside one write transaction, taken at once (BEGIN IMMEDIATE: a writer never finds
     // another writer between its read and its write), committed when work returns true.
     bool write(const std::function<bool(QString *)> &work, QString *error = nullptr) const;

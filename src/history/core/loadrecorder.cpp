@@ -123,8 +123,9 @@ bool LoadRecorder::frameEnded(FrameState state, QString *error)
     if (m_frame == 0)
         return fail(QStringLiteral("no frame was in flight"), error);
     QString why;
-    const bool done = bool(m_db.run(QStringLiteral("UPDATE frames SET ended = ?, state = ? WHERE id = ?"),
-                                    {m_now(), int(state), m_frame}, &why));
+    // Lost in a power cut, the end leaves the frame in flight: unknown, sent again.
+    const bool done = m_db.runUnsynced(QStringLiteral("UPDATE frames SET ended = ?, state = ? WHERE id = ?"),
+                                       {m_now(), int(state), m_frame}, &why);
     m_frame = 0;
     return done || fail(why, error);
 }
@@ -135,8 +136,8 @@ bool LoadRecorder::endLoad(LoadResult result, QString *error)
     if (m_load == 0)
         return fail(QStringLiteral("no load was begun"), error);
     QString why;
-    const bool done = bool(m_db.run(QStringLiteral("UPDATE loads SET ended = ?, result = ? WHERE id = ?"),
-                                    {m_now(), LoadInfo::resultName(result), m_load}, &why));
+    const bool done = m_db.runUnsynced(QStringLiteral("UPDATE loads SET ended = ?, result = ? WHERE id = ?"),
+                                       {m_now(), LoadInfo::resultName(result), m_load}, &why);
     m_load = 0;
     return done || fail(why, error);
 }
