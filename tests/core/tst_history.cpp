@@ -114,70 +114,27 @@ private slots:
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("sent");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("never loaded") << ""
-                                      << "1=a 2=b"
-                                      << "1=a 2=b"
-                                      << "no load";
-        QTest::newRow("only another destination loaded") << "@other 1=a:done"
-                                                         << "1=a"
-                                                         << "1=a"
-                                                         << "no load";
-        QTest::newRow("complete and the same") << "1=a:done 2=b:done"
-                                               << "1=a 2=b"
-                                               << ""
-                                               << "";
-        QTest::newRow("complete, picture edited") << "1=a:done 2=b:done"
-                                                  << "1=a 2=b*"
-                                                  << "2=b*"
-                                                  << "";
-        QTest::newRow("renamed file") << "1=a:done"
-                                      << "1=renamed"
-                                      << "1=renamed"
-                                      << "";
-        QTest::newRow("moved to another number") << "1=a:done"
-                                                 << "2=a"
-                                                 << "2=a"
-                                                 << "";
-        QTest::newRow("cut short") << "1=a:done 2=b:cut"
-                                   << "1=a 2=b"
-                                   << "2=b"
-                                   << "";
-        QTest::newRow("failed") << "1=a:done 2=b:failed"
-                                << "1=a 2=b"
-                                << "2=b"
-                                << "";
-        QTest::newRow("in flight at a kill") << "1=a:done 2=b:flight"
-                                             << "1=a 2=b 3=c"
-                                             << "2=b 3=c"
-                                             << "";
-        QTest::newRow("forgotten") << "1=a:done 2=b:done forget"
-                                   << "1=a 2=b"
-                                   << "1=a 2=b"
-                                   << "forgotten";
-        QTest::newRow("loaded again after forgetting") << "1=a:done 2=b:done forget | 1=a:done"
-                                                       << "1=a 2=b"
-                                                       << "2=b"
-                                                       << "";
-        QTest::newRow("several loads, the latest wins") << "1=a:done 2=b:done | 1=c:done"
-                                                        << "1=c 2=b"
-                                                        << ""
-                                                        << "";
-        QTest::newRow("an older load does not count") << "1=a:done | 1=c:done"
-                                                      << "1=a"
-                                                      << "1=a"
-                                                      << "";
-        QTest::newRow("complete, then cut short") << "1=a:done | 1=a:cut"
-                                                  << "1=a"
-                                                  << "1=a"
-                                                  << "";
-        QTest::newRow("a number twice, the last held") << "1=b:done"
-                                                       << "1=a 1=b"
-                                                       << ""
-                                                       << "";
-        QTest::newRow("a number twice, the last differs") << "1=a:done"
-                                                          << "1=a 1=b"
-                                                          << "1=b"
-                                                          << "";
+        const auto row = [](const char *name, const char *history, const char *list, const char *sent,
+                            const char *reason = "") {
+            QTest::newRow(name) << QString::fromLatin1(history) << QString::fromLatin1(list)
+                                << QString::fromLatin1(sent) << QString::fromLatin1(reason);
+        };
+        row("never loaded", "", "1=a 2=b", "1=a 2=b", "no load");
+        row("only another destination loaded", "@other 1=a:done", "1=a", "1=a", "no load");
+        row("complete and the same", "1=a:done 2=b:done", "1=a 2=b", "");
+        row("complete, picture edited", "1=a:done 2=b:done", "1=a 2=b*", "2=b*");
+        row("renamed file", "1=a:done", "1=renamed", "1=renamed");
+        row("moved to another number", "1=a:done", "2=a", "2=a");
+        row("cut short", "1=a:done 2=b:cut", "1=a 2=b", "2=b");
+        row("failed", "1=a:done 2=b:failed", "1=a 2=b", "2=b");
+        row("in flight at a kill", "1=a:done 2=b:flight", "1=a 2=b 3=c", "2=b 3=c");
+        row("forgotten", "1=a:done 2=b:done forget", "1=a 2=b", "1=a 2=b", "forgotten");
+        row("loaded again after forgetting", "1=a:done 2=b:done forget | 1=a:done", "1=a 2=b", "2=b");
+        row("several loads, the latest wins", "1=a:done 2=b:done | 1=c:done", "1=c 2=b", "");
+        row("an older load does not count", "1=a:done | 1=c:done", "1=a", "1=a");
+        row("complete, then cut short", "1=a:done | 1=a:cut", "1=a", "1=a");
+        row("a number twice, the last held", "1=b:done", "1=a 1=b", "");
+        row("a number twice, the last differs", "1=a:done", "1=a 1=b", "1=b");
     }
 
     void changedSet()
@@ -250,20 +207,16 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("says"); // empty: it opens
-        QTest::newRow("not SQLite") << "text"
-                                    << "not an SQLite database";
-        QTest::newRow("another program's SQLite") << "foreign"
-                                                  << "another program's";
-        QTest::newRow("newer version") << "newer"
-                                       << "newer version";
-        QTest::newRow("read-only") << "read-only"
-                                   << "read-only";
-        QTest::newRow("a folder in its place") << "folder"
-                                               << "not a file";
-        QTest::newRow("missing folders are made") << "missing folder"
-                                                  << "";
-        QTest::newRow("an empty file becomes a history") << "empty"
-                                                         << "";
+        const auto row = [](const char *name, const char *fault, const char *says) {
+            QTest::newRow(name) << QString::fromLatin1(fault) << QString::fromLatin1(says);
+        };
+        row("not SQLite", "text", "not an SQLite database");
+        row("another program's SQLite", "foreign", "another program's");
+        row("newer version", "newer", "newer version");
+        row("read-only", "read-only", "read-only");
+        row("a folder in its place", "folder", "not a file");
+        row("missing folders are made", "missing folder", "");
+        row("an empty file becomes a history", "empty", "");
     }
 
     void databaseFaults()
