@@ -45,7 +45,7 @@ private slots:
             out += loop.readAllStandardOutput();
             for (const QByteArray &line : out.split('\n')) {
                 if (line.startsWith("ending "))
-                    ended.insert(QString::fromLatin1(line.mid(7)));
+                    ended.insert(QString::fromLatin1(line.mid(7).trimmed())); // "\r\n" on Windows
             }
 
             QString error;
