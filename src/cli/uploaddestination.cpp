@@ -27,6 +27,13 @@ public:
                       QStringLiteral("%1 Called again: frame %2 goes out again whole.")
                           .arg(why, FrameNumber::FormatFrameNumber(job.number)));
     }
+    void recordingLost(const QString &why) override
+    {
+        m_report.post(m_index,
+                      QStringLiteral("%1 From here on this upload is not recorded: upload this device in full before "
+                                     "uploading only changed frames to it, or forget what it holds.")
+                          .arg(why));
+    }
     void frameFinished(int, int, qint64 estimatedTotalMs) override
     {
         m_report.frameSent(m_index,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "upload/core/frametransmitter.h"
+#include "upload/core/uploadrecord.h"
 
 #include "frame/framebitmap.h"
 
@@ -37,6 +38,8 @@ public:
         Q_UNUSED(job);
         Q_UNUSED(why);
     }
+    // What the upload sent is no longer recorded (why); the upload goes on.
+    virtual void recordingLost(const QString &why) { Q_UNUSED(why); }
     // Entry `position` went out; the whole upload is expected to take estimatedTotalMs.
     virtual void frameFinished(int position, int count, qint64 estimatedTotalMs)
     {
@@ -63,13 +66,26 @@ class ListUpload
 public:
     ListUpload(SerialLink &link, Clock &clock, UploadState &state, UploadObserver *observer = nullptr);
 
+    // Each frame is recorded there as it goes out: read beforehand, so what is recorded is what
+    // is sent. Not owned; nothing is recorded without one.
+    void setRecord(UploadRecord *record) { m_record = record; }
+
     UploadOutcome run(const QVector<UploadJob> &jobs);
 
 private:
+    UploadOutcome runJobs(const QVector<UploadJob> &jobs);
+    // The entry's frame as it goes out: the one read beforehand, else read now when it is recorded.
+    std::shared_ptr<const FrameBitmap> frameOf(const UploadJob &job) const;
+    void recordStarting(const UploadJob &job, const QString &name, const FrameBitmap *frame);
+    void recordEnded(UploadRecord::FrameEnd end);
+    void recordLost(const QString &why);
+
     SerialLink &m_link;
     Clock &m_clock;
     UploadState &m_state;
     UploadObserver *m_observer;
     UploadObserver m_silent;
     FrameTransmitter m_transmitter;
+    UploadRecord *m_record = nullptr;
+    bool m_frameRecorded = false; // the frame going out has a record waiting for its end
 };

@@ -18,6 +18,7 @@ UploadRelay::UploadRelay(QObject *parent)
     connect(this, &UploadRelay::frameEndedSignal, this, takeOver);
     connect(this, &UploadRelay::frameCutShortSignal, this, takeOver);
     connect(this, &UploadRelay::frameRepeatedSignal, this, takeOver);
+    connect(this, &UploadRelay::recordingLostSignal, this, takeOver);
 }
 
 void UploadRelay::frameRepeated(int, const UploadJob &job, const QString &why)
@@ -71,4 +72,10 @@ void UploadRelay::frameCutShort()
 {
     const std::lock_guard<std::mutex> guard(m_handOver);
     emit frameCutShortSignal();
+}
+
+void UploadRelay::recordingLost(const QString &why)
+{
+    const std::lock_guard<std::mutex> guard(m_handOver);
+    emit recordingLostSignal(why);
 }

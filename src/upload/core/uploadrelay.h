@@ -23,6 +23,7 @@ public:
     void progressed(int progressValue) override;
     void frameEnded() override;
     void frameCutShort() override;
+    void recordingLost(const QString &why) override;
 
     // The progress bar is only so fast: at most one update per this many milliseconds.
     static constexpr qint64 ProgressIntervalMs = 20;
@@ -36,6 +37,7 @@ signals:
     void progressSignal(int progressValue);
     void frameEndedSignal();
     void frameCutShortSignal();
+    void recordingLostSignal(const QString &why);
 
 private:
     std::atomic<qint64> m_lastProgressMs{0};
