@@ -2,6 +2,7 @@
 
 #include "base/outputfile.h"
 #include "cli/capturelink.h"
+#include "history/core/destinationidentity.h"
 
 CaptureDestination::CaptureDestination(const Target &target, int index, UploadReport &report)
     : UploadDestination(target, index, report)
@@ -32,8 +33,12 @@ void CaptureDestination::begin(const QVector<UploadJob> &jobs)
     QString why;
     if (!prepare(&why))
         return fail(QStringLiteral("%1: cannot be written: %2").arg(label(), why));
-    m_thread = std::thread(
-        [this, jobs] { conclude(ListUpload(*m_captureLink, *m_captureLink, sharedState(), observer()).run(jobs)); });
+    m_thread = std::thread([this, jobs] { conclude(send(*m_captureLink, *m_captureLink, jobs)); });
+}
+
+Destination CaptureDestination::historyDestination() const
+{
+    return DestinationIdentity::capture(target().path);
 }
 
 void CaptureDestination::finish()

@@ -21,6 +21,7 @@ public:
     bool prepare(QString *error) override;
     // Keeps the file unless the upload failed.
     void finish() override;
+    Destination historyDestination() const override;
 
 protected:
     void begin(const QVector<UploadJob> &jobs) override;

@@ -2,6 +2,7 @@
 
 #include "base/clock.h"
 #include "cli/uploadreport.h"
+#include "history/core/destinationidentity.h"
 #include "serial/core/portsettings.h"
 #include "serial/core/serialportcomponent.h"
 #include "serial/core/serialsetup.h"
@@ -34,9 +35,18 @@ void PortDestination::begin(const QVector<UploadJob> &jobs)
     m_port->startJob<UploadOutcome>(
         [this, jobs](SerialLink &link) {
             SteadyClock clock;
-            return ListUpload(link, clock, sharedState(), observer()).run(jobs);
+            return send(link, clock, jobs);
         },
         nullptr, [this](const UploadOutcome &result) { conclude(result); }, &sharedState().StopRequested);
+}
+
+Destination PortDestination::historyDestination() const
+{
+    // A device server's URL or a local device: a text that names neither is kept as it is given.
+    Destination destination =
+        DestinationIdentity::device(m_port->devicePath()).value_or(DestinationIdentity::port(m_port->devicePath()));
+    destination.label = label();
+    return destination;
 }
 
 void PortDestination::giveUp()

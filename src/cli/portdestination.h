@@ -15,6 +15,7 @@ public:
     PortDestination(const Target &target, int index, UploadReport &report, int reconnectSeconds = 0);
     ~PortDestination() override;
 
+    Destination historyDestination() const override;
     void giveUp() override;
 
 protected:

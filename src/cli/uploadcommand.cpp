@@ -2,9 +2,12 @@
 
 #include "base/commandword.h"
 #include "base/console.h"
+#include "cli/historylisting.h"
+#include "cli/uploadhistory.h"
 #include "cli/uploadreport.h"
 #include "framelist/core/framelistfile.h"
 #include "framelist/core/framenumber.h"
+#include "history/core/historydatabase.h"
 #include "network/core/deviceaddress.h"
 #include "serial/core/portmap.h"
 #include "upload/core/uploadcheck.h"
@@ -24,6 +27,12 @@ static_assert(std::atomic<int>::is_always_lock_free, "the interrupt handler may 
 std::atomic<int> UploadCommand::s_interrupts{0};
 
 namespace {
+
+// A message as a sentence of its own, ending in one full stop.
+QString sentence(const QString &text)
+{
+    return text.endsWith(QLatin1Char('.')) ? text : text + QLatin1Char('.');
+}
 
 QString frames(int count)
 {
@@ -58,6 +67,20 @@ UploadCommand::UploadCommand()
                   QStringLiteral("When a device server hangs up, call it again for up to SECONDS and send the "
                                  "unfinished frame again whole."),
                   QStringLiteral("SECONDS"))
+    , m_changed(QStringLiteral("changed"),
+                QStringLiteral("Send each destination only the frames that differ from what the load history says "
+                               "it holds whole, and every one it may not hold."))
+    , m_historyFile(QStringLiteral("history-file"),
+                    QStringLiteral("The load history file; default: history.sqlite in the user's data folder."),
+                    QStringLiteral("FILE"))
+    , m_noHistory(QStringLiteral("no-history"), QStringLiteral("Do not record this upload in the load history."))
+    , m_showHistory(QStringLiteral("show-history"),
+                    QStringLiteral("Print the destinations the load history knows, or with a DEST argument what it "
+                                   "holds frame by frame; nothing is sent."))
+    , m_forget(QStringLiteral("forget"),
+               QStringLiteral("Forget what DEST holds (it was reset or loaded elsewhere): every frame is unknown "
+                              "to --changed until sent again; nothing is sent."),
+               QStringLiteral("DEST"))
 { }
 
 QString UploadCommand::description() const
@@ -75,153 +98,12 @@ QString UploadCommand::exitStatus() const
 
 void UploadCommand::addOptions(QCommandLineParser &parser) const
 {
-    parser.addOptions({m_port, m_device, m_capture, m_list, m_offset, m_from, m_quiet, m_reconnect});
+    parser.addOptions({m_port, m_device, m_capture, m_list, m_offset, m_from, m_quiet, m_reconnect, m_changed,
+                       m_historyFile, m_noHistory, m_showHistory, m_forget});
     parser.addPositionalArgument(QStringLiteral("FRAME"),
                                  QStringLiteral("NUMBER=PATH (NUMBER 0-255) or a bare PATH; bare PATHs are "
                                                 "numbered from --offset in the order given."),
                                  QStringLiteral("FRAME..."));
-}
-
-bool UploadCommand::readOptions(const QCommandLineParser &parser, QString *error)
-{
-    if (!readDestinations(parser, error) || !readFrom(parser, error) || !readReconnect(parser, error))
-        return false;
-    m_options.quiet = parser.isSet(m_quiet);
-    return parser.isSet(m_list) ? readList(parser, error) : readFrames(parser, error);
-}
-
-bool UploadCommand::readReconnect(const QCommandLineParser &parser, QString *error)
-{
-    if (parser.isSet(m_reconnect)
-        && !readNumber(parser, m_reconnect, 1, MaxReconnectSeconds, &m_options.reconnectSeconds))
-        return refuse(error,
-                      QStringLiteral("--reconnect takes seconds from 1 to %1, not \"%2\"")
-                          .arg(MaxReconnectSeconds)
-                          .arg(parser.value(m_reconnect)));
-    return true;
-}
-
-bool UploadCommand::readDestinations(const QCommandLineParser &parser, QString *error)
-{
-    // The destinations in the order given: the parser keeps the order of the names.
-    QHash<QString, int> taken;
-    for (const QString &name : parser.optionNames()) {
-        for (const QCommandLineOption *option : {&m_port, &m_device, &m_capture}) {
-            if (name == option->names().constFirst()
-                && !readDestination(name, parser.values(*option).at(taken[name]++), error))
-                return false;
-        }
-    }
-    if (m_options.destinations.isEmpty())
-        m_options.destinations.append(UploadDestination::Target());
-    return true;
-}
-
-bool UploadCommand::readDestination(const QString &option, const QString &value, QString *error)
-{
-    using Kind = UploadDestination::Target::Kind;
-    UploadDestination::Target target;
-    if (option == m_port.names().constFirst()) {
-        bool ok = false;
-        target.kind = Kind::Port;
-        target.port = value.toInt(&ok);
-        if (!ok || target.port < PortMap::FirstPort || target.port > PortMap::LastPort)
-            return refuse(error,
-                          QStringLiteral("--port takes a number from %1 to %2, not \"%3\"")
-                              .arg(PortMap::FirstPort)
-                              .arg(PortMap::LastPort)
-                              .arg(value));
-    } else {
-        const bool isDevice = option == m_device.names().constFirst();
-        target.kind = isDevice ? Kind::Device : Kind::Capture;
-        target.path = value;
-        QString wrong;
-        if (isDevice && DeviceAddress::isNetworkText(value) && !DeviceAddress::parse(value, &wrong))
-            return refuse(error, wrong);
-        if (isDevice && DeviceAddress::isNetworkText(value))
-            target.kind = Kind::Server;
-        // An empty path would only fail later, as a port or a file that cannot be opened.
-        if (target.path.isEmpty())
-            return refuse(error,
-                          isDevice ? QStringLiteral("--device takes a path, not \"\"")
-                                   : QStringLiteral("--capture takes a file name, not \"\""));
-    }
-    if (m_options.destinations.contains(target))
-        return refuse(error, QStringLiteral("%1 is given twice").arg(target.arguments().join(QLatin1Char(' '))));
-    m_options.destinations.append(target);
-    return true;
-}
-
-bool UploadCommand::readFrom(const QCommandLineParser &parser, QString *error)
-{
-    if (!parser.isSet(m_from))
-        return true;
-    if (!readNumber(parser, m_from, 0, FrameNumber::Highest, &m_options.from))
-        return refuse(error,
-                      QStringLiteral("--from takes a number from 0 to 255, not \"%1\"").arg(parser.value(m_from)));
-    return true;
-}
-
-bool UploadCommand::readList(const QCommandLineParser &parser, QString *error)
-{
-    m_options.list = parser.value(m_list);
-    if (m_options.list.isEmpty())
-        return refuse(error, QStringLiteral("--list takes a file name, not \"\""));
-    if (!parser.positionalArguments().isEmpty())
-        return refuse(error, QStringLiteral("give either --list or FRAME arguments, not both"));
-    if (parser.isSet(m_offset))
-        return refuse(error, QStringLiteral("--offset numbers FRAME arguments, not a list"));
-    return true;
-}
-
-bool UploadCommand::readFrames(const QCommandLineParser &parser, QString *error)
-{
-    int next = 0;
-    if (parser.isSet(m_offset) && !readNumber(parser, m_offset, 0, FrameNumber::Highest, &next))
-        return refuse(error,
-                      QStringLiteral("--offset takes a number from 0 to 255, not \"%1\"").arg(parser.value(m_offset)));
-    const QStringList frames = parser.positionalArguments();
-    if (frames.isEmpty())
-        return refuse(error, QStringLiteral("no frames given"));
-    QSet<int> numbers;
-    for (const QString &frame : frames) {
-        UploadJob job;
-        if (!readFrame(frame, &next, &job, error))
-            return false;
-        const int number = job.number;
-        if (numbers.contains(number))
-            return refuse(error, QStringLiteral("frame number %1 is given twice").arg(number));
-        numbers.insert(number);
-        m_options.jobs.append(job);
-    }
-    return true;
-}
-
-bool UploadCommand::readFrame(const QString &frame, int *next, UploadJob *job, QString *error)
-{
-    QString path = frame;
-    QString numberText;
-    int number = 0;
-    bool ok = true;
-    // NUMBER=PATH, split by hand: a path that is not UTF-8 carries lone surrogates, which a
-    // regular expression refuses to match.
-    const int equals = int(frame.indexOf(QLatin1Char('=')));
-    const bool numbered = equals > 0 && equals + 1 < frame.size()
-        && std::all_of(frame.begin(), frame.begin() + equals,
-                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
-    if (numbered) {
-        numberText = frame.left(equals);
-        path = frame.mid(equals + 1);
-        // Too many digits for an int is out of range too, not frame 0.
-        number = numberText.toInt(&ok);
-    } else {
-        number = (*next)++;
-        numberText = QString::number(number);
-    }
-    if (!ok || number < 0 || number > FrameNumber::Highest)
-        return refuse(error, QStringLiteral("frame number %1 of %2 is not within 0-255").arg(numberText, path));
-    *job = {number, path, {}};
-    return true;
 }
 
 void UploadCommand::interrupt()
@@ -243,6 +125,12 @@ QString UploadCommand::continuation(const QVector<UploadJob> &jobs, const Upload
         for (int i = framesSent; i < jobs.size(); ++i)
             words << QStringLiteral("%1=%2").arg(jobs.at(i).number).arg(jobs.at(i).path);
     }
+    if (m_options.changed)
+        words << QStringLiteral("--changed");
+    if (!m_options.historyFile.isEmpty())
+        words << QStringLiteral("--history-file") << m_options.historyFile;
+    if (m_options.noHistory)
+        words << QStringLiteral("--no-history");
     if (m_options.quiet)
         words << QStringLiteral("--quiet");
     if (m_options.reconnectSeconds > 0)
@@ -253,9 +141,9 @@ QString UploadCommand::continuation(const QVector<UploadJob> &jobs, const Upload
     return quoted.join(QLatin1Char(' '));
 }
 
-QStringList UploadCommand::outcomeLines(const QVector<UploadJob> &jobs, const UploadDestination &destination,
-                                        bool labelled) const
+QStringList UploadCommand::outcomeLines(const UploadDestination &destination, bool labelled) const
 {
+    const QVector<UploadJob> &jobs = destination.jobs();
     const int count = int(jobs.size());
     const UploadOutcome &outcome = destination.outcome();
     const QString label = labelled ? destination.label() + QStringLiteral(": ") : QString();
@@ -264,7 +152,9 @@ QStringList UploadCommand::outcomeLines(const QVector<UploadJob> &jobs, const Up
     case UploadOutcome::Finished:
         if (labelled)
             lines << label
-                    + (count == 1 ? QStringLiteral("sent 1 frame.") : QStringLiteral("sent all %1 frames.").arg(count));
+                    + (count == 0       ? QStringLiteral("sent nothing: it holds every frame.")
+                           : count == 1 ? QStringLiteral("sent 1 frame.")
+                                        : QStringLiteral("sent all %1 frames.").arg(count));
         return lines;
     case UploadOutcome::Stopped:
         lines << label + QStringLiteral("Interrupted after %1 of %2.").arg(outcome.framesSent).arg(frames(count));
@@ -281,16 +171,51 @@ QStringList UploadCommand::outcomeLines(const QVector<UploadJob> &jobs, const Up
 
 int UploadCommand::run(QTextStream &out, QTextStream &err)
 {
+    if (m_options.showHistory || m_options.forget)
+        return runHistory(out, err);
     const std::optional<QVector<UploadJob>> jobs = jobsToSend(err);
     if (!jobs)
         return Failure;
-    UploadReport report(out, err, m_options.quiet, Console::canRedrawLine(), int(jobs->size()));
+    UploadReport report(out, err, m_options.quiet, Console::canRedrawLine());
     const Destinations destinations = makeDestinations(report);
     if (!prepareAll(destinations, err))
         return Failure;
-    startAll(destinations, *jobs);
-    const std::vector<bool> told = watch(destinations, *jobs, report);
-    return conclude(destinations, *jobs, told, err);
+    startAll(destinations, planAll(destinations, *jobs, report, err));
+    const std::vector<bool> told = watch(destinations, report);
+    return conclude(destinations, told, err);
+}
+
+int UploadCommand::runHistory(QTextStream &out, QTextStream &err) const
+{
+    QString why;
+    const auto db = HistoryDatabase::open(m_options.historyFile, &why);
+    if (!db) {
+        err << why << Qt::endl;
+        return Failure;
+    }
+    return m_options.forget ? HistoryListing::forget(*db, m_options.historyDestination, out, err)
+                            : HistoryListing::show(*db, m_options.historyDestination, out, err);
+}
+
+QVector<QVector<UploadJob>> UploadCommand::planAll(const Destinations &destinations, const QVector<UploadJob> &jobs,
+                                                   UploadReport &report, QTextStream &err) const
+{
+    UploadHistory history(m_options.historyFile);
+    QString why;
+    if (!m_options.noHistory && !history.open(&why))
+        err << sentence(why)
+            << QStringLiteral(" The upload goes on with the load history off: nothing of it is recorded.") << Qt::endl;
+    QVector<QVector<UploadJob>> planned;
+    for (size_t i = 0; i < destinations.size(); ++i) {
+        UploadDestination &destination = *destinations[i];
+        QString note;
+        planned.append(m_options.changed ? history.changedJobs(destination, jobs, &note) : jobs);
+        if (!note.isEmpty())
+            err << note << Qt::endl;
+        report.setFrameCount(int(i), int(planned.constLast().size()));
+        destination.setRecord(history.record(destination, m_options.list));
+    }
+    return planned;
 }
 
 std::optional<QVector<UploadJob>> UploadCommand::jobsToSend(QTextStream &err) const
@@ -357,17 +282,16 @@ bool UploadCommand::prepareAll(const Destinations &destinations, QTextStream &er
     return true;
 }
 
-void UploadCommand::startAll(const Destinations &destinations, const QVector<UploadJob> &jobs)
+void UploadCommand::startAll(const Destinations &destinations, const QVector<QVector<UploadJob>> &jobs)
 {
-    for (const auto &destination : destinations) {
+    for (size_t i = 0; i < destinations.size(); ++i) {
         if (s_interrupts.load() > 0)
-            destination->stop();
-        destination->start(jobs);
+            destinations[i]->stop();
+        destinations[i]->start(jobs.at(int(i)));
     }
 }
 
-std::vector<bool> UploadCommand::watch(const Destinations &destinations, const QVector<UploadJob> &jobs,
-                                       UploadReport &report) const
+std::vector<bool> UploadCommand::watch(const Destinations &destinations, UploadReport &report) const
 {
     QVector<const UploadState *> states;
     for (const auto &destination : destinations)
@@ -390,7 +314,7 @@ std::vector<bool> UploadCommand::watch(const Destinations &destinations, const Q
             if (destination.outcome().result != UploadOutcome::Failed)
                 continue;
             told[i] = true;
-            report.failed(int(i), destination.failure(), outcomeLines(jobs, destination, several));
+            report.failed(int(i), destination.failure(), outcomeLines(destination, several));
         }
         report.show(states);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -413,14 +337,13 @@ void UploadCommand::passInterrupts(const Destinations &destinations, bool *gaveU
     *gaveUp = *gaveUp || interrupts >= 2;
 }
 
-int UploadCommand::conclude(const Destinations &destinations, const QVector<UploadJob> &jobs,
-                            const std::vector<bool> &told, QTextStream &err) const
+int UploadCommand::conclude(const Destinations &destinations, const std::vector<bool> &told, QTextStream &err) const
 {
     bool allSent = true;
     for (size_t i = 0; i < destinations.size(); ++i) {
         allSent = allSent && destinations[i]->outcome().result == UploadOutcome::Finished;
         if (!told[i]) {
-            for (const QString &line : outcomeLines(jobs, *destinations[i], destinations.size() > 1))
+            for (const QString &line : outcomeLines(*destinations[i], destinations.size() > 1))
                 err << line << Qt::endl;
         }
     }

@@ -87,10 +87,25 @@ QString UploadDestination::failure() const
     return m_outcome.error.startsWith(start) ? m_outcome.error.mid(start.size()) : m_outcome.error;
 }
 
+void UploadDestination::setRecord(std::unique_ptr<UploadRecord> record)
+{
+    m_record = std::move(record);
+}
+
 void UploadDestination::start(const QVector<UploadJob> &jobs)
 {
+    m_jobs = jobs;
     m_state.UploadStartTime = SteadyClock().nowMs();
+    if (jobs.isEmpty())
+        return conclude(UploadOutcome());
     begin(jobs);
+}
+
+UploadOutcome UploadDestination::send(SerialLink &link, Clock &clock, const QVector<UploadJob> &jobs)
+{
+    ListUpload upload(link, clock, m_state, observer());
+    upload.setRecord(m_record.get());
+    return upload.run(jobs);
 }
 
 void UploadDestination::conclude(const UploadOutcome &outcome)

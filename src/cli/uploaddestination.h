@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/core/destination.h"
 #include "upload/core/listupload.h"
 #include "upload/core/uploadstate.h"
 
@@ -47,9 +48,16 @@ public:
 
     // What has to be in place before anything is sent anywhere: false, with why, when it cannot be.
     virtual bool prepare(QString *) { return true; }
+    // Who it is to the load history: the same device whatever it is called today.
+    virtual Destination historyDestination() const = 0;
+    // Each frame it is sent is recorded there, from its own thread.
+    void setRecord(std::unique_ptr<UploadRecord> record);
+
     // Opens the destination and starts sending on its own thread. When it cannot be opened it is
-    // done at once, failed, and says why.
+    // done at once, failed, and says why. With no jobs it is done at once, nothing opened.
     void start(const QVector<UploadJob> &jobs);
+    // What start() was given.
+    const QVector<UploadJob> &jobs() const { return m_jobs; }
     bool done() const { return m_done.load(); }
     // Ends the frame at its next stop check, as the stop button does.
     void stop() { m_state.StopRequested.store(true); }
@@ -76,6 +84,8 @@ protected:
     UploadState &sharedState() { return m_state; }
     UploadReport &report() const { return m_report; }
     UploadObserver *observer() const;
+    // The list upload, recorded when there is a record: on the destination's thread.
+    UploadOutcome send(SerialLink &link, Clock &clock, const QVector<UploadJob> &jobs);
 
 private:
     class Observer;
@@ -85,6 +95,8 @@ private:
     QString m_label;
     UploadState m_state;
     std::unique_ptr<Observer> m_observer;
+    std::unique_ptr<UploadRecord> m_record;
+    QVector<UploadJob> m_jobs;
     UploadOutcome m_outcome; // written before m_done is set, read after
     std::atomic<bool> m_done{false};
 };

@@ -5,12 +5,13 @@
 
 #include <QTextStream>
 
-UploadReport::UploadReport(QTextStream &out, QTextStream &err, bool quiet, bool progress, int frameCount)
+#include <algorithm>
+
+UploadReport::UploadReport(QTextStream &out, QTextStream &err, bool quiet, bool progress)
     : m_out(out)
     , m_err(err)
     , m_quiet(quiet)
     , m_progress(progress && !quiet)
-    , m_frameCount(frameCount)
 { }
 
 void UploadReport::addDestination(const QString &label)
@@ -18,6 +19,12 @@ void UploadReport::addDestination(const QString &label)
     std::lock_guard lock(m_mutex);
     m_labels << label;
     m_rows.push_back(Row());
+}
+
+void UploadReport::setFrameCount(int destination, int frameCount)
+{
+    std::lock_guard lock(m_mutex);
+    m_rows[size_t(destination)].frameCount = frameCount;
 }
 
 void UploadReport::frameStarting(int destination, int position, const QString &name)
@@ -33,7 +40,7 @@ void UploadReport::frameSent(int destination, const QString &line, qint64 estima
     std::lock_guard lock(m_mutex);
     Row &row = m_rows[destination];
     row.estimateMs = estimatedTotalMs;
-    if (++row.sent == m_frameCount)
+    if (++row.sent == row.frameCount)
         row.endMs = m_clock.nowMs(); // its time stands still while the others go on
     if (!m_quiet)
         m_pending << (m_labels.size() > 1 ? m_labels.at(destination) + QStringLiteral(": ") + line : line);
@@ -120,11 +127,11 @@ QString UploadReport::progressLine(const Row &row, const UploadState &state, qin
 {
     if (!row.failure.isEmpty())
         return QStringLiteral("failed: ") + row.failure;
-    const int percent =
-        int(qint64(state.ProgressValue.load()) * 100 / (qint64(m_frameCount) * UploadState::ProgressPerFrame));
+    const int percent = int(qint64(state.ProgressValue.load()) * 100
+                            / (qint64(std::max(1, row.frameCount)) * UploadState::ProgressPerFrame));
     QString text = QStringLiteral("Frame %1 of %2  %3  %4%  elapsed %5")
                        .arg(row.position)
-                       .arg(m_frameCount)
+                       .arg(row.frameCount)
                        .arg(row.name)
                        .arg(percent)
                        .arg(formatDuration((row.endMs >= 0 ? row.endMs : now) - state.UploadStartTime.load()));

@@ -18,10 +18,12 @@ struct UploadState;
 class UploadReport
 {
 public:
-    UploadReport(QTextStream &out, QTextStream &err, bool quiet, bool progress, int frameCount);
+    UploadReport(QTextStream &out, QTextStream &err, bool quiet, bool progress);
 
     // Before the destinations start, in their order. With one, the lines carry no label.
     void addDestination(const QString &label);
+    // Before it starts: how many frames the destination is sent (each may get its own set).
+    void setFrameCount(int destination, int frameCount);
 
     // From a destination's thread.
     void frameStarting(int destination, int position, const QString &name);
@@ -48,6 +50,7 @@ private:
         int position = 0;
         QString name;
         qint64 estimateMs = 0;
+        int frameCount = 0;
         int sent = 0;
         qint64 endMs = -1; // when the last frame went out
         QString failure; // why it failed, when it did
@@ -64,7 +67,6 @@ private:
     bool m_quiet;
     bool m_progress;
     QStringList m_labels;
-    int m_frameCount;
 
     std::mutex m_mutex; // guards the three below
     // Not a QVector: the main thread copies the rows under the lock, and an implicitly shared copy

@@ -68,7 +68,10 @@ QString uriOf(const QString &path)
 
 QString HistoryDatabase::defaultPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + QStringLiteral("/history.sqlite");
+    // One folder for the window and the command-line programs alike, whatever each is called:
+    // ~/.local/share/drelin, %LOCALAPPDATA%\drelin.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/drelin/history.sqlite");
 }
 
 HistoryDatabase::HistoryDatabase(const QString &path, const QString &connectionName)

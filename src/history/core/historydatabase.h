@@ -25,7 +25,8 @@ public:
     static constexpr int ApplicationId = 0x44726C6E;
     static constexpr int BusyTimeoutMs = 5000;
 
-    // The file in the user's data folder (AppLocalDataLocation: %LOCALAPPDATA%\drelin on Windows).
+    // The file in the user's data folder, the same for every program: drelin/history.sqlite in
+    // ~/.local/share, %LOCALAPPDATA% on Windows.
     static QString defaultPath();
 
     // Opens the history in path (the default when empty): makes the folders and a new file when
