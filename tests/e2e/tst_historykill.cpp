@@ -25,7 +25,7 @@ private slots:
         qInfo("seed %u", seed);
         QRandomGenerator random(seed);
         QSet<QString> ended;
-        for (int kill = 0; kill < 20; ++kill) {
+        for (int kill = 0; kill < 50; ++kill) {
             QProcess loop;
             loop.start(QStringLiteral(HISTORYLOOP), {path});
             QVERIFY2(loop.waitForStarted(), qPrintable(loop.errorString()));
