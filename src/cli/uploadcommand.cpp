@@ -3,7 +3,7 @@
 #include "base/commandword.h"
 #include "base/console.h"
 #include "cli/historylisting.h"
-#include "cli/uploadhistory.h"
+#include "cli/historyplan.h"
 #include "cli/uploadreport.h"
 #include "framelist/core/framelistfile.h"
 #include "framelist/core/framenumber.h"
@@ -200,7 +200,7 @@ int UploadCommand::runHistory(QTextStream &out, QTextStream &err) const
 QVector<QVector<UploadJob>> UploadCommand::planAll(const Destinations &destinations, const QVector<UploadJob> &jobs,
                                                    UploadReport &report, QTextStream &err) const
 {
-    UploadHistory history(m_options.historyFile);
+    HistoryPlan history(m_options.historyFile);
     QString why;
     if (!m_options.noHistory && !history.open(&why))
         err << sentence(why)

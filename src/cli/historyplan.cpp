@@ -1,4 +1,4 @@
-#include "cli/uploadhistory.h"
+#include "cli/historyplan.h"
 
 #include "base/duration.h"
 #include "cli/uploaddestination.h"
@@ -11,13 +11,13 @@
 
 #include <QFileInfo>
 
-UploadHistory::UploadHistory(const QString &path)
+HistoryPlan::HistoryPlan(const QString &path)
     : m_path(path)
 { }
 
-UploadHistory::~UploadHistory() = default;
+HistoryPlan::~HistoryPlan() = default;
 
-bool UploadHistory::open(QString *why)
+bool HistoryPlan::open(QString *why)
 {
     m_db = HistoryDatabase::open(m_path, why);
     if (m_db)
@@ -25,8 +25,8 @@ bool UploadHistory::open(QString *why)
     return isOn();
 }
 
-QVector<UploadJob> UploadHistory::changedJobs(const UploadDestination &destination, const QVector<UploadJob> &jobs,
-                                              QString *note)
+QVector<UploadJob> HistoryPlan::changedJobs(const UploadDestination &destination, const QVector<UploadJob> &jobs,
+                                            QString *note)
 {
     const QString label = destination.label();
     if (!m_db) {
@@ -60,7 +60,7 @@ QVector<UploadJob> UploadHistory::changedJobs(const UploadDestination &destinati
     return needed;
 }
 
-std::unique_ptr<UploadRecord> UploadHistory::record(const UploadDestination &destination, const QString &listFile) const
+std::unique_ptr<UploadRecord> HistoryPlan::record(const UploadDestination &destination, const QString &listFile) const
 {
     if (!m_db)
         return nullptr;

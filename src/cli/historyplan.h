@@ -14,12 +14,12 @@ class UploadDestination;
 // drelin-upload's use of the load history while it uploads: the file, what each destination
 // needs of the list, and each destination's record. Used on the main thread; each record opens
 // its own connection on its destination's thread.
-class UploadHistory
+class HistoryPlan
 {
 public:
     // path: the history file, the default one when empty.
-    explicit UploadHistory(const QString &path);
-    ~UploadHistory();
+    explicit HistoryPlan(const QString &path);
+    ~HistoryPlan();
 
     // Opens the file. When it cannot be used: false with why, and the history stays off (nothing
     // is recorded, every frame counts as changed); the file is left as it is.
