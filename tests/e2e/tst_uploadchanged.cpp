@@ -165,6 +165,7 @@ private slots:
         QVERIFY(!rig.modals.shown().isEmpty());
         const ShownModal &question = rig.modals.shown().first();
         QVERIFY2(question.text.startsWith(QStringLiteral("The load history cannot be used: "))
+                     && question.text.contains(rig.history)
                      && question.text.endsWith(QStringLiteral("\n\nUpload without recording it?")),
                  qPrintable(question.text));
         QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);

@@ -1,5 +1,6 @@
 #include "upload/widgets/changesurvey.h"
 
+#include "base/localpath.h"
 #include "base/mailbox.h"
 #include "base/threadcheck.h"
 #include "history/core/destinationidentity.h"
@@ -68,7 +69,13 @@ ChangeSurvey::Result ChangeSurvey::survey(const Request &request)
     const auto destination = DestinationIdentity::device(request.deviceText, &result.error);
     if (!destination)
         return result;
-    const auto db = HistoryDatabase::open(request.historyPath, &result.error);
+    // Looking makes no history: with none, nothing was recorded anywhere.
+    const QString path = request.historyPath.isEmpty() ? HistoryDatabase::defaultPath() : request.historyPath;
+    if (!LocalPath::stat(path).exists) {
+        result.changed = ChangedSet::of(ListDigest::of(request.jobs), DeviceHoldings());
+        return result;
+    }
+    const auto db = HistoryDatabase::open(path, &result.error);
     if (!db)
         return result;
     result.changed = ListDigest::changed(*db, destination->identity, ListDigest::of(request.jobs), &result.error);

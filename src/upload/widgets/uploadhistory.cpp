@@ -5,6 +5,8 @@
 #include "history/core/historysettings.h"
 #include "widgets/modals.h"
 
+#include <QFileInfo>
+
 namespace UploadHistory {
 
 bool prepare(QWidget *window, const QString &deviceText, const QString &label, const QString &listFile,
@@ -22,6 +24,11 @@ bool prepare(QWidget *window, const QString &deviceText, const QString &label, c
         *plan = RecordingPlan{path, *destination, LoadInfo::here(listFile)};
         return true;
     }
+    // The file named once: "The load history cannot be used: FILE: it is not an SQLite database".
+    const QString file = QFileInfo(path).absoluteFilePath();
+    const QString named = QStringLiteral("The load history %1 cannot be used: ").arg(file);
+    if (why.startsWith(named))
+        why = file + QStringLiteral(": ") + why.mid(named.size());
     return Modals::message(
                window, QStringLiteral("The load history cannot be used: %1\n\nUpload without recording it?").arg(why),
                QString(), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
