@@ -87,6 +87,7 @@ frmMain::frmMain(QWidget *parent, Clock *clock, const QString &keptList)
     m_adder->setBeforeChange(endEdit);
     m_listFiles->setBeforeChange(endEdit);
     m_upload->setBeforeUpload(endEdit);
+    m_upload->setListFile([this] { return m_listFiles->file(); });
     buildFrameListMenu();
     connect(ui.cmdCopy, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopy_Click);
     connect(ui.cmdCopyAll, &QPushButton::clicked, m_adder, &FrameAdder::cmdCopyAll_Click);

@@ -115,9 +115,12 @@ void MainWindowControls::build(QMainWindow *window, QWidget *client)
     Label6->setFont(webFont);
 
     // Above the upload button, which needs it: the port the frames will go to, or that none is open.
-    lblPort = place(new QLabel(client), "lblPort", 13800, 1500, 1335, 720);
+    lblPort = place(new QLabel(client), "lblPort", 13800, 1440, 1335, 270);
     lblPort->setWordWrap(true);
     lblPort->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+
+    // Its caption on two lines: the column is narrow. The tool tip tells what it would send.
+    cmdUploadChanged = button(client, "cmdUploadChanged", "Upload\n&changed frames", nullptr, 13800, 1740, 1335, 495);
 
     cmdRemoveAll = button(client, "cmdRemoveAll", "<<", "Remove all frames", 5280, 2280, 375, 375);
     cmdStopLoading = button(client, "cmdStopLoading", "&Stop loading", nullptr, 13800, 6840, 1335, 495);
@@ -139,8 +142,8 @@ void MainWindowControls::build(QMainWindow *window, QWidget *client)
         control->setProperty(DesignedGeometry, control->geometry());
 
     // Tab order as designed; the pictures take no focus.
-    FormStyle::setTabOrder({Drive1, Dir1, File1, cmdCopy, cmdCopyAll, cmdRemove, ListView1, cmdSaljiSve, ProgressBar1,
-                            StatusBar1, Label6, cmdRemoveAll, cmdStopLoading, Text1});
+    FormStyle::setTabOrder({Drive1, Dir1, File1, cmdCopy, cmdCopyAll, cmdRemove, ListView1, cmdUploadChanged,
+                            cmdSaljiSve, ProgressBar1, StatusBar1, Label6, cmdRemoveAll, cmdStopLoading, Text1});
 
     mnuFileExit = window->menuBar()->addAction(QStringLiteral("E&xit"));
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
@@ -174,7 +177,7 @@ void MainWindowControls::arrange(const QSize &client) const
     at(ListView1, 0, 0, dx, dyList);
     at(Image1, 0, dyList, dxLeft, dyPictures);
     at(Image2, dxLeft, dyList, dx - dxLeft, dyPictures);
-    for (QWidget *atTheRight : std::initializer_list<QWidget *>{Image3, Label6, lblPort, cmdSaljiSve})
+    for (QWidget *atTheRight : std::initializer_list<QWidget *>{Image3, Label6, lblPort, cmdUploadChanged, cmdSaljiSve})
         at(atTheRight, dx, 0, 0, 0);
     at(ProgressBar1, 0, dy, dx, 0);
     at(cmdStopLoading, dx, dy, 0, 0);
@@ -186,6 +189,7 @@ UploadControls MainWindowControls::forUpload() const
     UploadControls controls;
     controls.cmdSaljiSve = cmdSaljiSve;
     controls.cmdStopLoading = cmdStopLoading;
+    controls.cmdUploadChanged = cmdUploadChanged;
     controls.ProgressBar1 = ProgressBar1;
     controls.Panels = Panels;
     controls.Image2 = Image2;

@@ -34,6 +34,7 @@ struct MainWindowControls
     QPushButton *cmdRemove = nullptr;
     QTreeView *ListView1 = nullptr;
     QPushButton *cmdSaljiSve = nullptr;
+    QPushButton *cmdUploadChanged = nullptr; // "Upload changed frames", above the upload button
     QProgressBar *ProgressBar1 = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QList<QLabel *> Panels; // panels 1 to 5 at indices 0 to 4

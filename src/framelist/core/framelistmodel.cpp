@@ -68,8 +68,10 @@ void FrameListModel::looked(const QString &path, const QString &problem)
             rowsChanged(row, row);
         }
     }
-    if (used)
+    if (used) {
         m_known.insert(path, problem);
+        emit fileLooked(path);
+    }
 }
 
 void FrameListModel::noteDuplicates()

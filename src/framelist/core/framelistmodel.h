@@ -75,6 +75,8 @@ public:
 signals:
     // The operator finished editing an entry's text in the list; the handler decides what happens.
     void textEdited(int position, const QString &newText);
+    // An entry's file was looked at anew: it is new to the list or changed on disk.
+    void fileLooked(const QString &path);
 
 private:
     int sortedPosition(int number) const;

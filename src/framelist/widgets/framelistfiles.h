@@ -49,6 +49,8 @@ public:
     bool mayClose();
 
     QString keptFile() const { return m_keptFile; }
+    // The list file the list was opened from or saved to; empty when none.
+    QString file() const { return m_file; }
     // Writes the kept copy now instead of within the second.
     void keepNow();
     // How long a list of so many frames takes on the line, for the empty list's hint.

@@ -6,9 +6,12 @@
 #include "frame/wireformat.h"
 #include "framelist/core/framelistmodel.h"
 #include "framelist/core/framenumber.h"
+#include "history/core/historyrecording.h"
 #include "serial/core/serialportcomponent.h"
 #include "upload/core/uploadcheck.h"
 #include "upload/core/uploadrelay.h"
+#include "upload/widgets/changedupload.h"
+#include "upload/widgets/uploadhistory.h"
 #include "widgets/modals.h"
 #include "widgets/preview.h"
 
@@ -69,6 +72,14 @@ UploadController::UploadController(QWidget *window, const UploadControls &contro
         connect(m_frames, changed, this, &UploadController::showExpectedDuration);
     connect(m_frames, &FrameListModel::modelReset, this, &UploadController::showExpectedDuration);
     showExpectedDuration();
+    connect(m_relay, &UploadRelay::recordingLostSignal, this, [this](const QString &why) {
+        m_recordingLost = why;
+        if (!stopped())
+            ui.setPanel(1, QStringLiteral("Loading frame... (not recorded)"));
+        ui.Panels.first()->setToolTip(why);
+    });
+    if (ui.cmdUploadChanged)
+        m_changed = new ChangedUpload(window, ui, this, port, frames);
 }
 
 void UploadController::showExpectedDuration()
@@ -100,8 +111,7 @@ void UploadController::lockWindow(bool locked)
             m_window->setFocus();
         ui.cmdStopLoading->setEnabled(true);
     }
-    // The upload button waits for a stopped transmission to return, so two never overlap.
-    ui.cmdSaljiSve->setEnabled(!locked && !m_uploading);
+    enableUploadButtons(!locked && !m_uploading);
     for (QWidget *control : ui.locked)
         control->setEnabled(!locked);
     for (QAction *menu : ui.menus)
@@ -110,6 +120,13 @@ void UploadController::lockWindow(bool locked)
         restoreFocus();
         ui.cmdStopLoading->setEnabled(false); // last, so the focus does not wander when it goes
     }
+}
+
+void UploadController::enableUploadButtons(bool enabled)
+{
+    ui.cmdSaljiSve->setEnabled(enabled);
+    if (m_changed)
+        m_changed->setLocked(!enabled);
 }
 
 void UploadController::restoreFocus()
@@ -135,8 +152,7 @@ void UploadController::showLineStalled(bool stalled)
 
 void UploadController::cmdSaljiSve_Click()
 {
-    if (m_endEdit)
-        m_endEdit();
+    endEdit();
     QVector<int> all(m_frames->count());
     std::iota(all.begin(), all.end(), 1);
     uploadEntries(all);
@@ -144,8 +160,7 @@ void UploadController::cmdSaljiSve_Click()
 
 void UploadController::uploadFrom(int position)
 {
-    if (m_endEdit)
-        m_endEdit();
+    endEdit();
     QVector<int> rest;
     for (int p = std::max(1, position); p <= m_frames->count(); ++p)
         rest.append(p);
@@ -192,8 +207,14 @@ void UploadController::uploadEntries(QVector<int> positions)
                            QString(), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
             != QMessageBox::Yes)
         return;
+    std::optional<RecordingPlan> recording;
+    if (!UploadHistory::prepare(m_window, m_port->devicePath(), ChangedUpload::portLabel(m_port->CommPort()),
+                                m_listFile ? m_listFile() : QString(), &recording))
+        return;
 
     m_state.StopRequested = false;
+    m_recordingLost.clear();
+    ui.Panels.first()->setToolTip(QString());
     m_state.ProgressValue = 0;
     m_state.UploadStartTime = m_clock.nowMs();
     m_uploading = true;
@@ -209,9 +230,16 @@ void UploadController::uploadEntries(QVector<int> positions)
     UploadRelay *relay = m_relay;
     Clock *pacing = m_transmitClock;
     const bool started = m_port->startJob<UploadOutcome>(
-        [jobs, state, relay, pacing](SerialLink &link) {
+        [jobs, state, relay, pacing, recording](SerialLink &link) {
             SteadyClock steady;
-            return ListUpload(link, pacing ? *pacing : steady, *state, relay).run(jobs);
+            ListUpload upload(link, pacing ? *pacing : steady, *state, relay);
+            // Made and ended here: its connection to the history belongs to this thread.
+            std::unique_ptr<HistoryRecording> record;
+            if (recording)
+                record =
+                    std::make_unique<HistoryRecording>(recording->historyPath, recording->destination, recording->info);
+            upload.setRecord(record.get());
+            return upload.run(jobs);
         },
         this, [this](const UploadOutcome &outcome) { onTransmissionReturned(outcome); }, &m_state.StopRequested);
     if (!started) { // cannot happen while m_uploading guards the button; never leave the window locked
@@ -229,7 +257,8 @@ void UploadController::onFrameStarting(int position, int count, int number, cons
                 number == m_repeatedNumber
                     ? QStringLiteral("Reconnected after the line was lost: loading frame %1 again whole...")
                           .arg(FrameNumber::FormatFrameNumber(number))
-                    : QStringLiteral("Loading frame..."));
+                    : QStringLiteral("Loading frame...")
+                        + (m_recordingLost.isEmpty() ? QString() : QStringLiteral(" (not recorded)")));
     ui.setPanel(2,
                 QStringLiteral("Frame number: %1   (%2/%3)")
                     .arg(FrameNumber::FormatFrameNumber(number))
@@ -326,8 +355,8 @@ void UploadController::finish(const UploadOutcome &outcome)
         break;
     case UploadOutcome::Stopped:
         showUnsent(outcome);
-        // The stop action has restored the window; only the upload button waited for this.
-        ui.cmdSaljiSve->setEnabled(!ui.cmdStopLoading->isEnabled());
+        // The stop action has restored the window; only the upload buttons waited for this.
+        enableUploadButtons(!ui.cmdStopLoading->isEnabled());
         if (m_focusBefore == ui.cmdSaljiSve && m_window->focusWidget() == ui.ListView1)
             restoreFocus();
         break;
@@ -343,6 +372,11 @@ void UploadController::finish(const UploadOutcome &outcome)
         break;
     }
     }
+    // Told once the upload is over, not in the middle of it.
+    if (!m_recordingLost.isEmpty())
+        Modals::message(m_window,
+                        m_recordingLost + QStringLiteral("\n\nThe upload went on without recording what it sent."),
+                        QString(), QMessageBox::Warning, QMessageBox::Ok);
     emit uploadEnded();
 }
 

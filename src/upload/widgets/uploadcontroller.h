@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+class ChangedUpload;
 class Clock;
 class FrameListModel;
 class QWidget;
@@ -47,6 +48,13 @@ public:
 
     // Runs before an upload reads the list: ends a number edit still open in it.
     void setBeforeUpload(std::function<void()> endEdit) { m_endEdit = std::move(endEdit); }
+    void endEdit() const
+    {
+        if (m_endEdit)
+            m_endEdit();
+    }
+    // The list file the list came from, for the load history; empty when none.
+    void setListFile(std::function<QString()> listFile) { m_listFile = std::move(listFile); }
 
     // The clock the frames are paced by on the serial thread (its pauses); by default the steady
     // clock. Tests and the soak benchmark give one without pauses. Must outlive the uploads.
@@ -58,6 +66,8 @@ signals:
 
 private:
     void lockWindow(bool locked);
+    // The two upload buttons wait for a transmission to return, so two never overlap.
+    void enableUploadButtons(bool enabled);
     // Back to where the operator was before the upload, once that control can take it again.
     void restoreFocus();
     void showLineStalled(bool stalled);
@@ -77,6 +87,9 @@ private:
     const UploadControls ui;
     std::function<void()> m_choosePort;
     std::function<void()> m_endEdit;
+    std::function<QString()> m_listFile;
+    ChangedUpload *m_changed = nullptr;
+    QString m_recordingLost; // why this upload is no longer recorded; empty while it is
     SerialPortComponent *m_port;
     FrameListModel *m_frames;
     Clock &m_clock;

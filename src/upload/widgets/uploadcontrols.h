@@ -15,6 +15,7 @@ struct UploadControls
 {
     QPushButton *cmdSaljiSve = nullptr; // the upload button
     QPushButton *cmdStopLoading = nullptr; // the stop button
+    QPushButton *cmdUploadChanged = nullptr; // "Upload changed frames"; none: not offered
     QProgressBar *ProgressBar1 = nullptr;
     QList<QLabel *> Panels; // the status bar's panels 1 to 5
     QLabel *Image2 = nullptr; // shows the frame being sent
