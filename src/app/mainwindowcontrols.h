@@ -49,6 +49,7 @@ struct MainWindowControls
     QTimer *Timer2 = nullptr;
     QAction *mnuFileExit = nullptr;
     QAction *mnuProperties = nullptr;
+    QAction *mnuHistory = nullptr; // not locked by an upload: the window only reads
     QAction *mnuAbout = nullptr;
     // Ctrl+I and the file list's context menu; not on the menu bar, which keeps its three commands.
     QAction *actImport = nullptr;
