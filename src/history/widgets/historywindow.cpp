@@ -116,6 +116,7 @@ HistoryWindow::HistoryWindow(QWidget *parent, const FrameListModel *list)
     split->addWidget(m_destinations);
     split->addWidget(right);
     split->setStretchFactor(1, 1);
+    m_pages->setObjectName(QStringLiteral("pgsHistory"));
     m_pages->addWidget(split);
     m_pages->addWidget(m_problem);
     auto *layout = new QVBoxLayout(this);
