@@ -178,13 +178,15 @@ private slots:
     void exports()
     {
         ScriptedModals modals;
-        const QString csvPath = m_dir.filePath(QStringLiteral("com1.csv"));
-        const QString sheetPath = m_dir.filePath(QStringLiteral("com1.png"));
+        const QString csvPath = m_dir.filePath(QStringLiteral("sheet.csv"));
+        const QString sheetPath = m_dir.filePath(QStringLiteral("sheet.png"));
         modals.queueFileAnswer(csvPath);
         modals.queueFileAnswer(sheetPath);
         get<QPushButton>("cmdExportCsv")->click();
         get<QPushButton>("cmdExportSheet")->click();
-        QTRY_VERIFY(QFile::exists(csvPath) && QFile::exists(sheetPath));
+        const auto written = [&] { return QFile::exists(csvPath) && QFile::exists(sheetPath); };
+        QTRY_VERIFY_WITH_TIMEOUT(written() || !modals.unexpected().isEmpty(), 30000);
+        QVERIFY2(written(), qPrintable(modals.unexpected().join(QLatin1Char('\n'))));
 
         QFile csv(csvPath);
         QVERIFY(csv.open(QIODevice::ReadOnly));

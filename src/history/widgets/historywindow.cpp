@@ -343,7 +343,7 @@ QString HistoryWindow::exportPath(const QString &caption, const QString &suffix,
 void HistoryWindow::exportNow(const QString &path, const QString &what, std::function<QByteArray()> make)
 {
     m_status->setText(QStringLiteral("Writing %1...").arg(QDir::toNativeSeparators(path)));
-    // Made and written on the reader's thread: a slow disk never holds the window.
+    // Encoded and written on the reader's thread: a slow disk never holds the window.
     m_reader->run(
         QString(),
         [path, make = std::move(make)](const HistoryDatabase *) {
@@ -376,9 +376,10 @@ void HistoryWindow::exportSheet()
     const QString title = QStringLiteral("%1 (%2), %3 as of %4")
                               .arg(row->destination.label, row->destination.identity, lastLoadText(*row),
                                    timeText(QDateTime::currentDateTime()));
-    exportNow(path, QStringLiteral("contact sheet"), [title, views = m_model->slotViews()] {
-        return HistoryExport::png(HistoryExport::contactSheet(title, views));
-    });
+    // Painted and encoded here (the fonts and the image plugins are the window thread's; a PNG
+    // encoded on another thread crashed that thread's exit on Windows), written on the reader's.
+    const QByteArray png = HistoryExport::png(HistoryExport::contactSheet(title, m_model->slotViews()));
+    exportNow(path, QStringLiteral("contact sheet"), [png] { return png; });
 }
 
 void HistoryWindow::exportCsv()

@@ -22,6 +22,6 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
-    // Paints slot `number` into cell (CellWidth x CellHeight), on any thread.
+    // Paints slot `number` into cell (CellWidth x CellHeight), on the window's thread (its fonts).
     static void paintSlot(QPainter *painter, const QRect &cell, int number, const SlotView &slot);
 };
