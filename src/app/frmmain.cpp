@@ -13,6 +13,7 @@
 #include "framelist/widgets/frameeditor.h"
 #include "framelist/widgets/frameentrydelegate.h"
 #include "framelist/widgets/framelistfiles.h"
+#include "history/widgets/historywindow.h"
 #include "import/widgets/importdialog.h"
 #include "network/core/deviceaddress.h"
 #include "serial/core/serialportcomponent.h"
@@ -108,6 +109,7 @@ frmMain::frmMain(QWidget *parent, Clock *clock, const QString &keptList)
 
     connect(ui.mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(ui.mnuProperties, &QAction::triggered, this, &frmMain::mnuProperties_Click);
+    connect(ui.mnuHistory, &QAction::triggered, this, &frmMain::mnuHistory_Click);
     connect(ui.mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
     connect(ui.actImport, &QAction::triggered, this, [this] { importPictures(); });
     connect(m_adder, &FrameAdder::picturesDropped, this, &frmMain::importPictures);
@@ -260,6 +262,18 @@ void frmMain::mnuProperties_Click()
     frmProperties dialog(m_comm, this);
     Modals::exec(&dialog);
     showPortState();
+}
+
+void frmMain::mnuHistory_Click()
+{
+    // One window, kept while the program runs: opened again, it is brought to the front and read anew.
+    if (!m_history)
+        m_history = new HistoryWindow(this, m_frames);
+    else
+        m_history->refresh();
+    m_history->show();
+    m_history->raise();
+    m_history->activateWindow();
 }
 
 void frmMain::mnuAbout_Click()

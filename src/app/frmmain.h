@@ -11,6 +11,7 @@ class FrameAdder;
 class FrameEditor;
 class FrameListFiles;
 class FrameListModel;
+class HistoryWindow;
 class SerialPortComponent;
 class UploadController;
 
@@ -32,6 +33,7 @@ public:
 
     void mnuFileExit_Click();
     void mnuProperties_Click();
+    void mnuHistory_Click();
     void mnuAbout_Click();
     // The import dialog with these pictures; the frame files it writes are selected in the file
     // list and, when the operator asks, added to the frame list.
@@ -44,6 +46,7 @@ public:
     UploadController *upload() const { return m_upload; }
     FrameEditor *editor() const { return m_editor; }
     FrameListFiles *listFiles() const { return m_listFiles; }
+    HistoryWindow *history() const { return m_history; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -62,6 +65,7 @@ private:
     FrameEditor *m_editor = nullptr;
     FrameAdder *m_adder = nullptr;
     FrameListFiles *m_listFiles = nullptr;
+    HistoryWindow *m_history = nullptr; // made when first opened
     bool m_closeAgreed = false; // the list's unsaved changes were settled for closing
     PortSettings m_settings;
     SteadyClock m_clock;

@@ -149,6 +149,10 @@ void MainWindowControls::build(QMainWindow *window, QWidget *client)
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
     mnuProperties = window->menuBar()->addAction(QStringLiteral("&Properties"));
     mnuProperties->setObjectName(QStringLiteral("mnuProperties"));
+    mnuHistory = window->menuBar()->addAction(QStringLiteral("&History"));
+    mnuHistory->setObjectName(QStringLiteral("mnuHistory"));
+    mnuHistory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    mnuHistory->setToolTip(QStringLiteral("What each device holds, by the load history"));
     mnuAbout = window->menuBar()->addAction(QStringLiteral("&About"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
 

@@ -50,8 +50,9 @@ struct MainWindowControls
     QTimer *Timer2 = nullptr;
     QAction *mnuFileExit = nullptr;
     QAction *mnuProperties = nullptr;
+    QAction *mnuHistory = nullptr; // not locked by an upload: the window only reads
     QAction *mnuAbout = nullptr;
-    // Ctrl+I and the file list's context menu; not on the menu bar, which keeps its three commands.
+    // Ctrl+I and the file list's context menu; not on the menu bar.
     QAction *actImport = nullptr;
 
     // Creates the controls on client (the window's client area) and the menu bar on window.

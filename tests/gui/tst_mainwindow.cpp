@@ -170,11 +170,12 @@ private slots:
         }
 
         const QList<QAction *> menus = window.menuBar()->actions();
-        QCOMPARE(menus.size(), 3);
-        const QStringList texts = {QStringLiteral("E&xit"), QStringLiteral("&Properties"), QStringLiteral("&About")};
+        QCOMPARE(menus.size(), 4);
+        const QStringList texts = {QStringLiteral("E&xit"), QStringLiteral("&Properties"), QStringLiteral("&History"),
+                                   QStringLiteral("&About")};
         const QStringList names = {QStringLiteral("mnuFileExit"), QStringLiteral("mnuProperties"),
-                                   QStringLiteral("mnuAbout")};
-        for (int i = 0; i < 3; ++i) {
+                                   QStringLiteral("mnuHistory"), QStringLiteral("mnuAbout")};
+        for (int i = 0; i < 4; ++i) {
             QCOMPARE(menus[i]->text(), texts[i]);
             QCOMPARE(menus[i]->objectName(), names[i]);
             QVERIFY(menus[i]->isEnabled());
@@ -182,7 +183,7 @@ private slots:
         }
     }
 
-    // Ctrl+I and the file list's context menu, beside the menu bar's three commands.
+    // Ctrl+I and the file list's context menu, beside the menu bar's commands.
     void importPictures()
     {
         TestSettings store;
