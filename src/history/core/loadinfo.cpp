@@ -1,5 +1,6 @@
 #include "history/core/loadinfo.h"
 
+#include <QDir>
 #include <QStringList>
 #include <QSysInfo>
 
@@ -16,6 +17,9 @@ LoadInfo LoadInfo::here(const QString &listFile)
         if (!user.isEmpty())
             break;
     }
+    // A shell started without them (a service, cron): the home folder is named after the user.
+    if (user.isEmpty())
+        user = QDir::home().dirName();
     return {QSysInfo::machineHostName(), user, listFile};
 }
 
