@@ -278,6 +278,32 @@ private slots:
         QCOMPARE(readAll(path), before);
     }
 
+    // Programs started together on a history no one has made yet: each finds it whole, never
+    // half-made, however their openings interleave.
+    void newFileOpenedAtOnce()
+    {
+        for (int round = 0; round < 30; ++round) {
+            const QString path = freshPath();
+            std::atomic<int> ready{0};
+            std::atomic<int> failures{0};
+            const auto opener = [&] {
+                ++ready;
+                while (ready.load() < 3)
+                    std::this_thread::yield();
+                QString why;
+                if (!HistoryDatabase::open(path, &why)) {
+                    qWarning("%s", qPrintable(why));
+                    ++failures;
+                }
+            };
+            std::thread a(opener), b(opener), c(opener);
+            a.join();
+            b.join();
+            c.join();
+            QCOMPARE(failures.load(), 0);
+        }
+    }
+
     // Two connections, as the window and drelin-upload would be, recording into one file at once.
     void twoWritersAtOnce()
     {

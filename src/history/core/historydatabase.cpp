@@ -2,11 +2,13 @@
 
 #include "base/localpath.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QStandardPaths>
+#include <QThread>
 
 #include <atomic>
 
@@ -128,28 +130,44 @@ bool HistoryDatabase::prepare(QString *error)
         *error = explain(m_db.lastError());
         return false;
     }
-    // The header is read before anything is written, so a file that is not ours stays untouched.
+    // The header is read before anything is written, so a file that is not ours stays untouched;
+    // in one statement, so a program making the file at the same moment is seen before or after
+    // it did, never half-way.
     QString why;
-    const auto applicationId = value(QStringLiteral("PRAGMA application_id"), {}, &why);
-    const auto version = value(QStringLiteral("PRAGMA user_version"), {}, &why);
-    const auto tables = value(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, &why);
-    if (!applicationId || !version || !tables) {
+    auto header = run(QStringLiteral("SELECT (SELECT application_id FROM pragma_application_id), (SELECT "
+                                     "user_version FROM pragma_user_version), (SELECT count(*) FROM sqlite_master)"),
+                      {}, &why);
+    if (!header || !header->next()) {
         *error = why;
         return false;
     }
-    const bool ours = applicationId->toInt() == ApplicationId;
-    if (!ours && (applicationId->toInt() != 0 || tables->toInt() > 0)) {
+    const QVariant applicationId = header->value(0);
+    const QVariant version = header->value(1);
+    const QVariant tables = header->value(2);
+    header->finish();
+    const bool ours = applicationId.toInt() == ApplicationId;
+    if (!ours && (applicationId.toInt() != 0 || tables.toInt() > 0)) {
         *error = QStringLiteral("it is another program's SQLite database; it is left as it is");
         return false;
     }
-    if (version->toInt() > SchemaVersion) {
+    if (version.toInt() > SchemaVersion) {
         *error = QStringLiteral("it was written by a newer version of this program (history version %1; this one "
                                 "knows %2); it is left as it is")
-                     .arg(version->toInt())
+                     .arg(version.toInt())
                      .arg(SchemaVersion);
         return false;
     }
-    const auto mode = value(QStringLiteral("PRAGMA journal_mode=WAL"), {}, &why);
+    // A new file turns to the log while no one else has it open: a program opening it at the
+    // same moment leaves it as it was, and SQLite answers with the old mode; asked again, as a
+    // writer would wait.
+    std::optional<QVariant> mode;
+    const QDeadlineTimer deadline(BusyTimeoutMs);
+    do {
+        mode = value(QStringLiteral("PRAGMA journal_mode=WAL"), {}, &why);
+        if (mode && mode->toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+            break;
+        QThread::msleep(10);
+    } while (!deadline.hasExpired());
     if (!mode || mode->toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
         *error = mode ? QStringLiteral("it cannot be written ahead in a log (%1)").arg(mode->toString()) : why;
         return false;
