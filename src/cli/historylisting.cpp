@@ -19,19 +19,6 @@ QString timeText(const QDateTime &time)
     return time.isValid() ? time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) : QString();
 }
 
-QString stateName(SlotState state)
-{
-    switch (state) {
-    case SlotState::Complete:
-        return QStringLiteral("complete");
-    case SlotState::Unknown:
-        return QStringLiteral("unknown");
-    case SlotState::Empty:
-        break;
-    }
-    return QStringLiteral("empty");
-}
-
 QString lastLoadText(const std::optional<LoadSummary> &load)
 {
     if (!load)
@@ -120,7 +107,8 @@ int showOne(const LoadHistory &history, const Destination &destination, QTextStr
             ++neverSent;
             continue;
         }
-        rows.append({FrameNumber::FormatFrameNumber(number), slot.name, timeText(slot.loaded), stateName(slot.state)});
+        rows.append(
+            {FrameNumber::FormatFrameNumber(number), slot.name, timeText(slot.loaded), slotStateName(slot.state)});
     }
     out << Qt::endl;
     printTable(out, rows);
@@ -128,7 +116,8 @@ int showOne(const LoadHistory &history, const Destination &destination, QTextStr
         out << QStringLiteral("%1 of %2 numbers were never loaded from this computer (%3).")
                    .arg(neverSent)
                    .arg(DeviceHoldings::Slots)
-                   .arg(holdings->forgotten.isValid() ? stateName(SlotState::Unknown) : stateName(SlotState::Empty))
+                   .arg(holdings->forgotten.isValid() ? slotStateName(SlotState::Unknown)
+                                                      : slotStateName(SlotState::Empty))
             << Qt::endl;
     return Command::Success;
 }

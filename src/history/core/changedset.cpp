@@ -29,3 +29,16 @@ ChangedSet ChangedSet::of(const QVector<FrameJob> &jobs, const DeviceHoldings &h
     }
     return set;
 }
+
+QString slotStateName(SlotState state)
+{
+    switch (state) {
+    case SlotState::Empty:
+        return QStringLiteral("empty");
+    case SlotState::Unknown:
+        return QStringLiteral("unknown");
+    case SlotState::Complete:
+        break;
+    }
+    return QStringLiteral("complete");
+}

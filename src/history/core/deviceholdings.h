@@ -15,6 +15,9 @@ enum class SlotState {
     Complete, // the frame sent there last went out whole
 };
 
+// The state as the operator reads it: "empty", "unknown", "complete".
+QString slotStateName(SlotState state);
+
 struct SlotHolding
 {
     SlotState state = SlotState::Empty;

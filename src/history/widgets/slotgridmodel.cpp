@@ -6,15 +6,9 @@
 
 QString SlotView::stateText() const
 {
-    switch (holding.state) {
-    case SlotState::Empty:
-        return QStringLiteral("empty");
-    case SlotState::Unknown:
-        return QStringLiteral("unknown");
-    case SlotState::Complete:
-        break;
-    }
-    return differs ? QStringLiteral("differs from the open list") : QStringLiteral("complete");
+    if (holding.state != SlotState::Complete)
+        return slotStateName(holding.state);
+    return differs ? QStringLiteral("differs from the open list") : slotStateName(holding.state);
 }
 
 QString SlotView::loadedText() const
