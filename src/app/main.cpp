@@ -1,6 +1,7 @@
 #include "app/frmmain.h"
 #include "app/module2.h"
 #include "base/localpath.h"
+#include "base/processsetup.h"
 #include "framelist/widgets/framelistfiles.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 
 int main(int argc, char *argv[])
 {
+    prepareProcess();
     QApplication app(argc, argv); // takes its own options out of argv
     Module2::prepareApplication();
     frmMain *window = Module2::Main();

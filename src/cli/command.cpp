@@ -3,6 +3,7 @@
 #include "base/appinfo.h"
 #include "base/console.h"
 #include "base/localpath.h"
+#include "base/processsetup.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -16,6 +17,7 @@ Command::~Command() = default;
 
 int Command::exec(int argc, char **argv)
 {
+    prepareProcess(); // before the parser's first pattern
     std::unique_ptr<QCoreApplication> app;
     if (!startsAfterParsing())
         app = start(argc, argv);
