@@ -6,16 +6,10 @@
 #include "history/core/listdigest.h"
 #include "history/core/loadhistory.h"
 
-#include "base/mailbox.h"
 #include "base/threadcheck.h"
 #include "frame/deviceview.h"
 
 #include <QHash>
-
-#include <atomic>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 
 namespace {
 
@@ -28,40 +22,16 @@ constexpr int MostKept = 2048;
 
 struct HistoryReader::ReadRequest
 {
-    int generation = 0;
     QString path;
     QString identity;
     QVector<UploadJob> list;
 };
 
-struct HistoryReader::Shared
+struct HistoryReader::State
 {
-    struct TaskRequest
-    {
-        QString path;
-        Task task;
-        std::function<void(const QString &)> done;
-    };
-
-    std::atomic<int> generation{0}; // the latest read's
-    std::mutex lock;
-    std::condition_variable wake;
-    std::optional<ReadRequest> next; // under lock
-    std::deque<TaskRequest> tasks; // under lock
-    HistoryReader *owner = nullptr; // under lock; null once the reader has gone
-    Mailbox *returns = nullptr; // under lock, as owner
-
-    // The reader's thread alone.
     std::unique_ptr<HistoryDatabase> db;
     QString dbPath;
     QHash<QByteArray, QImage> made; // by the frame text's SHA-256
-
-    void post(std::function<void(HistoryReader *)> work)
-    {
-        const std::lock_guard<std::mutex> guard(lock);
-        if (owner)
-            returns->post([owner = owner, work = std::move(work)] { work(owner); });
-    }
 
     // The connection to the file at path; opened again each time it could not be, so a file put
     // right is used at the next look.
@@ -79,50 +49,31 @@ struct HistoryReader::Shared
 
 HistoryReader::HistoryReader(QObject *parent)
     : QObject(parent)
-    , m_shared(std::make_shared<Shared>())
-    , m_returns(new Mailbox(this))
-{
-    m_shared->owner = this;
-    m_shared->returns = m_returns;
-    m_thread = std::thread([shared = m_shared] { work(shared); });
-}
-
-HistoryReader::~HistoryReader()
-{
-    {
-        const std::lock_guard<std::mutex> guard(m_shared->lock);
-        m_shared->owner = nullptr;
-        m_shared->returns = nullptr;
-    }
-    ++m_shared->generation; // the read going on stops at its next step
-    m_shared->wake.notify_all();
-    // Joined, not left behind: its connection must close before the program's SQL drivers go.
-    m_thread.join();
-}
-
-bool HistoryReader::superseded(int generation) const
-{
-    return m_shared->generation.load() != generation;
-}
+    , m_state(std::make_shared<State>())
+    // Joined, not left behind: its connection must close, on its thread, before the program's SQL
+    // drivers go.
+    , m_work(new LatestWork(LatestWork::End::Join, this, [state = m_state] { state->db.reset(); }))
+{ }
 
 void HistoryReader::read(const QString &path, const QString &identity, const QVector<UploadJob> &list)
 {
     DRELIN_ASSERT_THREAD(this);
-    {
-        const std::lock_guard<std::mutex> guard(m_shared->lock);
-        m_shared->next = ReadRequest{++m_shared->generation, path, identity, list};
-    }
-    m_shared->wake.notify_all();
+    m_work->request([this, state = m_state, request = ReadRequest{path, identity, list}](const LatestWork::Run &run) {
+        readNow(run, this, *state, request);
+    });
 }
 
 void HistoryReader::run(const QString &path, Task task, std::function<void(const QString &)> done)
 {
     DRELIN_ASSERT_THREAD(this);
-    {
-        const std::lock_guard<std::mutex> guard(m_shared->lock);
-        m_shared->tasks.push_back({path, std::move(task), std::move(done)});
-    }
-    m_shared->wake.notify_all();
+    m_work->runTask(
+        [state = m_state, path, task = std::move(task), done = std::move(done)](const LatestWork::Run &run) {
+            QString why;
+            const bool wantsFile = !path.isNull();
+            const HistoryDatabase *db = wantsFile ? state->open(path, &why) : nullptr;
+            const QString error = task(db);
+            run.post([done, error = error.isEmpty() && wantsFile && !db ? why : error] { done(error); });
+        });
 }
 
 QImage HistoryReader::thumbnail(const FrameBitmap &frame)
@@ -138,51 +89,13 @@ QImage HistoryReader::thumbnail(const FrameBitmap &frame)
                 Qt::SmoothTransformation);
 }
 
-void HistoryReader::work(const std::shared_ptr<Shared> &shared)
+void HistoryReader::readNow(const LatestWork::Run &run, HistoryReader *reader, State &state, const ReadRequest &request)
 {
-    for (;;) {
-        std::optional<Shared::TaskRequest> task;
-        std::optional<ReadRequest> request;
-        {
-            std::unique_lock<std::mutex> lock(shared->lock);
-            shared->wake.wait(lock, [&shared] { return shared->next || !shared->tasks.empty() || !shared->owner; });
-            if (!shared->owner)
-                break;
-            if (!shared->tasks.empty()) {
-                task = std::move(shared->tasks.front());
-                shared->tasks.pop_front();
-            } else {
-                request = std::move(shared->next);
-                shared->next.reset();
-            }
-        }
-        if (task) {
-            QString why;
-            const bool wantsFile = !task->path.isNull();
-            const HistoryDatabase *db = wantsFile ? shared->open(task->path, &why) : nullptr;
-            const QString error = task->task(db);
-            shared->post([done = task->done,
-                          error = error.isEmpty() && wantsFile && !db ? why : error](HistoryReader *) { done(error); });
-        } else if (request) {
-            readNow(shared, *request);
-        }
-    }
-    shared->db.reset(); // on the thread that opened it
-}
-
-void HistoryReader::readNow(const std::shared_ptr<Shared> &shared, const ReadRequest &request)
-{
-    const int generation = request.generation;
-    const auto gone = [&] { return shared->generation.load() != generation; };
-    const auto finish = [&] {
-        shared->post([generation](HistoryReader *reader) {
-            if (!reader->superseded(generation))
-                emit reader->readDone();
-        });
-    };
+    const auto gone = [&run] { return run.superseded(); };
+    const auto finish = [&run, reader] { run.post([reader] { emit reader->readDone(); }); };
     QString problem;
     QVector<DestinationRow> rows;
-    const HistoryDatabase *db = shared->open(request.path, &problem);
+    const HistoryDatabase *db = state.open(request.path, &problem);
     std::optional<LoadHistory> history;
     if (db)
         history.emplace(*db);
@@ -195,48 +108,37 @@ void HistoryReader::readNow(const std::shared_ptr<Shared> &shared, const ReadReq
         row.forgotten = holdings->forgotten;
         rows.append(row);
     }
-    shared->post([generation, problem, rows](HistoryReader *reader) {
-        if (!reader->superseded(generation))
-            emit reader->destinationsRead(problem, rows);
-    });
+    run.post([reader, problem, rows] { emit reader->destinationsRead(problem, rows); });
     if (!problem.isEmpty() || request.identity.isEmpty() || gone())
         return finish();
 
     const auto holdings = history->holdings(request.identity, &problem);
     if (!holdings) {
-        shared->post([generation, problem](HistoryReader *reader) {
-            if (!reader->superseded(generation))
-                emit reader->destinationsRead(problem, {});
-        });
+        run.post([reader, problem] { emit reader->destinationsRead(problem, {}); });
         return finish();
     }
-    shared->post([generation, identity = request.identity, holdings = *holdings](HistoryReader *reader) {
-        if (!reader->superseded(generation))
-            emit reader->holdingsRead(identity, holdings);
-    });
+    run.post(
+        [reader, identity = request.identity, holdings = *holdings] { emit reader->holdingsRead(identity, holdings); });
 
     Thumbnails batch;
     const auto hand = [&] {
         if (!batch.isEmpty())
-            shared->post([generation, batch](HistoryReader *reader) {
-                if (!reader->superseded(generation))
-                    emit reader->thumbnailsMade(batch);
-            });
+            run.post([reader, batch] { emit reader->thumbnailsMade(batch); });
         batch.clear();
     };
     for (int n = 0; n < DeviceHoldings::Slots && !gone(); ++n) {
         const QByteArray &sha = holdings->held[size_t(n)].sha256;
         if (sha.isEmpty())
             continue;
-        auto known = shared->made.constFind(sha);
-        if (known == shared->made.constEnd()) {
+        auto known = state.made.constFind(sha);
+        if (known == state.made.constEnd()) {
             // A picture the file lacks stays a placeholder: the rest are still worth showing.
             const auto frame = history->picture(sha);
             if (!frame)
                 continue;
-            if (shared->made.size() >= MostKept)
-                shared->made.clear();
-            known = shared->made.insert(sha, thumbnail(*frame));
+            if (state.made.size() >= MostKept)
+                state.made.clear();
+            known = state.made.insert(sha, thumbnail(*frame));
         }
         batch.append({n, *known});
         if (batch.size() == Batch)
@@ -257,9 +159,6 @@ void HistoryReader::readNow(const std::shared_ptr<Shared> &shared, const ReadReq
         if (slot.state == SlotState::Complete && last.contains(n) && last.value(n) != slot.sha256)
             differing.append(n);
     }
-    shared->post([generation, differing](HistoryReader *reader) {
-        if (!reader->superseded(generation))
-            emit reader->differingFound(differing);
-    });
+    run.post([reader, differing] { emit reader->differingFound(differing); });
     finish();
 }

@@ -6,6 +6,8 @@
 
 #include "upload/core/listupload.h"
 
+#include "base/latestwork.h"
+
 #include <QImage>
 #include <QObject>
 #include <QVector>
@@ -13,11 +15,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <utility>
 
 class HistoryDatabase;
-class Mailbox;
 
 // A destination as the window lists it: its last whole load and when it was last forgotten.
 struct DestinationRow
@@ -39,9 +39,8 @@ public:
     using Task = std::function<QString(const HistoryDatabase *db)>;
     using Thumbnails = QVector<std::pair<int, QImage>>;
 
+    // Its destruction waits for the step being worked on (one query, one picture), never for the rest.
     explicit HistoryReader(QObject *parent = nullptr);
-    // Waits for the step being worked on (one query, one picture), never for the rest.
-    ~HistoryReader() override;
 
     // The destinations in the history at path, and what `identity` holds (none when empty); then
     // the pictures it holds as the device shows them; then which of its complete slots differ from
@@ -64,14 +63,12 @@ signals:
     void readDone();
 
 private:
-    struct Shared; // with the thread
+    struct State; // the reader's thread's alone
     struct ReadRequest;
 
-    static void work(const std::shared_ptr<Shared> &shared);
-    static void readNow(const std::shared_ptr<Shared> &shared, const ReadRequest &request);
-    bool superseded(int generation) const;
+    // On the reader's thread: what it hands back reaches `reader` on the window's thread.
+    static void readNow(const LatestWork::Run &run, HistoryReader *reader, State &state, const ReadRequest &request);
 
-    std::shared_ptr<Shared> m_shared;
-    Mailbox *m_returns;
-    std::thread m_thread;
+    std::shared_ptr<State> m_state;
+    LatestWork *m_work;
 };

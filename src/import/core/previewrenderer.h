@@ -3,15 +3,14 @@
 #include "import/core/importoptions.h"
 #include "import/core/picturereader.h"
 
+#include "base/latestwork.h"
+
 #include <QImage>
 #include <QList>
 #include <QObject>
 #include <QString>
 
 #include <functional>
-#include <memory>
-
-class Mailbox;
 
 // Makes what the import dialog previews, off the window's thread, since choosing a frame's colours
 // takes tens of milliseconds, an animation's many times that: the pictures of a file laid on the
@@ -60,16 +59,12 @@ signals:
     void done();
 
 private:
-    // Shared with the thread, which may outlive the renderer.
-    struct Shared;
-
-    static void work(const std::shared_ptr<Shared> &shared);
-    static void render(const std::shared_ptr<Shared> &shared, int generation, const QString &path,
+    // On the renderer's thread: what it hands back reaches `renderer` on the window's thread.
+    static void render(const LatestWork::Run &run, PreviewRenderer *renderer, const Reader &reader, const QString &path,
                        const ImportOptions &options);
-    bool superseded(int generation) const;
 
-    std::shared_ptr<Shared> m_shared;
-    Mailbox *m_returns;
+    Reader m_reader;
+    LatestWork *m_work;
 
     QList<Picture> m_pictures;
     int m_shown = 0;

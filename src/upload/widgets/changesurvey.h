@@ -7,10 +7,9 @@
 #include <QString>
 #include <QVector>
 
-#include <memory>
 #include <optional>
 
-class Mailbox;
+class LatestWork;
 
 // Works out, off the window's thread, which entries of a list a destination does not hold by the
 // load history: every list file is read and hashed, and the history read, which takes too long for
@@ -35,7 +34,6 @@ public:
     };
 
     explicit ChangeSurvey(QObject *parent = nullptr);
-    ~ChangeSurvey() override;
 
     void request(const Request &request);
     // Drops the request waiting or being worked on.
@@ -49,11 +47,5 @@ signals:
     void surveyed(const ChangeSurvey::Result &result);
 
 private:
-    struct Shared; // with the thread, which may outlive the survey
-
-    static void work(const std::shared_ptr<Shared> &shared);
-
-    std::shared_ptr<Shared> m_shared;
-    Mailbox *m_returns;
-    int m_latest = 0;
+    LatestWork *m_work;
 };
