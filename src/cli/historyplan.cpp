@@ -1,12 +1,9 @@
 #include "cli/historyplan.h"
 
-#include "base/duration.h"
 #include "cli/uploaddestination.h"
-#include "frame/wireformat.h"
 #include "history/core/historydatabase.h"
 #include "history/core/historyrecording.h"
 #include "history/core/listdigest.h"
-#include "serial/core/linesettings.h"
 #include "serial/core/serialsetup.h"
 
 #include <QFileInfo>
@@ -43,7 +40,6 @@ QVector<UploadJob> HistoryPlan::changedJobs(const UploadDestination &destination
                     .arg(label, why.endsWith(QLatin1Char('.')) ? why : why + QLatin1Char('.'));
         return jobs;
     }
-    const LineSettings line = SerialSetup::deviceLine();
     QVector<UploadJob> needed;
     for (const int position : changed->positions)
         needed.append(jobs.at(position));
@@ -52,11 +48,7 @@ QVector<UploadJob> HistoryPlan::changedJobs(const UploadDestination &destination
     else if (needed.isEmpty())
         *note = QStringLiteral("Nothing differs from what %1 holds: nothing is sent to it.").arg(label);
     else
-        *note = QStringLiteral("%1 of %2 frames differ from what %3 holds: %4")
-                    .arg(needed.size())
-                    .arg(jobs.size())
-                    .arg(label,
-                         formatDuration(expectedUploadMs(int(needed.size()), line.baudRate, line.bitsPerCharacter())));
+        *note = changed->countText(int(jobs.size()), label, SerialSetup::deviceLine());
     return needed;
 }
 

@@ -1,5 +1,9 @@
 #include "history/core/changedset.h"
 
+#include "base/duration.h"
+#include "frame/wireformat.h"
+#include "serial/core/linesettings.h"
+
 #include <QSet>
 
 ChangedSet ChangedSet::of(const QVector<FrameJob> &jobs, const DeviceHoldings &holdings)
@@ -28,6 +32,15 @@ ChangedSet ChangedSet::of(const QVector<FrameJob> &jobs, const DeviceHoldings &h
             set.positions.prepend(position);
     }
     return set;
+}
+
+QString ChangedSet::countText(int total, const QString &destination, const LineSettings &line) const
+{
+    const int count = int(positions.size());
+    return QStringLiteral("%1 of %2 frames differ from what %3 holds: %4")
+        .arg(count)
+        .arg(total)
+        .arg(destination, formatDuration(expectedUploadMs(count, line.baudRate, line.bitsPerCharacter())));
 }
 
 QString slotStateName(SlotState state)

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVector>
 
+struct LineSettings;
+
 // One entry of a list about to be sent: its number and the SHA-256 of its exact characters
 // (WireFormat::frameSha256).
 struct FrameJob
@@ -25,4 +27,8 @@ struct ChangedSet
     QString reason;
 
     static ChangedSet of(const QVector<FrameJob> &jobs, const DeviceHoldings &holdings);
+
+    // "5 of 256 frames differ from what Com1 holds: 00:01:51", the time theirs on the line, for
+    // the window and drelin-upload alike.
+    QString countText(int total, const QString &destination, const LineSettings &line) const;
 };

@@ -1,7 +1,5 @@
 #include "upload/widgets/changedupload.h"
 
-#include "base/duration.h"
-#include "frame/wireformat.h"
 #include "framelist/core/framelistmodel.h"
 #include "history/core/historysettings.h"
 #include "serial/core/serialportcomponent.h"
@@ -108,12 +106,7 @@ void ChangedUpload::showKnown(const ChangeSurvey::Result &result)
         ui.cmdUploadChanged->setToolTip(Caption + QStringLiteral(": ") + result.error);
         return;
     }
-    const int count = int(result.changed->positions.size());
-    const LineSettings line = m_port->lineSettings();
-    QString tip = QStringLiteral("%1 of %2 frames differ from what %3 holds: %4")
-                      .arg(count)
-                      .arg(result.total)
-                      .arg(port, formatDuration(expectedUploadMs(count, line.baudRate, line.bitsPerCharacter())));
+    QString tip = result.changed->countText(result.total, port, m_port->lineSettings());
     if (!result.changed->reason.isEmpty())
         tip += QStringLiteral(" (%1)").arg(result.changed->reason);
     ui.cmdUploadChanged->setToolTip(tip);
