@@ -4,7 +4,6 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QStandardPaths>
@@ -15,7 +14,6 @@
 namespace {
 
 const QString Driver = QStringLiteral("QSQLITE");
-const QByteArray SqliteMagic("SQLite format 3\0", 16);
 
 // Times are milliseconds since 1970 (UTC); frame states and load results are those of
 // historytypes.h. `slots` holds, for each destination and number, the frame sent there last, so
@@ -53,7 +51,7 @@ QString explain(const QSqlError &error)
         return QStringLiteral("another program kept it locked for more than %1 s")
             .arg(HistoryDatabase::BusyTimeoutMs / 1000);
     if (text.contains(QLatin1String("not a database")))
-        return QStringLiteral("it is not an SQLite database");
+        return QStringLiteral("it is not an SQLite database; it is left as it is");
     return text;
 }
 
@@ -102,14 +100,11 @@ std::unique_ptr<HistoryDatabase> HistoryDatabase::open(const QString &given, QSt
     const LocalPath::Info info = LocalPath::stat(path);
     if (info.exists && !info.isFile)
         return refuse(QStringLiteral("it is not a file"));
-    // An empty file becomes a history; anything else must already be SQLite's.
-    if (info.exists && info.size > 0) {
-        QFile file;
-        if (!LocalPath::openForReading(file, path, &reason))
-            return refuse(reason);
-        if (file.read(SqliteMagic.size()) != SqliteMagic)
-            return refuse(QStringLiteral("it is not an SQLite database; it is left as it is"));
-    }
+    // An empty file becomes a history; anything else must already be SQLite's, which SQLite itself
+    // tells at the first read, writing nothing. Never through a descriptor of our own: closing it
+    // would drop the locks this process's other connections hold on the file (they are the
+    // process's, not the descriptor's), and another program closing its last connection would then
+    // take the write-ahead log from under them.
     if (!QSqlDatabase::isDriverAvailable(Driver))
         return refuse(QStringLiteral("Qt's SQLite driver (QSQLITE) is not installed"));
 
