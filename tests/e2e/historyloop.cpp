@@ -1,6 +1,10 @@
-// Records loads into a history file until it is killed, telling on its standard output, before
-// each frame is marked complete, which frame that is: "ending N". tst_historykill kills it at
-// random moments and checks that only those frames may show complete.
+// Records loads into a history file, telling on its standard output, before each frame is marked
+// complete, which frame that is: "ending N". tst_historykill kills it at random moments and checks
+// that only those frames may show complete, and runs several at once to check that none is lost.
+//   historyloop HISTORY-FILE [--frames N] [--churn]
+// --frames: end after N frames (exit 0) instead of running until killed. --churn: open and close
+// another connection around every frame, as the window's change survey and upload check do while
+// its recorder holds one.
 #include "base/localpath.h"
 #include "history/core/historydatabase.h"
 #include "history/core/loadrecorder.h"
@@ -13,12 +17,16 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: historyloop HISTORY-FILE\n");
+    const QStringList args = LocalPath::arguments(argc, argv);
+    const qsizetype framesAt = args.indexOf(QStringLiteral("--frames"));
+    const int limit = framesAt >= 0 ? args.value(framesAt + 1).toInt() : -1;
+    const bool churn = args.contains(QStringLiteral("--churn"));
+    if (args.isEmpty() || args.first().startsWith(QLatin1Char('-')) || (framesAt >= 0 && limit <= 0)) {
+        std::fprintf(stderr, "usage: historyloop HISTORY-FILE [--frames N] [--churn]\n");
         return 2;
     }
     QString error;
-    const auto db = HistoryDatabase::open(LocalPath::arguments(argc, argv).value(0), &error);
+    const auto db = HistoryDatabase::open(args.first(), &error);
     if (!db) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
@@ -31,11 +39,15 @@ int main(int argc, char **argv)
         if (!recorder.beginLoad(LoadInfo::here(), &error))
             break;
         for (int i = 0; i < 20; ++i, ++counter) {
+            if (counter == limit)
+                return recorder.endLoad(LoadResult::Finished, &error) ? 0 : 1;
+            if (churn && !HistoryDatabase::open(args.first(), &error))
+                break;
             FrameBitmap frame;
             frame.pixels.fill(char(counter));
             const QString name = QStringLiteral("%1-%2").arg(run).arg(counter);
             if (!recorder.frameStarting(SentFrame::of(counter % 256, name, QString(), frame), &error))
-                return 1;
+                break;
             QThread::msleep(3); // the frame's characters going out
             // Every fifth frame is stopped part way; the others end whole.
             const bool whole = counter % 5 != 4;
@@ -44,9 +56,9 @@ int main(int argc, char **argv)
                 std::fflush(stdout);
             }
             if (!recorder.frameEnded(whole ? FrameState::Complete : FrameState::CutShort, &error))
-                return 1;
+                break;
         }
-        if (!recorder.endLoad(LoadResult::Finished, &error))
+        if (!error.isEmpty() || !recorder.endLoad(LoadResult::Finished, &error))
             break;
     }
     std::fprintf(stderr, "%s\n", qPrintable(error));

@@ -1,5 +1,5 @@
-// A program recording into the load history, killed at random moments: the file always opens
-// whole, and no frame shows complete that was not ended.
+// Programs recording into the load history: killed at random moments, the file always opens whole
+// and no frame shows complete that was not ended; several at once, none loses a frame.
 #include "history/core/historydatabase.h"
 #include "history/core/loadhistory.h"
 
@@ -11,6 +11,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+namespace {
+
+// The frames a run told it was ending: "ending NAME" lines ("\r\n" on Windows).
+void collectEnded(const QByteArray &out, QSet<QString> &ended)
+{
+    for (const QByteArray &line : out.split('\n')) {
+        if (line.startsWith("ending "))
+            ended.insert(QString::fromLatin1(line.mid(7).trimmed()));
+    }
+}
+
+} // namespace
 
 class TestHistoryKill : public QObject
 {
@@ -43,10 +56,7 @@ private slots:
             loop.kill();
             QVERIFY(loop.waitForFinished(10000));
             out += loop.readAllStandardOutput();
-            for (const QByteArray &line : out.split('\n')) {
-                if (line.startsWith("ending "))
-                    ended.insert(QString::fromLatin1(line.mid(7).trimmed())); // "\r\n" on Windows
-            }
+            collectEnded(out, ended);
 
             QString error;
             const auto db = HistoryDatabase::open(path, &error);
@@ -64,6 +74,54 @@ private slots:
             for (const SlotHolding &slot : holdings->held)
                 QVERIFY(slot.state != SlotState::Complete || ended.contains(slot.name));
         }
+    }
+
+    // The window (its recorder's connection held, others opened and closed around every frame)
+    // while drelin-upload runs start and end beside it, two at a time, all in one file: each run
+    // ends well and every frame any of them ended shows complete, no more and no fewer.
+    void writersAtOnce()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        const auto loop = [&](QProcess &run, const char *frames, QStringList more = {}) {
+            run.start(QStringLiteral(HISTORYLOOP), QStringList{path, QStringLiteral("--frames"), frames} + more);
+        };
+        const auto endedWell = [](QProcess &run) {
+            return (run.state() == QProcess::NotRunning || run.waitForFinished(60000))
+                && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+        };
+        QProcess window;
+        loop(window, "300", {QStringLiteral("--churn")});
+        QSet<QString> ended;
+        int runs = 0;
+        const QDeadlineTimer deadline(120000);
+        while (!window.waitForFinished(0) && window.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            QProcess upload[2];
+            for (QProcess &run : upload)
+                loop(run, "8");
+            for (QProcess &run : upload) {
+                QVERIFY2(endedWell(run), run.readAllStandardError().constData());
+                collectEnded(run.readAllStandardOutput(), ended);
+                ++runs;
+            }
+        }
+        QVERIFY2(endedWell(window), window.readAllStandardError().constData());
+        collectEnded(window.readAllStandardOutput(), ended);
+        QVERIFY(runs >= 2);
+
+        QString error;
+        const auto db = HistoryDatabase::open(path, &error);
+        QVERIFY2(db, qPrintable(error));
+        QCOMPARE(db->value(QStringLiteral("PRAGMA integrity_check"))->toString(), QStringLiteral("ok"));
+        auto complete = db->run(QStringLiteral("SELECT s.name FROM frames f JOIN sources s ON s.id = f.source "
+                                               "WHERE f.state = 1"));
+        QVERIFY(complete);
+        QSet<QString> shown;
+        while (complete->next())
+            shown.insert(complete->value(0).toString());
+        QCOMPARE(shown.size(), ended.size());
+        QCOMPARE(shown, ended);
+        qInfo("%d frames ended by %d runs beside the window", int(ended.size()), runs);
     }
 };
 
