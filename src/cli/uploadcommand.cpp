@@ -2,6 +2,7 @@
 
 #include "base/commandword.h"
 #include "base/console.h"
+#include "base/localpath.h"
 #include "cli/historylisting.h"
 #include "cli/historyplan.h"
 #include "cli/uploadreport.h"
@@ -13,6 +14,8 @@
 #include "upload/core/uploadcheck.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QTextStream>
@@ -187,6 +190,21 @@ int UploadCommand::run(QTextStream &out, QTextStream &err)
 
 int UploadCommand::runHistory(QTextStream &out, QTextStream &err) const
 {
+    // Reading or forgetting makes no history: a mistyped --history-file is told, not created.
+    const QString path =
+        QFileInfo(m_options.historyFile.isEmpty() ? HistoryDatabase::defaultPath() : m_options.historyFile)
+            .absoluteFilePath();
+    if (!LocalPath::stat(path).exists) {
+        const QString missing =
+            QStringLiteral("The load history %1 does not exist").arg(QDir::toNativeSeparators(path));
+        if (m_options.showHistory && m_options.historyDestination.isEmpty()) {
+            out << missing << QStringLiteral(": no load has been recorded in it yet.") << Qt::endl;
+            return Success;
+        }
+        err << missing << QStringLiteral(": it knows no destination \"%1\".").arg(m_options.historyDestination)
+            << Qt::endl;
+        return Failure;
+    }
     QString why;
     const auto db = HistoryDatabase::open(m_options.historyFile, &why);
     if (!db) {

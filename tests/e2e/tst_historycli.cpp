@@ -126,6 +126,30 @@ private slots:
         m_history = m_dir.filePath(QStringLiteral("history%1.sqlite").arg(++next));
     }
 
+    // Reading or forgetting a history that does not exist says so and makes no file.
+    void readingMakesNoHistory_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("show all") << QStringList{"--show-history"} << 0 << "no load has been recorded in it yet";
+        QTest::newRow("show one") << QStringList{"--show-history", "/dev/ttyS0"} << 1 << "knows no destination";
+        QTest::newRow("forget") << QStringList{"--forget", "/dev/ttyS0"} << 1 << "knows no destination";
+    }
+
+    void readingMakesNoHistory()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, says);
+        const QString missing = m_dir.filePath(QStringLiteral("not/made.sqlite"));
+        const ProgramRun run =
+            ProgramRun::of(QStringLiteral(DRELIN_UPLOAD), QStringList{"--history-file", missing} + arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2((run.out + run.err).contains(says.toUtf8()), (run.out + run.err).constData());
+        QVERIFY(!QFileInfo::exists(QFileInfo(missing).absolutePath()));
+    }
+
     // Two full loads at once into one file, by two programs; then two bitmaps change and one
     // --changed to both sends each exactly those two.
     void changedSendsOnlyWhatDiffers()
