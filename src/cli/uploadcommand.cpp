@@ -15,7 +15,6 @@
 
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QTextStream>
@@ -191,9 +190,7 @@ int UploadCommand::run(QTextStream &out, QTextStream &err)
 int UploadCommand::runHistory(QTextStream &out, QTextStream &err) const
 {
     // Reading or forgetting makes no history: a mistyped --history-file is told, not created.
-    const QString path =
-        QFileInfo(m_options.historyFile.isEmpty() ? HistoryDatabase::defaultPath() : m_options.historyFile)
-            .absoluteFilePath();
+    const QString path = HistoryDatabase::pathOf(m_options.historyFile);
     if (!LocalPath::stat(path).exists) {
         const QString missing =
             QStringLiteral("The load history %1 does not exist").arg(QDir::toNativeSeparators(path));

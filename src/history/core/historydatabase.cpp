@@ -86,9 +86,14 @@ HistoryDatabase::~HistoryDatabase()
     QSqlDatabase::removeDatabase(m_name);
 }
 
+QString HistoryDatabase::pathOf(const QString &given)
+{
+    return QFileInfo(given.isEmpty() ? defaultPath() : given).absoluteFilePath();
+}
+
 std::unique_ptr<HistoryDatabase> HistoryDatabase::open(const QString &given, QString *error)
 {
-    const QString path = QFileInfo(given.isEmpty() ? defaultPath() : given).absoluteFilePath();
+    const QString path = pathOf(given);
     const auto refuse = [&](const QString &why) {
         if (error)
             *error = QStringLiteral("The load history %1 cannot be used: %2.").arg(path, why);

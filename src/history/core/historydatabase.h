@@ -28,6 +28,9 @@ public:
     // The file in the user's data folder, the same for every program: drelin/history.sqlite in
     // ~/.local/share, %LOCALAPPDATA% on Windows.
     static QString defaultPath();
+    // The file a given path names: the default when empty, made absolute. Callers that only look
+    // test it for existence first, since opening makes the file.
+    static QString pathOf(const QString &given);
 
     // Opens the history in path (the default when empty): makes the folders and a new file when
     // there is none, and the tables in an empty file. When the file cannot be used (not SQLite,

@@ -36,7 +36,7 @@ ChangeSurvey::Result ChangeSurvey::survey(const Request &request)
     if (!destination)
         return result;
     // Looking makes no history: with none, nothing was recorded anywhere.
-    const QString path = request.historyPath.isEmpty() ? HistoryDatabase::defaultPath() : request.historyPath;
+    const QString path = HistoryDatabase::pathOf(request.historyPath);
     if (!LocalPath::stat(path).exists) {
         result.changed = ChangedSet::of(ListDigest::of(request.jobs), DeviceHoldings());
         return result;
