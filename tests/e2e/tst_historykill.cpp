@@ -23,6 +23,26 @@ void collectEnded(const QByteArray &out, QSet<QString> &ended)
     }
 }
 
+// The frames the history in path shows complete, once it has opened and passed its integrity
+// check; otherwise nothing, and what went wrong in *problem.
+QSet<QString> shownComplete(const QString &path, QString *problem)
+{
+    const auto db = HistoryDatabase::open(path, problem);
+    if (!db)
+        return {};
+    const auto check = db->value(QStringLiteral("PRAGMA integrity_check"), {}, problem);
+    auto complete = db->run(
+        QStringLiteral("SELECT s.name FROM frames f JOIN sources s ON s.id = f.source WHERE f.state = 1"), {}, problem);
+    if (!check || !complete || check->toString() != QLatin1String("ok")) {
+        *problem += QStringLiteral(" integrity check: %1").arg(check ? check->toString() : QString());
+        return {};
+    }
+    QSet<QString> shown;
+    while (complete->next())
+        shown.insert(complete->value(0).toString());
+    return shown;
+}
+
 } // namespace
 
 class TestHistoryKill : public QObject
@@ -58,17 +78,14 @@ private slots:
             out += loop.readAllStandardOutput();
             collectEnded(out, ended);
 
-            QString error;
-            const auto db = HistoryDatabase::open(path, &error);
-            QVERIFY2(db, qPrintable(error));
-            QCOMPARE(db->value(QStringLiteral("PRAGMA integrity_check"))->toString(), QStringLiteral("ok"));
-            auto complete = db->run(QStringLiteral("SELECT s.name FROM frames f JOIN sources s ON s.id = f.source "
-                                                   "WHERE f.state = 1"));
-            QVERIFY(complete);
-            int shown = 0;
-            for (; complete->next(); ++shown)
-                QVERIFY2(ended.contains(complete->value(0).toString()), qPrintable(complete->value(0).toString()));
-            QVERIFY(shown >= ended.size() - 1 - kill); // each kill may cut off one frame's end
+            QString problem;
+            const QSet<QString> shown = shownComplete(path, &problem);
+            QVERIFY2(problem.isEmpty(), qPrintable(problem));
+            for (const QString &name : shown)
+                QVERIFY2(ended.contains(name), qPrintable(name));
+            QVERIFY(shown.size() >= ended.size() - 1 - kill); // each kill may cut off one frame's end
+            const auto db = HistoryDatabase::open(path);
+            QVERIFY(db);
             const auto holdings = LoadHistory(*db).holdings(QStringLiteral("/dev/ttyUSB0"));
             QVERIFY(holdings);
             for (const SlotHolding &slot : holdings->held)
@@ -109,16 +126,9 @@ private slots:
         collectEnded(window.readAllStandardOutput(), ended);
         QVERIFY(runs >= 2);
 
-        QString error;
-        const auto db = HistoryDatabase::open(path, &error);
-        QVERIFY2(db, qPrintable(error));
-        QCOMPARE(db->value(QStringLiteral("PRAGMA integrity_check"))->toString(), QStringLiteral("ok"));
-        auto complete = db->run(QStringLiteral("SELECT s.name FROM frames f JOIN sources s ON s.id = f.source "
-                                               "WHERE f.state = 1"));
-        QVERIFY(complete);
-        QSet<QString> shown;
-        while (complete->next())
-            shown.insert(complete->value(0).toString());
+        QString problem;
+        const QSet<QString> shown = shownComplete(path, &problem);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
         QCOMPARE(shown.size(), ended.size());
         QCOMPARE(shown, ended);
         qInfo("%d frames ended by %d runs beside the window", int(ended.size()), runs);
